@@ -1,0 +1,22 @@
+#include "app/core/TimeText.h"
+
+QString TimeText::time(const QTime &t)
+{
+    return t.toString(QStringLiteral("H:mm:ss"));
+}
+
+QString TimeText::date(const QDate &d)
+{
+    return d.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+QString TimeText::dayHeader(const QDate &d)
+{
+    return date(d).right(5);
+}
+
+QString TimeText::rowTime(int row)
+{
+    const int minutes = row - 1;
+    return time(QTime(minutes / 60, minutes % 60));
+}
