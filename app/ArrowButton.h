@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPushButton>
+
+// A splitter button whose caption ("▲" or "▼") is laid on its side, as the
+// vertical-writing font of the original layout draws it: "▲" then points
+// left and "▼" points right, whatever font is installed.
+class ArrowButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

@@ -1,0 +1,113 @@
+#include "app/QtPrompts.h"
+
+#include "app/FolderChooser.h"
+#include "app/core/ErrorText.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon toQt(Prompts::Icon icon)
+{
+    switch (icon) {
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompts::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message texts break their lines with CR as the boxes of the original
+// platform do; Qt's boxes want LF.
+QString forDisplay(const QString &text)
+{
+    QString t = text;
+    return t.replace(u'\r', u'\n');
+}
+
+} // namespace
+
+QString QtPrompts::logFilter()
+{
+    // "LOG DATA(*.CSV)|*.CSV|All files (*.*)|*.*" in Qt's notation.
+    return QStringLiteral("LOG DATA(*.CSV) (*.CSV);;All files (*.*) (*)");
+}
+
+void QtPrompts::reportError(const QString &text)
+{
+    const QString shown = ErrorText::withFullStop(text);
+    m_errorBoxes.removeAll(nullptr);
+    for (const auto &box : std::as_const(m_errorBoxes))
+        if (box->text() == shown)
+            return;
+    auto *box = new QMessageBox(QMessageBox::Critical, QApplication::applicationName(), shown,
+                                QMessageBox::Ok, m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setObjectName(QStringLiteral("standardErrorReport"));
+    m_errorBoxes.append(box);
+    box->show();
+}
+
+void QtPrompts::message(const QString &title, const QString &text, Icon icon)
+{
+    QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok, m_window);
+    box.exec();
+}
+
+bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon,
+                        bool cancelIsDefault)
+{
+    QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok | QMessageBox::Cancel,
+                    m_window);
+    box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
+}
+
+bool QtPrompts::askYesNo(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, forDisplay(text),
+                    QMessageBox::Yes | QMessageBox::No, m_window);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtPrompts::beep()
+{
+    QApplication::beep();
+}
+
+QString QtPrompts::saveFileName(const QString &initialDir, const QString &proposed)
+{
+    QFileDialog dialog(m_window, QString(), initialDir, logFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The window asks about replacing a file itself, after forcing ".CSV".
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString QtPrompts::openFileName(const QString &initialDir, const QString &proposed)
+{
+    QFileDialog dialog(m_window, QString(), initialDir, logFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name that does not exist may be typed; the window reports it.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString QtPrompts::chooseFolder(const QString &title, const QString &startDir)
+{
+    FolderChooser chooser(title, startDir, m_window);
+    return chooser.exec() == QDialog::Accepted ? chooser.path() : QString();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+#include <QPointer>
+#include <QStringList>
+
+class QWidget;
+class QMessageBox;
+
+// The real boxes and dialogs, owned by the main window.
+class QtPrompts final : public Prompts
+{
+public:
+    explicit QtPrompts(QWidget *window) : m_window(window) {}
+
+    void reportError(const QString &text) override;
+    void message(const QString &title, const QString &text, Icon icon) override;
+    bool confirm(const QString &title, const QString &text, Icon icon,
+                 bool cancelIsDefault) override;
+    bool askYesNo(const QString &title, const QString &text) override;
+    void beep() override;
+    QString saveFileName(const QString &initialDir, const QString &proposed) override;
+    QString openFileName(const QString &initialDir, const QString &proposed) override;
+    QString chooseFolder(const QString &title, const QString &startDir) override;
+
+    static QString logFilter();
+
+private:
+    QWidget *m_window;
+    // Error boxes still on screen, so that the same error is not stacked again.
+    QList<QPointer<QMessageBox>> m_errorBoxes;
+};

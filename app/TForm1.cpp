@@ -1,0 +1,383 @@
+#include "app/TForm1.h"
+
+#include "app/ArrowButton.h"
+#include "app/DayGrid.h"
+#include "app/PortComboBox.h"
+#include "app/QtPrompts.h"
+#include "app/core/Clock.h"
+#include "app/core/DayTable.h"
+#include "app/core/TimeText.h"
+#include "serial/SerialPortList.h"
+#include "serial/Trs232c.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+TForm1::TForm1(const Options &options)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      m_clock(options.clock), m_prompts(options.prompts), m_arguments(options.arguments),
+      m_settingsPath(options.settingsPath), m_listPorts(options.listPorts)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("TORVALE"));
+    if (!m_prompts) {
+        m_ownPrompts = std::make_unique<QtPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    if (!m_listPorts)
+        m_listPorts = [] { return SerialPortList::ports(); };
+
+    m_table = new DayTable(this);
+    resize(954, 783);
+    move(292, 114);
+    m_anchoredSize = size();
+    createControls();
+    setTabOrderChain();
+    StringGrid1->setDayTable(m_table);
+    // Small enough for any screen, large enough that no control vanishes.
+    setMinimumSize(640, 480);
+
+    rs232c1 = new Trs232c(this);
+    rs232c1->setObjectName(QStringLiteral("rs232c1"));
+    rs232c1->setRxtimeout(100);
+    rs232c1->setTxtimeout(3000);
+    rs232c1->OnRXCHAR = [this](QObject *) { rs232c1RXCHAR(); };
+    rs232c1->OnLOST = [this](QObject *) {
+        progress(QStringLiteral("Com Port ") + rs232c1->portname() +
+                 QStringLiteral(" が切断されました"));
+        m_prompts->reportError(QStringLiteral("シリアルポート ") + rs232c1->portname() +
+                               QStringLiteral(" が切断されました。計数は止まっています"));
+    };
+    rs232c1->OnHANDLERERROR = [this](const QString &what) { m_prompts->reportError(what); };
+
+    Timer_INTERVAL = new QTimer(this);
+    Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
+    Timer_INTERVAL->setSingleShot(true);
+    Timer_INTERVAL->setTimerType(Qt::PreciseTimer);
+    connect(Timer_INTERVAL, &QTimer::timeout, this, [this] {
+        Timer_INTERVALTimer();
+        scheduleTick();
+    });
+    Timer_FOpen = new QTimer(this);
+    Timer_FOpen->setObjectName(QStringLiteral("Timer_FOpen"));
+    Timer_FOpen->setSingleShot(true);
+    Timer_FOpen->setInterval(50);
+    connect(Timer_FOpen, &QTimer::timeout, this, &TForm1::Timer_FOpenTimer);
+
+    connect(Button_start, &QPushButton::clicked, this, &TForm1::Button_startClick);
+    connect(Button_stop, &QPushButton::clicked, this, &TForm1::Button_stopClick);
+    connect(button_SAVE, &QPushButton::clicked, this, &TForm1::button_SAVEClick);
+    connect(Button_OPEN, &QPushButton::clicked, this, &TForm1::Button_OPENClick);
+    connect(button_EXIT, &QPushButton::clicked, this, &TForm1::button_EXITClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
+    connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
+    connect(Button_MoveToRight, &QPushButton::clicked, this, &TForm1::Button_MoveToRightClick);
+    connect(ComboBox1, &PortComboBox::dropDown, this, &TForm1::ComboBox1DropDown);
+
+    // Key preview: every typed character passes FormKeyPress first.
+    qApp->installEventFilter(this);
+
+    FormCreate();
+    scheduleTick();
+}
+
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TForm1::FormCreate()
+{
+    m_table->fillTimeColumn();
+    StringGrid1->applyColumnWidths();
+    get_com_port();
+    m_pulseCounter = 0;
+    Memo1->move(Memo1->x(), 2144);
+    memo2->move(536, 2124);
+    Timer_FOpen->start();
+}
+
+void TForm1::scheduleTick()
+{
+    // Tick just after each wall-clock second begins, so that no second, and
+    // above all no whole minute, is skipped by a drifting timer.
+    const int ms = QTime::currentTime().msec();
+    Timer_INTERVAL->start(1000 - ms + 2);
+}
+
+void TForm1::progress(const QString &line)
+{
+    Memo1->appendPlainText(line);
+}
+
+// --- measurement ----------------------------------------------------------
+
+void TForm1::Button_startClick()
+{
+    if (CheckBox2->isChecked()) {
+        const QString folder = Edit1->text();
+        if (!QFileInfo(folder).isDir()) {
+            const bool create = m_prompts->confirm(
+                QString(), folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
+                Prompts::Icon::Warning, true);
+            if (!create)
+                return;
+        }
+        if (folder.isEmpty()) {
+            m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
+            return;
+        }
+        QDir().mkpath(folder);
+    }
+    const QString name = ComboBox1->selectedEntry();
+    rs232c1->setPortname(name);
+    if (!rs232c1->open()) {
+        progress(QStringLiteral("Com Port ") + name + QStringLiteral(" Not Open"));
+        m_prompts->beep();
+        m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
+                           Prompts::Icon::None);
+        return;
+    }
+    progress(QStringLiteral("Com Port ") + name + QStringLiteral(" Open"));
+    button_SAVE->setEnabled(false);
+    Button_OPEN->setEnabled(false);
+    CheckBox2->setEnabled(false);
+    rs232c1->setdtr(true);
+    Button_start->setEnabled(false);
+    Button_stop->setEnabled(true);
+    ComboBox1->setEnabled(false);
+    m_measuring = true;
+}
+
+void TForm1::Button_stopClick()
+{
+    button_SAVE->setEnabled(true);
+    Button_OPEN->setEnabled(true);
+    CheckBox2->setEnabled(true);
+    rs232c1->setdtr(false);
+    Button_start->setEnabled(true);
+    Button_stop->setEnabled(false);
+    ComboBox1->setEnabled(true);
+    m_measuring = false;
+    rs232c1->close();
+    progress(QStringLiteral("Com Port ") + rs232c1->portname() + QStringLiteral(" Close"));
+}
+
+void TForm1::rs232c1RXCHAR()
+{
+    // Every byte queued now is one pulse; none is left for a later event.
+    int queued = std::max(rs232c1->inQueue(), 1);
+    QByteArray bytes(queued, '\0');
+    if (!rs232c1->read(bytes.data(), queued)) {
+        char c = 0;
+        if (!rs232c1->readchar(c))
+            return;
+        bytes = QByteArray(1, c);
+    }
+    QString lines;
+    lines.reserve(bytes.size() * 10);
+    for (char ch : std::as_const(bytes)) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (!lines.isEmpty())
+            lines += u'\n';
+        lines += QStringLiteral("  受信 ");
+        if (b >= 0x20 && b < 0x7f)
+            lines += QChar(b);
+        else
+            lines += QStringLiteral("<%1>").arg(b, 2, 16, QChar(u'0')).toUpper();
+    }
+    m_pulseCounter += qint32(bytes.size());
+    progress(lines);
+    Label1->setText(QStringLiteral("カウント数 ") + QString::number(m_pulseCounter));
+    Label1->adjustSize();
+}
+
+void TForm1::Timer_INTERVALTimer()
+{
+    const QDateTime t = m_clock->now();
+    Label_clock->setText(QStringLiteral("現在は ") + TimeText::date(t.date()) + u' ' +
+                         TimeText::time(t.time()));
+    Label_clock->adjustSize();
+    const MinuteTally::Decision d = m_tally.check(t);
+    if (m_measuring && d.tally) {
+        // A tally never runs inside a dialog or question the user has open;
+        // it follows at the first tick after it closes.
+        if (QApplication::activeModalWidget())
+            return;
+        makeTally(t, d);
+    }
+    m_tally.advance(t);
+}
+
+void TForm1::makeTally(const QDateTime &t, const MinuteTally::Decision &d)
+{
+    const QDate today = t.date();
+    const QString h = TimeText::dayHeader(today);
+    // The header holds no year: column 1 is today only when its full date is.
+    if (m_table->cell(1, 0) != h || m_table->columnDate(1) != today)
+        column_insert(1);
+    if (m_table->cell(1, 0).isEmpty()) {
+        m_table->setCell(1, 0, h);
+    }
+    m_table->setColumnDate(1, today);
+
+    m_lastTallyRow = d.row;
+    m_table->setCell(1, d.row, QString::number(m_pulseCounter));
+    if (d.spannedMinutes > 1)
+        progress(QStringLiteral("  %1 の集計は %2 分間のカウントです")
+                     .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
+                     .arg(d.spannedMinutes));
+    m_pulseCounter = 0;
+    Label1->setText(QStringLiteral("カウント数 0"));
+
+    // A cell the graph cannot read must not cost the minute its place in
+    // the table or its log file: report it (once) and go on.
+    rebuildGraph(true);
+    StringGrid1->selectCell(1, d.row);
+    if (CheckBox2->isChecked())
+        autoSave(t);
+}
+
+void TForm1::column_insert(int index)
+{
+    m_table->column_insert(index);
+}
+
+void TForm1::ComboBox1DropDown()
+{
+    get_com_port();
+}
+
+void TForm1::get_com_port()
+{
+    ComboBox1->replaceEntries(m_listPorts());
+}
+
+// --- window commands --------------------------------------------------------
+
+void TForm1::FormKeyPress(int character)
+{
+    if (character == 19) {
+        if (button_SAVE->isEnabled())
+            button_SAVEClick();
+    } else if (character == 15) {
+        if (Button_OPEN->isEnabled())
+            Button_OPENClick();
+    } else if (character == 27) {
+        if (Button_stop->isEnabled())
+            Button_stopClick();
+    }
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        // Only keys meant for this window, once each (the event passes the
+        // filter for every object it is offered to).
+        const QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        if (w && w == target && w->window() == this) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            int ch = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
+            if (key->key() == Qt::Key_Escape)
+                ch = 27;
+            else if (key->modifiers() & Qt::ControlModifier) {
+                if (key->key() == Qt::Key_S)
+                    ch = 19;
+                else if (key->key() == Qt::Key_O)
+                    ch = 15;
+            }
+            if (ch == 19 || ch == 15 || ch == 27)
+                FormKeyPress(ch);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::button_EXITClick()
+{
+    close();
+}
+
+void TForm1::Button1Click()
+{
+    draw_graph();
+}
+
+void TForm1::CheckBox1Click()
+{
+    const int dy = CheckBox1->isChecked() ? -2000 : 2000;
+    Memo1->move(Memo1->x(), Memo1->y() + dy);
+    memo2->move(memo2->x(), memo2->y() + dy);
+}
+
+void TForm1::Button_MoveToLeftClick()
+{
+    moveSplitter(-5);
+}
+
+void TForm1::Button_MoveToRightClick()
+{
+    moveSplitter(5);
+}
+
+void TForm1::moveSplitter(int dx)
+{
+    // Neither the day table nor the chart may shrink out of sight.
+    if (StringGrid1->width() + dx < MinGridWidth || Chart1->width() - dx < MinChartWidth)
+        return;
+    Button_MoveToLeft->move(Button_MoveToLeft->x() + dx, Button_MoveToLeft->y());
+    Button_MoveToRight->move(Button_MoveToRight->x() + dx, Button_MoveToRight->y());
+    StringGrid1->resize(StringGrid1->width() + dx, StringGrid1->height());
+    Chart1->setGeometry(Chart1->x() + dx, Chart1->y(), Chart1->width() - dx, Chart1->height());
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    applyAnchors(event->size());
+    QWidget::resizeEvent(event);
+}
+
+// Each anchored control keeps its distance to the sides it is anchored to.
+// The distances are kept against the size last fitted, not the event's old
+// size, so that a resize applied by hand and its later event count once.
+void TForm1::applyAnchors(const QSize &newSize)
+{
+    if (!m_anchoredSize.isValid() || newSize == m_anchoredSize) {
+        m_anchoredSize = newSize;
+        return;
+    }
+    const int dw = newSize.width() - m_anchoredSize.width();
+    const int dh = newSize.height() - m_anchoredSize.height();
+    m_anchoredSize = newSize;
+    // Edit1: left, top, right.
+    Edit1->resize(Edit1->width() + dw, Edit1->height());
+    // Button3, CheckBox3: top, right.
+    Button3->move(Button3->x() + dw, Button3->y());
+    CheckBox3->move(CheckBox3->x() + dw, CheckBox3->y());
+    // StringGrid1: left, top, bottom.
+    StringGrid1->resize(StringGrid1->width(), StringGrid1->height() + dh);
+    // Chart1 and Memo1: all four sides.
+    Chart1->resize(Chart1->width() + dw, Chart1->height() + dh);
+    Memo1->resize(Memo1->width() + dw, Memo1->height() + dh);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}

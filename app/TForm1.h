@@ -1,0 +1,161 @@
+#pragma once
+
+#include "app/core/MinuteTally.h"
+#include "graph/SevenDayGraph.h"
+
+#include "logfile/Settings.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class ArrowButton;
+class Clock;
+class DayGrid;
+class DayTable;
+class GmChartView;
+class PortComboBox;
+class Prompts;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class Trs232c;
+
+// The main window `Form1`: owns every control, the day table, the serial port
+// component `rs232c1` and the two timers.  Everything here runs on the GUI
+// thread; the serial component hands its events over to it.
+//
+// Controls keep the names of the window layout and are public so that tests
+// can look at them and press them.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    struct Options {
+        Clock *clock = nullptr;     // required; not owned
+        Prompts *prompts = nullptr; // null: the real boxes and dialogs
+        QStringList arguments;      // command-line arguments, program path excluded
+        QString settingsPath;       // the settings file
+        // Where the port list comes from; null: the machine's serial devices.
+        std::function<QStringList()> listPorts;
+    };
+
+    // The splitter buttons stop before the day table or the chart gets
+    // narrower than this; a restored layout must leave them as wide.
+    static constexpr int MinGridWidth = 120;
+    static constexpr int MinChartWidth = 200;
+
+    explicit TForm1(const Options &options);
+    ~TForm1() override;
+
+    // --- controls -----------------------------------------------------------
+    QPushButton *Button_start = nullptr;
+    QPushButton *Button_stop = nullptr;
+    QPushButton *button_SAVE = nullptr;
+    QPushButton *Button_OPEN = nullptr;
+    QPushButton *button_EXIT = nullptr;
+    QPushButton *Button1 = nullptr;
+    QLabel *Label2 = nullptr;
+    PortComboBox *ComboBox1 = nullptr;
+    QCheckBox *CheckBox2 = nullptr;
+    QCheckBox *CheckBox1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QPushButton *Button3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label_clock = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label23 = nullptr;
+    QCheckBox *CheckBox3 = nullptr;
+    ArrowButton *Button_MoveToLeft = nullptr;
+    ArrowButton *Button_MoveToRight = nullptr;
+    DayGrid *StringGrid1 = nullptr;
+    GmChartView *Chart1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QPlainTextEdit *memo2 = nullptr;
+    QTimer *Timer_INTERVAL = nullptr;
+    QTimer *Timer_FOpen = nullptr;
+    Trs232c *rs232c1 = nullptr;
+
+    DayTable *dayTable() const { return m_table; }
+    int pulseCounter() const { return m_pulseCounter; }
+    bool measuring() const { return m_measuring; }
+    int lastTallyRow() const { return m_lastTallyRow; }
+    QString saveDialogFileName() const { return m_saveFileName; }
+    QString openDialogFileName() const { return m_openFileName; }
+
+    // --- handlers and methods -----------------------------------------------
+    void FormCreate();
+    void Button_startClick();
+    void Button_stopClick();
+    void rs232c1RXCHAR();
+    void Timer_INTERVALTimer();
+    void ComboBox1DropDown();
+    void get_com_port();
+    void column_insert(int index);
+    void draw_graph();
+    void button_SAVEClick();
+    void Button_OPENClick();
+    enum class LoadOutcome { Loaded, Missing, Failed };
+    LoadOutcome FileOpen(const QString &path);
+    void Timer_FOpenTimer();
+    // Returns false when the close was abandoned (the window stays open).
+    bool FormClose();
+    void FormKeyPress(int character);
+    void button_EXITClick();
+    void Button1Click();
+    void Button3Click();
+    void CheckBox1Click();
+    void Button_MoveToLeftClick();
+    void Button_MoveToRightClick();
+
+    // Appends one line to the progress pane.
+    void progress(const QString &line);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void setTabOrderChain();
+    void scheduleTick();
+    void makeTally(const QDateTime &t, const MinuteTally::Decision &decision);
+    // Rebuilds the graph; with onceOnly a failing cell already reported is
+    // not reported again.  False when a cell failed.
+    bool rebuildGraph(bool onceOnly);
+    void autoSave(const QDateTime &t);
+    Settings currentSettings() const;
+    void applySettings(const Settings &s);
+    void openCommandLineFile();
+    void moveSplitter(int dx);
+    void applyAnchors(const QSize &newSize);
+
+    Clock *m_clock;
+    Prompts *m_prompts;
+    std::unique_ptr<Prompts> m_ownPrompts;
+    QStringList m_arguments;
+    QString m_settingsPath;
+    std::function<QStringList()> m_listPorts;
+
+    DayTable *m_table = nullptr;
+    MinuteTally m_tally;
+    qint32 m_pulseCounter = 0;
+    bool m_measuring = false;
+    int m_lastTallyRow = 0;
+    // The graph error last reported, so that a cell that keeps failing is not
+    // reported again at every tally; empty once a rebuild succeeds.
+    std::optional<GraphError> m_reportedGraphError;
+    QString m_reportedAutoSaveError;
+    QString m_saveFileName;
+    QString m_openFileName;
+    QString m_saveInitialDir;
+    QString m_openInitialDir;
+    QSize m_anchoredSize; // client size the anchored controls were last fitted to
+};

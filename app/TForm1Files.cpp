@@ -1,0 +1,250 @@
+// Log files, the graph and the settings file: the window's side of them.
+#include "app/TForm1.h"
+
+#include "app/DayGrid.h"
+#include "app/PortComboBox.h"
+#include "app/Prompts.h"
+#include "app/core/Clock.h"
+#include "app/core/DayTable.h"
+#include "graph/GmChartView.h"
+#include "logfile/AutoSave.h"
+#include "logfile/IniFile.h"
+#include "logfile/LogFile.h"
+#include "serial/Trs232c.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryFile>
+
+namespace {
+
+// Whether a file can be created where the settings file goes, without
+// touching the settings file itself.
+bool canCreateBeside(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.torvale-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+void TForm1::draw_graph()
+{
+    rebuildGraph(false);
+}
+
+bool TForm1::rebuildGraph(bool onceOnly)
+{
+    const std::optional<GraphError> error = Chart1->draw(*m_table, CheckBox3->isChecked());
+    if (!error) {
+        m_reportedGraphError.reset();
+        return true;
+    }
+    if (!onceOnly || m_reportedGraphError != error)
+        m_prompts->reportError(error->message);
+    m_reportedGraphError = error;
+    return false;
+}
+
+void TForm1::autoSave(const QDateTime &t)
+{
+    QString path;
+    const QString error = AutoSave::save(Edit1->text(), t, *m_table, &path);
+    setWindowTitle(path);
+    if (error.isEmpty()) {
+        m_reportedAutoSaveError.clear();
+        return;
+    }
+    // The same failure (a full disk) every minute is told once, until a
+    // save succeeds or the failure changes.
+    if (error != m_reportedAutoSaveError)
+        m_prompts->reportError(error);
+    m_reportedAutoSaveError = error;
+}
+
+// --- save and open commands ---------------------------------------------------
+
+void TForm1::button_SAVEClick()
+{
+    if (QFileInfo(Edit1->text()).isDir())
+        m_saveInitialDir = Edit1->text();
+    const QString chosen = m_prompts->saveFileName(m_saveInitialDir, m_saveFileName);
+    if (chosen.isEmpty())
+        return;
+    const QString path = LogFile::forceCsvExtension(chosen);
+    m_saveFileName = path;
+    if (QFileInfo::exists(path)) {
+        const QString question = path + u'\r' + QStringLiteral(" は既に存在します。上書きしますか？") +
+                                 u'\r' + QStringLiteral(" already exists.  Do you want to replace it?");
+        if (!m_prompts->confirm(QStringLiteral("Save Freq File "), question, Prompts::Icon::Warning,
+                                true))
+            return;
+    }
+    setWindowTitle(path);
+    const QString error = LogFile::save(path, *m_table, LogTitle::Manual);
+    if (!error.isEmpty()) {
+        m_prompts->reportError(error);
+        return;
+    }
+    m_openFileName = path;
+}
+
+void TForm1::Button_OPENClick()
+{
+    if (QFileInfo(Edit1->text()).isDir())
+        m_openInitialDir = Edit1->text();
+    const QString chosen = m_prompts->openFileName(m_openInitialDir, m_openFileName);
+    if (chosen.isEmpty())
+        return;
+    const QString path = LogFile::forceCsvExtension(chosen);
+    m_openFileName = path;
+    if (FileOpen(path) != LoadOutcome::Failed)
+        draw_graph();
+}
+
+TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" File not found."),
+                           Prompts::Icon::Warning);
+        return LoadOutcome::Missing;
+    }
+    const LogFile::LoadResult result = LogFile::load(path, *m_table, m_clock->now().date());
+    if (!result.ok) {
+        m_prompts->reportError(result.error);
+        return LoadOutcome::Failed;
+    }
+    setWindowTitle(path);
+    m_saveFileName = path;
+    m_openFileName = path;
+    return LoadOutcome::Loaded;
+}
+
+// --- settings -----------------------------------------------------------------
+
+Settings TForm1::currentSettings() const
+{
+    Settings s;
+    const QRect frame = frameGeometry();
+    s.formLeft = frame.x();
+    s.formTop = frame.y();
+    s.formWidth = frame.width();
+    s.formHeight = frame.height();
+    s.portname = ComboBox1->selectedEntry();
+    s.buttonMoveToLeftLeft = Button_MoveToLeft->x();
+    s.buttonMoveToRightLeft = Button_MoveToRight->x();
+    s.stringGrid1Width = StringGrid1->width();
+    s.chart1Width = Chart1->width();
+    s.chart1Left = Chart1->x();
+    s.dataDirectory = Edit1->text();
+    s.autSave = CheckBox2->isChecked();
+    return s;
+}
+
+void TForm1::applySettings(const Settings &s)
+{
+    // The window itself: sizes within the screen, and at least its title bar
+    // on a screen, whatever an old or hand-edited file says.
+    const QSize frameExtra = frameGeometry().size() - size();
+    QRect avail = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
+                                                   : QRect(0, 0, 1280, 1024);
+    const int w = std::clamp(s.formWidth - frameExtra.width(), minimumWidth(),
+                             std::max(minimumWidth(), avail.width()));
+    const int h = std::clamp(s.formHeight - frameExtra.height(), minimumHeight(),
+                             std::max(minimumHeight(), avail.height()));
+    resize(w, h);
+    applyAnchors(size());
+    int x = s.formLeft;
+    int y = s.formTop;
+    if (!avail.intersects(QRect(x, y, w, 30))) {
+        x = avail.x();
+        y = avail.y();
+    }
+    move(x, y);
+
+    // The boundary between the day table and the chart: taken only as a
+    // whole and only when both keep a usable width inside the window.
+    const int client = width();
+    const bool sane = s.stringGrid1Width >= MinGridWidth && s.chart1Width >= MinChartWidth &&
+                      s.chart1Left >= StringGrid1->x() + MinGridWidth &&
+                      s.chart1Left + s.chart1Width <= client + 8 &&
+                      s.buttonMoveToLeftLeft >= 0 && s.buttonMoveToLeftLeft < client &&
+                      s.buttonMoveToRightLeft >= 0 && s.buttonMoveToRightLeft < client;
+    if (sane) {
+        Button_MoveToLeft->move(s.buttonMoveToLeftLeft, Button_MoveToLeft->y());
+        Button_MoveToRight->move(s.buttonMoveToRightLeft, Button_MoveToRight->y());
+        StringGrid1->resize(s.stringGrid1Width, StringGrid1->height());
+        Chart1->setGeometry(s.chart1Left, Chart1->y(), s.chart1Width, Chart1->height());
+    }
+    Edit1->setText(s.dataDirectory);
+
+    if (s.portname.isEmpty()) {
+        if (ComboBox1->count() > 0)
+            ComboBox1->setCurrentIndex(0);
+    } else {
+        rs232c1->setPortname(s.portname);
+        for (int i = 0; i <= 10; ++i) {
+            if (i < ComboBox1->count() && ComboBox1->itemText(i) == s.portname) {
+                ComboBox1->setCurrentIndex(i);
+                break;
+            }
+        }
+    }
+    CheckBox2->setChecked(s.autSave);
+}
+
+void TForm1::Timer_FOpenTimer()
+{
+    Timer_FOpen->stop();
+    const IniFile ini = IniFile::load(m_settingsPath);
+    applySettings(Settings::read(ini, currentSettings()));
+    openCommandLineFile();
+}
+
+void TForm1::openCommandLineFile()
+{
+    if (m_arguments.isEmpty())
+        return;
+    // The shell has split the command line already: the first argument is
+    // the path, blanks and all.
+    QString path = m_arguments.first();
+    if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
+        path = path.mid(1, path.size() - 2);
+    if (!QFileInfo::exists(path)) {
+        m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" は存在しません"),
+                           Prompts::Icon::Warning);
+        return;
+    }
+    FileOpen(path);
+}
+
+bool TForm1::FormClose()
+{
+    // Closing while measuring ends the measurement: the port closes, and a
+    // window that stays open (the close was cancelled) must not go on
+    // tallying minutes from a closed port.
+    if (m_measuring)
+        Button_stopClick();
+    else
+        rs232c1->close();
+
+    const Settings s = currentSettings();
+    if (!canCreateBeside(m_settingsPath)) {
+        return m_prompts->confirm(QStringLiteral("error"),
+                                  QStringLiteral("iniファイルが書き込めません。") + u'\n' +
+                                      QStringLiteral("設定を保存しないで終了しますか？"),
+                                  Prompts::Icon::Warning, false);
+    }
+    if (!s.write(m_settingsPath).isEmpty()) {
+        m_prompts->reportError(m_settingsPath + QStringLiteral(" に書き込めません"));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds TORVALE (installing its Debian packages when missing) and starts it.
+# Arguments are passed on: ./scripts/run.sh path/to/log.CSV
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+torvale_install_packages
+torvale_build
+exec "$TORVALE_BUILD/app/torvale" "$@"
