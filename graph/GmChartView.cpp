@@ -96,9 +96,9 @@ GmChartView::GmChartView(QWidget *parent)
     c->setDropShadowEnabled(false);
     c->setBackgroundBrush(palette().color(QPalette::Window));
     c->setBackgroundPen(Qt::NoPen);
-    c->setPlotAreaBackgroundVisible(true);
-    c->setPlotAreaBackgroundBrush(Qt::NoBrush);
-    c->setPlotAreaBackgroundPen(QPen(Qt::black, 1));
+    // Not filled: the window face shows behind the lines.  The frame is
+    // painted with the axis lines.
+    c->setPlotAreaBackgroundVisible(false);
 
     m_axisX = new QValueAxis(c);
     m_axisY = new QValueAxis(c);
@@ -325,6 +325,9 @@ void GmChartView::paintAxes(QPainter *painter) const
         const double y = yOf(k * step);
         painter->drawLine(QPointF(axisX - TickLength, y), QPointF(axisX, y));
     }
+
+    painter->setPen(QPen(Qt::black, 1));
+    painter->drawRect(plot);
 
     QPen axisPen(Qt::black, 2);
     axisPen.setCapStyle(Qt::SquareCap);

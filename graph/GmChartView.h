@@ -35,7 +35,9 @@ class QValueAxis;
 //     the legend lies over the plot instead of shrinking it, shifted right of
 //     centre by 13 % of the free width beside it;
 //   - the axis lines (black, 2 px), because Qt Charts ties the tick marks to
-//     the axis line: the bottom axis has no ticks at all;
+//     the axis line: the bottom axis has no ticks at all; with them the thin
+//     black frame of the plot area, which Qt Charts would paint under the
+//     grid lines, where the top grid line hides it;
 //   - the left axis's tick marks: silver 4 px at each label, three grey 2 px
 //     minor ticks between labels (Qt Charts would draw minor grid lines).
 // Label steps are chosen from the plot size: whole hours dividing 24 on the

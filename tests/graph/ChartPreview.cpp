@@ -1,7 +1,7 @@
 // chart_preview <out.png> [--week]
 // Shows the chart at its place size in the main window and saves what it
 // draws: as at start, or after a rebuild from a week of sample counts with a
-// three-hour gap two days ago.
+// three-hour gap six days ago.
 #include "graph/GmChartView.h"
 #include "tests/graph/SampleWeek.h"
 
@@ -25,7 +25,7 @@ int main(int argc, char **argv)
     if (args.contains(QStringLiteral("--week"))) {
         SampleWeek week;
         week.todayRows = 14 * 60 + 36; // measuring, it is 14:35
-        week.gapColumn = 3;
+        week.gapColumn = 7;            // drawn on top, so the gap shows
         week.gapFirst = 9 * 60 + 1;
         week.gapLast = 12 * 60;
         week.days = 8; // the eighth day is kept in the table but not drawn
