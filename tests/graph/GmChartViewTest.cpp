@@ -117,8 +117,13 @@ TEST(GmChartView, TitleLegendAndPlotAreaArePlacedAsLaidDown)
 TEST(GmChartView, NarrowingKeepsTheRanges)
 {
     GmChartView view;
+    const double plotTop = view.plotArea().top();
     view.resize(300, 659);
     render(view); // a hidden view takes its new size when drawn
+    // The legend wraps into more rows and lies over the plot; the plot
+    // keeps its place below the title.
+    EXPECT_GT(view.legendRect().bottom(), plotTop);
+    EXPECT_EQ(view.plotArea().top(), plotTop);
     EXPECT_EQ(view.axisX()->max(), 24.0);
     EXPECT_EQ(view.leftMax(), 20.0);
     EXPECT_LE(view.plotArea().right(), 300.0);
