@@ -5,6 +5,7 @@
 #include "app/core/DayTable.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 
@@ -88,7 +89,9 @@ bool DayGrid::eventFilter(QObject *watched, QEvent *event)
         opt.rect = corner->rect();
         opt.position = QStyleOptionHeader::OnlyOneSection;
         opt.orientation = Qt::Horizontal;
+        painter.save();
         style()->drawControl(QStyle::CE_Header, &opt, &painter, corner);
+        painter.restore();
         if (m_table) {
             painter.setFont(font());
             painter.setPen(palette().color(QPalette::ButtonText));

@@ -7,6 +7,7 @@
 #include "app/core/Clock.h"
 #include "app/core/DayTable.h"
 #include "app/core/TimeText.h"
+#include "graph/GmChartView.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
@@ -49,8 +50,7 @@ TForm1::TForm1(const Options &options)
 
     rs232c1 = new Trs232c(this);
     rs232c1->setObjectName(QStringLiteral("rs232c1"));
-    rs232c1->setRxtimeout(100);
-    rs232c1->setTxtimeout(3000);
+    rs232c1->applyStoredValues();
     rs232c1->OnRXCHAR = [this](QObject *) { rs232c1RXCHAR(); };
     rs232c1->OnLOST = [this](QObject *) {
         progress(QStringLiteral("Com Port ") + rs232c1->portname() +
@@ -58,7 +58,9 @@ TForm1::TForm1(const Options &options)
         m_prompts->reportError(QStringLiteral("シリアルポート ") + rs232c1->portname() +
                                QStringLiteral(" が切断されました。計数は止まっています"));
     };
-    rs232c1->OnHANDLERERROR = [this](const QString &what) { m_prompts->reportError(what); };
+    rs232c1->OnHANDLERERROR = [this](QObject *, const QString &what) {
+        m_prompts->reportError(what);
+    };
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
@@ -194,7 +196,7 @@ void TForm1::rs232c1RXCHAR()
             lines += u'\n';
         lines += QStringLiteral("  受信 ");
         if (b >= 0x20 && b < 0x7f)
-            lines += QChar(b);
+            lines += QLatin1Char(char(b));
         else
             lines += QStringLiteral("<%1>").arg(b, 2, 16, QChar(u'0')).toUpper();
     }
@@ -380,4 +382,27 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm1::Button3Click()
+{
+    const QString start = QFileInfo(Edit1->text()).isDir() ? Edit1->text() : QDir::currentPath();
+    for (;;) {
+        const QString chosen =
+            m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start);
+        if (chosen.isEmpty())
+            return;
+        if (!QFileInfo(chosen).isDir()) {
+            if (!m_prompts->askYesNo(QApplication::applicationName(),
+                                     QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")))
+                continue;
+            // A bare name has no parent to be made in.
+            if (QDir::isRelativePath(chosen) || !QDir().mkpath(chosen)) {
+                m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
+                return;
+            }
+        }
+        Edit1->setText(chosen);
+        return;
+    }
 }

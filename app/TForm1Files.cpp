@@ -1,6 +1,7 @@
 // Log files, the graph and the settings file: the window's side of them.
 #include "app/TForm1.h"
 
+#include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
 #include "app/Prompts.h"
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 #include <QTemporaryFile>
 
 namespace {

@@ -9,6 +9,7 @@
 #include "graph/GmChartView.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -75,11 +76,10 @@ void TForm1::createControls()
     Label3->setFont(pixelFont(PMincho, 16));
     Label23 = place(new QLabel(QStringLiteral("パルス数[cpm]"), this), "Label23", 45, 136, 97, 16);
     Label23->setFont(pixelFont(PMincho, 16));
-    for (QLabel *l : {Label2, Label4, Label1, Label_clock, Label3, Label23})
-        l->setWordWrap(false);
-    // Labels grow with their text like the original auto-sized labels.
-    for (QLabel *l : {Label_clock, Label1})
-        l->setMinimumWidth(l->width());
+    // Labels fit their text, as auto-sized labels do; Label4 keeps its box
+    // because its text is right-aligned in it.
+    for (QLabel *l : {Label2, Label1, Label_clock, Label3, Label23})
+        l->adjustSize();
 
     // The rest, in creation order: a later one lies on top of an earlier one.
     Chart1 = place(new GmChartView(this), "Chart1", 280, 128, 674, 659);
@@ -179,5 +179,5 @@ void TForm1::setTabOrderChain()
         w->setFocusPolicy(w == StringGrid1 || w == Memo1 || w == memo2 || w == Edit1 ||
                                   w == ComboBox1
                               ? Qt::StrongFocus
-                              : Qt::TabFocus | Qt::ClickFocus);
+                              : Qt::StrongFocus);
 }
