@@ -1,0 +1,49 @@
+#pragma once
+// Waiting helpers for tests that drive the GUI-thread side by hand.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <functional>
+#include <string>
+#include <unistd.h>
+
+// Runs the GUI thread's events until pred holds or timeoutMs passes.
+inline bool waitFor(const std::function<bool()> &pred, int timeoutMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+// Waits without running any event, for conditions the comm thread's side decides.
+inline bool waitWithoutEvents(const std::function<bool()> &pred, int timeoutMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+inline void writeMaster(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0)
+            done += size_t(n);
+        else
+            QThread::usleep(100);
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+// A stand-in for the GM counter: a pseudo-terminal pair whose slave side a program opens like a
+// serial port, and a sender that writes one byte per tube pulse into the master side.
+//
+// Pulses come Poisson-distributed at a mean count rate, at a fixed rate, in bursts, or as fast
+// as the line takes (flood).  Sending stops after a number of pulses, after a duration, or on
+// stop(); sent() is exactly the number of bytes the pseudo-terminal accepted.
+//
+// Threads: one owner thread calls everything; run() blocks on the calling thread, start() runs
+// it on a thread of its own.  stop() and sent() may be called from any thread.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+class GmSimulator
+{
+public:
+    enum class Mode { Poisson, Rate, Burst, Flood };
+
+    struct Options {
+        Mode mode = Mode::Poisson;
+        double cpm = 60.0;        // Poisson: mean pulses per minute
+        double perSecond = 1.0;   // Rate: pulses per second
+        int burstSize = 10;       // Burst: pulses per burst ...
+        int burstPeriodMs = 1000; // ... one burst every this many ms
+        int64_t limit = 0;        // stop after this many pulses; 0: no limit
+        int64_t durationMs = 0;   // stop after this long; 0: no limit
+        char pulseByte = '*';
+        uint32_t seed = 0; // 0: seeded from the clock
+    };
+
+    GmSimulator();
+    // Stops the sender, removes the published link and closes both sides.
+    ~GmSimulator();
+    GmSimulator(const GmSimulator &) = delete;
+    GmSimulator &operator=(const GmSimulator &) = delete;
+
+    // Opens the pair and makes the line raw (no echo, no line editing, 8 bits).  The slave
+    // side stays open here too, so the line lives while no reader has it open.  False with
+    // error() when the system has no pseudo-terminals left.
+    bool openPty();
+    const std::string &slavePath() const { return m_slavePath; }
+    int masterFd() const { return m_master; }
+    // A symlink at linkPath to the slave (its folder is made if missing); removed again by
+    // the destructor.  An existing link is replaced.
+    bool publish(const std::string &linkPath);
+    const std::string &error() const { return m_error; }
+
+    // Sends on the calling thread until a limit is reached, stop() is called or the line is
+    // gone.  Returns the number of bytes sent by this run.
+    int64_t run(const Options &options);
+    // run() on a thread of its own; a running sender is stopped first.
+    void start(const Options &options);
+    void stop();
+    // Waits for the sender thread to end by itself; false when timeoutMs passed first.
+    bool waitFinished(int timeoutMs);
+    bool isRunning() const { return m_running; }
+    int64_t sent() const { return m_sent; }
+
+    // Pulls the adapter: closes the master side (the slave's readers see a hang-up).  Stops
+    // the sender first.
+    void closeMaster();
+
+private:
+    bool writeAll(const char *data, int64_t count, int64_t deadlineNs);
+    bool sleepUntil(int64_t deadlineNs);
+
+    int m_master = -1;
+    int m_slave = -1;
+    int m_stopPipe[2] = {-1, -1};
+    std::string m_slavePath;
+    std::string m_link;
+    std::string m_error;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_running{false};
+    std::atomic<int64_t> m_sent{0};
+};

@@ -1,0 +1,124 @@
+// gmsim: a GM counter on a pseudo-terminal, for tests, benchmarks and users without a counter.
+//
+//   gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]
+//         [--count N] [--seconds S] [--link PATH | --publish [NAME]] [--byte C] [--seed S]
+//         [--quit]
+//
+// The first line of output is the slave's path (the port to open).  At the end it prints
+// "sent N" with the exact number of pulses the line accepted.  Sending ends after --count
+// pulses or --seconds, or on SIGINT/SIGTERM; without --quit the line then stays open until
+// SIGINT/SIGTERM, so that a reader can drain it.  --publish makes a link NAME (default gmsim0)
+// in /tmp/torvale-ports, the folder the program's port list also scans.
+#include "tools/GmSimulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pthread.h>
+#include <string>
+
+namespace
+{
+
+void usage()
+{
+    std::fprintf(stderr,
+                 "usage: gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
+                 "             [--count N] [--seconds S] [--link PATH | --publish [NAME]]\n"
+                 "             [--byte C] [--seed S] [--quit]\n");
+}
+
+bool number(const char *text, double &value)
+{
+    char *end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value >= 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    GmSimulator::Options o;
+    std::string link;
+    bool quit = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        double v = 0;
+        if (arg == "--flood") {
+            o.mode = GmSimulator::Mode::Flood;
+        } else if (arg == "--quit") {
+            quit = true;
+        } else if (arg == "--publish") {
+            std::string name = "gmsim0";
+            if (hasValue && argv[i + 1][0] != '-')
+                name = argv[++i];
+            link = "/tmp/torvale-ports/" + name;
+        } else if (!hasValue) {
+            usage();
+            return 2;
+        } else if (arg == "--link") {
+            link = argv[++i];
+        } else if (arg == "--byte") {
+            o.pulseByte = argv[++i][0];
+        } else if (!number(argv[++i], v)) {
+            usage();
+            return 2;
+        } else if (arg == "--poisson") {
+            o.mode = GmSimulator::Mode::Poisson;
+            o.cpm = v;
+        } else if (arg == "--rate") {
+            o.mode = GmSimulator::Mode::Rate;
+            o.perSecond = v;
+        } else if (arg == "--burst") {
+            o.mode = GmSimulator::Mode::Burst;
+            o.burstSize = int(v);
+        } else if (arg == "--every") {
+            o.burstPeriodMs = int(v);
+        } else if (arg == "--count") {
+            o.limit = int64_t(v);
+        } else if (arg == "--seconds") {
+            o.durationMs = int64_t(v * 1000);
+        } else if (arg == "--seed") {
+            o.seed = uint32_t(v);
+        } else {
+            usage();
+            return 2;
+        }
+    }
+
+    // The signals are taken by sigwait below, never by a handler.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    GmSimulator sim;
+    if (!sim.openPty() || (!link.empty() && !sim.publish(link))) {
+        std::fprintf(stderr, "gmsim: %s\n", sim.error().c_str());
+        return 1;
+    }
+    std::printf("%s\n", sim.slavePath().c_str());
+    std::fflush(stdout);
+
+    sim.start(o);
+    bool signalled = false;
+    while (sim.isRunning()) {
+        timespec tick{0, 50 * 1000 * 1000};
+        if (sigtimedwait(&signals, nullptr, &tick) > 0) {
+            signalled = true;
+            break;
+        }
+    }
+    sim.stop();
+    std::printf("sent %lld\n", static_cast<long long>(sim.sent()));
+    std::fflush(stdout);
+    if (!signalled && !quit) {
+        int sig = 0;
+        sigwait(&signals, &sig);
+    }
+    return 0;
+}
