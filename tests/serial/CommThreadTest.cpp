@@ -349,3 +349,19 @@ TEST(CommThread, DrainingHandlerCountsEveryByteOfABurst)
     EXPECT_TRUE(l.sim.waitFinished(1000));
     EXPECT_EQ(l.sim.sent(), 200000);
 }
+
+TEST(CommThread, LostHandlerMayCloseThePort)
+{
+    OpenLine l;
+    int closes = 0;
+    bool closeResult = false;
+    l.port.OnRXCHAR = [](QObject *) {};
+    l.port.OnClose = [&](QObject *) { ++closes; };
+    l.port.OnLOST = [&](QObject *) { closeResult = l.port.close(); };
+    ASSERT_TRUE(l.port.open());
+    l.sim.closeMaster();
+    ASSERT_TRUE(waitFor([&] { return closes == 1; }));
+    EXPECT_TRUE(closeResult);
+    EXPECT_FALSE(l.port.isOpen());
+    EXPECT_FALSE(l.port.close());
+}
