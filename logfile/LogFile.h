@@ -1,0 +1,46 @@
+#pragma once
+
+#include "logfile/LogFormat.h"
+
+#include <QDate>
+#include <QString>
+
+class DayTable;
+
+// Saving the day table to a log file and loading one back.  GUI thread (the
+// table's thread); both run to their end before returning.
+class LogFile
+{
+public:
+    struct LoadResult {
+        bool ok = false;
+        QString error; // FileError text when !ok
+    };
+
+    // Files bigger than this are refused: a century of daily columns is
+    // far smaller, and reading more would only exhaust the memory.
+    static constexpr qint64 MaxFileBytes = qint64(256) << 20;
+
+    // Writes the whole table with the given title line.  The old file at
+    // `path`, if any, is replaced only by a completely written new one
+    // (AtomicFile); a failed save leaves it as it was and nothing else behind.
+    // Returns empty text on success, else the text to show.
+    static QString save(const QString &path, const DayTable &table, LogTitle title);
+
+    // Copies the file to a temporary file of its own (a unique name in the
+    // system's temporary folder, so no other file there is ever read or
+    // removed), reads the copy into the table by the rules of LogFormat,
+    // removes the copy and dates the day columns (ColumnDates, with `today`
+    // as the newest day unless the name is an auto-save name).
+    //
+    // Fails, leaving the table unchanged, when the file cannot be opened or
+    // read (also when it vanished since the caller looked), is not a regular
+    // file, or is larger than MaxFileBytes (reported as EFBIG).  Any bytes at
+    // all load without error; what they hold is the reading rules' concern.
+    static LoadResult load(const QString &path, DayTable &table, const QDate &today);
+
+    // The name with its extension made ".CSV": the text from the last "."
+    // after the last "/", "\" or ":" is replaced, and a name without one gets
+    // ".CSV" appended (data.csv, data.txt and data all give data.CSV).
+    static QString forceCsvExtension(const QString &name);
+};

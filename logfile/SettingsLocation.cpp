@@ -1,0 +1,29 @@
+#include "logfile/SettingsLocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString SettingsLocation::besideExecutable(const QString &executablePath)
+{
+    const qsizetype slash = executablePath.lastIndexOf(u'/');
+    const qsizetype dot = executablePath.lastIndexOf(u'.');
+    const QString stem = dot > slash + 1 ? executablePath.left(dot) : executablePath;
+    return stem + QStringLiteral(".ini");
+}
+
+QString SettingsLocation::path(const QString &executablePath, const QString &configFolder)
+{
+    const QString beside = besideExecutable(executablePath);
+    const QFileInfo file(beside);
+    if (file.exists() || QFileInfo(file.path()).isWritable())
+        return beside;
+    return configFolder + QStringLiteral("/torvale/torvale.ini");
+}
+
+QString SettingsLocation::path(const QString &executablePath)
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return path(executablePath, config);
+}
