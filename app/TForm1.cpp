@@ -180,14 +180,14 @@ void TForm1::Button_stopClick()
 void TForm1::rs232c1RXCHAR()
 {
     // Every byte queued now is one pulse; none is left for a later event.
-    int queued = std::max(rs232c1->inQueue(), 1);
+    // Nothing queued (the bytes of this wake-up were read by the event
+    // before): nothing to count, and no reason to wait for the read time-out.
+    const int queued = rs232c1->inQueue();
+    if (queued <= 0)
+        return;
     QByteArray bytes(queued, '\0');
-    if (!rs232c1->read(bytes.data(), queued)) {
-        char c = 0;
-        if (!rs232c1->readchar(c))
-            return;
-        bytes = QByteArray(1, c);
-    }
+    if (!rs232c1->read(bytes.data(), queued))
+        return;
     QString lines;
     lines.reserve(bytes.size() * 10);
     for (char ch : std::as_const(bytes)) {
