@@ -301,8 +301,12 @@ TEST(Trs232cSettings, LineSettingsReachTheDeviceAsFarAsAPtyKeepsThem)
     c.setParitymode(QStringLiteral("none"));
     c.setCharbit(7);
     c.setFlowflag(1);
+    c.setXonChar(0);
+    c.setXoffChar(0);
     ASSERT_TRUE(c.open());
     t = line.settings();
+    EXPECT_EQ(t.c_cc[VSTART], 0x11) << "a zero character keeps the driver's one";
+    EXPECT_EQ(t.c_cc[VSTOP], 0x13);
     EXPECT_TRUE(t.c_cflag & CSTOPB);
     EXPECT_TRUE(t.c_cflag & CMSPAR);
     EXPECT_FALSE(t.c_cflag & CRTSCTS);
@@ -365,6 +369,17 @@ TEST(Trs232cRead, QueuesArePurgedAtOpenAndReadsWaitAtMostRxtimeout)
     writeMaster(line.sim.masterFd(), "q");
     EXPECT_TRUE(c.readchar(byte));
     EXPECT_EQ(byte, 'q');
+    c.close();
+
+    // A gap limit ends a read early once bytes stopped coming.
+    c.setRxtimeout(3000);
+    c.setReadinterval(30);
+    ASSERT_TRUE(c.open());
+    writeMaster(line.sim.masterFd(), "x");
+    ASSERT_TRUE(waitWithoutEvents([&] { return c.inQueue() == 1; }));
+    t.restart();
+    EXPECT_FALSE(c.read(buffer, 3));
+    EXPECT_LT(t.elapsed(), 1000);
 }
 
 TEST(Trs232cModemLines, SetdtrCannotBeVerifiedOnPtyButReachesTheDevice)
