@@ -3,22 +3,16 @@
 #include "logfile/FileError.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-
-mode_t newFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
 
 bool writeAll(int fd, const char *data, qsizetype size)
 {
@@ -35,37 +29,36 @@ bool writeAll(int fd, const char *data, qsizetype size)
     return true;
 }
 
-// Makes a rename inside the folder survive a crash; failure here does not
-// undo a write that already took place.
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 QString AtomicFile::write(const QString &path, QByteArrayView bytes)
 {
-    const QByteArray target = QFile::encodeName(path);
+    // A symbolic link (a settings file kept elsewhere) stays a link: the file
+    // it points to is the one replaced.
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
-    QByteArray temp = folder + ".torvale-XXXXXX";
-
-    const int fd = ::mkstemp(temp.data());
+    // A name of our own beside the target; the kernel applies the umask to a
+    // new file's 0666, and a replaced file keeps the permissions it had.
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder + ".torvale-" +
+               QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return FileError::text(errno);
 
     struct stat old;
-    const mode_t mode = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)
-                            ? old.st_mode & 07777
-                            : newFileMode();
+    const bool replacing = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
 
     int error = 0;
-    if (!writeAll(fd, bytes.data(), bytes.size()) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+    if (!writeAll(fd, bytes.data(), bytes.size()) ||
+        (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) || ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
@@ -75,6 +68,5 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes)
         ::unlink(temp.constData());
         return FileError::text(error);
     }
-    syncFolder(folder);
     return {};
 }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,17 @@ TEST(LogFile, SaveThenLoadThroughTheDisk)
     ASSERT_EQ(LogFile::save(path, written, LogTitle::Manual), QString());
     ASSERT_EQ(LogFile::save(path, written, LogTitle::Manual), QString()); // over the old one
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("day1.CSV")});
+
+    // A replaced file keeps its permissions, and a link stays a link.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const QString link = dir.filePath(QStringLiteral("link.CSV"));
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_EQ(LogFile::save(link, written, LogTitle::AutoSave), QString());
+    EXPECT_EQ(QFile::permissions(path),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(readAll(path).startsWith(AutoTitle));
+    ASSERT_TRUE(QFile::remove(link));
 
     DayTable read;
     read.fillTimeColumn();
