@@ -27,6 +27,9 @@ public:
     QString lastInitialDir;
     QString lastProposed;
     QString lastFolderTitle;
+    int saveDialogs = 0;
+    int openDialogs = 0;
+    int folderDialogs = 0;
 
     QStringList errors() const { return texts(QStringLiteral("error")); }
     QStringList messages() const { return texts(QStringLiteral("message")); }
@@ -61,18 +64,21 @@ public:
     void beep() override { shown.push_back({QStringLiteral("beep"), {}, {}, Icon::None, false}); }
     QString saveFileName(const QString &initialDir, const QString &proposed) override
     {
+        ++saveDialogs;
         lastInitialDir = initialDir;
         lastProposed = proposed;
         return pop(saveNames, QString());
     }
     QString openFileName(const QString &initialDir, const QString &proposed) override
     {
+        ++openDialogs;
         lastInitialDir = initialDir;
         lastProposed = proposed;
         return pop(openNames, QString());
     }
     QString chooseFolder(const QString &title, const QString &startDir) override
     {
+        ++folderDialogs;
         lastFolderTitle = title;
         lastInitialDir = startDir;
         return pop(folders, QString());

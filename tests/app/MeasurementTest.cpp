@@ -1,0 +1,399 @@
+// Measurement with the real window, a real pseudo-terminal fed by the GM
+// counter simulator, and a clock the test sets.
+
+#include "WindowTestSupport.h"
+
+#include "graph/GmChartView.h"
+#include "logfile/AutoSave.h"
+
+#include <QLineSeries>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace apptest;
+
+namespace {
+
+int rowOf(int h, int m)
+{
+    return h * 60 + m + 1;
+}
+
+class MeasurementTest : public WindowTest
+{
+protected:
+    void expectIdle()
+    {
+        EXPECT_TRUE(form->Button_start->isEnabled());
+        EXPECT_FALSE(form->Button_stop->isEnabled());
+        EXPECT_TRUE(form->button_SAVE->isEnabled());
+        EXPECT_TRUE(form->Button_OPEN->isEnabled());
+        EXPECT_TRUE(form->CheckBox2->isEnabled());
+        EXPECT_TRUE(form->ComboBox1->isEnabled());
+        EXPECT_FALSE(form->measuring());
+        EXPECT_FALSE(form->rs232c1->isOpen());
+    }
+    void expectMeasuring()
+    {
+        EXPECT_FALSE(form->Button_start->isEnabled());
+        EXPECT_TRUE(form->Button_stop->isEnabled());
+        EXPECT_FALSE(form->button_SAVE->isEnabled());
+        EXPECT_FALSE(form->Button_OPEN->isEnabled());
+        EXPECT_FALSE(form->CheckBox2->isEnabled());
+        EXPECT_FALSE(form->ComboBox1->isEnabled());
+        EXPECT_TRUE(form->measuring());
+        EXPECT_TRUE(form->rs232c1->isOpen());
+    }
+    QString port() const { return QString::fromStdString(sim.slavePath()); }
+};
+
+TEST_F(MeasurementTest, StartAndStopSwitchTheControlsAndReportThePort)
+{
+    build();
+    expectIdle();
+    ASSERT_EQ(form->ComboBox1->selectedEntry(), port());
+
+    startMeasuring(at(10, 20, 30));
+    expectMeasuring();
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Open")));
+
+    form->Button_stopClick();
+    expectIdle();
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Close")));
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // The stopped window can measure again.
+    form->Button_startClick();
+    expectMeasuring();
+}
+
+TEST_F(MeasurementTest, EscDuringAMeasurementStops)
+{
+    build();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    startMeasuring(at(10, 20, 30));
+    form->Edit1->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return form->Edit1->hasFocus(); }));
+
+    QTest::keyClick(form->Edit1, Qt::Key_Escape);
+    expectIdle();
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral(" Close")));
+}
+
+TEST_F(MeasurementTest, AFailedStartStaysIdleAndSaysWhichPort)
+{
+    const QString missing = dir.filePath(QStringLiteral("no-such-tty"));
+    portList = QStringList{missing};
+    build();
+    form->ComboBox1->setCurrentIndex(0);
+    form->Button_startClick();
+
+    expectIdle();
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + missing + QStringLiteral(" Not Open")));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("beep"));
+    EXPECT_EQ(prompts.shown[1].kind, QStringLiteral("message"));
+    EXPECT_EQ(prompts.shown[1].title, QStringLiteral("TORVALE"));
+    EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Com Port Open Error"));
+}
+
+TEST_F(MeasurementTest, NoSelectedPortTriesAnEmptyName)
+{
+    build();
+    form->ComboBox1->setCurrentIndex(-1);
+    form->ComboBox1->setEditText(port()); // typed text is not an entry
+    form->Button_startClick();
+
+    expectIdle();
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port  Not Open")));
+}
+
+TEST_F(MeasurementTest, TheFolderQuestionGuardsTheStart)
+{
+    build();
+    const QString folder = dir.filePath(QStringLiteral("data/a/b"));
+    form->CheckBox2->setChecked(true);
+    form->Edit1->setText(folder);
+
+    // Cancel: nothing changes.
+    form->Button_startClick();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    const auto &q = prompts.shown[0];
+    EXPECT_EQ(q.kind, QStringLiteral("confirm"));
+    EXPECT_EQ(q.title, QString());
+    EXPECT_EQ(q.text, folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"));
+    EXPECT_TRUE(q.cancelIsDefault);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(memoText().isEmpty());
+    expectIdle();
+
+    // OK: the folder is made with its parents and the measurement starts.
+    prompts.confirmAnswers = {true};
+    form->Button_startClick();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    expectMeasuring();
+    form->Button_stopClick();
+
+    // Present now: no question.
+    prompts.shown.clear();
+    form->Button_startClick();
+    EXPECT_TRUE(prompts.shown.empty());
+    expectMeasuring();
+}
+
+TEST_F(MeasurementTest, AnEmptyDataFolderCannotBeCreated)
+{
+    build();
+    form->CheckBox2->setChecked(true);
+    form->Edit1->clear();
+    prompts.confirmAnswers = {true};
+    form->Button_startClick();
+
+    EXPECT_EQ(prompts.errors(), QStringList{QStringLiteral("ディレクトリを作成できません")});
+    expectIdle();
+    EXPECT_FALSE(memoText().contains(QStringLiteral("Com Port")));
+}
+
+TEST_F(MeasurementTest, PulsesBetweenTwoTalliesLandInTheMinuteRow)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(5);
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("カウント数 5"));
+    EXPECT_EQ(memoText().count(QStringLiteral("  受信 *")), 5);
+
+    tick(at(10, 20, 59));
+    EXPECT_EQ(form->pulseCounter(), 5); // no tally within the minute
+
+    // The first tally inserts today's column.
+    tick(at(10, 21, 0));
+    EXPECT_EQ(form->dayTable()->colCount(), 11);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(form->dayTable()->columnDate(1), QDate(2026, 12, 7));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("5"));
+    EXPECT_EQ(form->pulseCounter(), 0);
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("カウント数 0"));
+    EXPECT_EQ(form->lastTallyRow(), rowOf(10, 21));
+    EXPECT_EQ(form->StringGrid1->currentCol(), 1);
+    EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21));
+    EXPECT_EQ(form->Chart1->series(0)->count(), 1);
+
+    pulses(3);
+    tick(at(10, 22, 0));
+    EXPECT_EQ(form->dayTable()->colCount(), 11); // same day, same column
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("3"));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("5"));
+    EXPECT_EQ(cell(2, rowOf(10, 22)), QString());
+}
+
+TEST_F(MeasurementTest, ABurstInOneEventIsCountedWhole)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    form->Memo1->setMaximumBlockCount(0); // keep every line for the count below
+    pulses(1500);
+    EXPECT_EQ(memoText().count(QStringLiteral("  受信 *")), 1500);
+    tick(at(10, 21, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("1500"));
+}
+
+TEST_F(MeasurementTest, NonPrintableBytesAreShownAsHex)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    GmSimulator::Options o;
+    o.mode = GmSimulator::Mode::Burst;
+    o.burstSize = 1;
+    o.burstPeriodMs = 1;
+    o.limit = 1;
+    o.pulseByte = '\n';
+    ASSERT_EQ(sim.run(o), 1);
+    ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() == 1; }));
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("  受信 <0A>")));
+}
+
+TEST_F(MeasurementTest, ALateTickStillTalliesItsMinuteAndOnlyOnce)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    tick(at(10, 20, 59));
+    pulses(4);
+    tick(at(10, 21, 1)); // the ":00" second passed without a tick
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("4"));
+
+    pulses(2);
+    tick(at(10, 21, 1)); // a second tick in the same minute
+    tick(at(10, 21, 2));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("4"));
+    EXPECT_EQ(form->pulseCounter(), 2);
+    tick(at(10, 22, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("2"));
+}
+
+TEST_F(MeasurementTest, TicksWhileIdleOnlyShowTheTime)
+{
+    build();
+    tick(at(12, 33, 59));
+    tick(at(12, 34, 0));
+    EXPECT_EQ(form->Label_clock->text(), QStringLiteral("現在は 2026/12/07 12:34:00"));
+    EXPECT_EQ(form->dayTable()->colCount(), 10);
+    EXPECT_EQ(cell(1, rowOf(12, 34)), QString());
+}
+
+TEST_F(MeasurementTest, MidnightStartsANewDayColumn)
+{
+    build();
+    startMeasuring(at(23, 58, 30));
+    pulses(1);
+    tick(at(23, 59, 0));
+    pulses(6);
+    tick(at(0, 0, 0, QDate(2026, 12, 8)));
+
+    EXPECT_EQ(form->dayTable()->colCount(), 12);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/08"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("6"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(cell(2, rowOf(23, 59)), QStringLiteral("1"));
+    EXPECT_EQ(cell(2, 1), QString());
+}
+
+TEST_F(MeasurementTest, StopKeepsTheUncountedPulsesForTheNextMeasurement)
+{
+    build();
+    startMeasuring(at(10, 20, 10));
+    pulses(7);
+    form->Button_stopClick();
+    EXPECT_EQ(form->pulseCounter(), 7);
+
+    tick(at(10, 21, 0)); // idle: no tally
+    EXPECT_EQ(form->dayTable()->colCount(), 10);
+    EXPECT_EQ(form->pulseCounter(), 7);
+
+    startMeasuring(at(10, 25, 30));
+    pulses(2);
+    tick(at(10, 26, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 26)), QStringLiteral("9"));
+}
+
+TEST_F(MeasurementTest, TheRowFollowsTheClockNotTheTimeTexts)
+{
+    build();
+    // A loaded file may hold time texts of another format and anything in the
+    // header row.
+    for (int r = 1; r <= DayTable::MinuteRows; ++r)
+        form->dayTable()->setCell(0, r, QStringLiteral("%1").arg(r));
+    startMeasuring(at(10, 20, 30));
+    pulses(3);
+    tick(at(10, 21, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(cell(0, 0), QStringLiteral("計測時刻"));
+    EXPECT_EQ(form->lastTallyRow(), rowOf(10, 21));
+}
+
+TEST_F(MeasurementTest, TodaysHeaderOfAnEarlierYearGetsANewColumn)
+{
+    build();
+    DayTable *t = form->dayTable();
+    t->setCell(1, 0, QStringLiteral("12/07"));
+    t->setColumnDate(1, QDate(2025, 12, 7));
+    t->setCell(1, rowOf(10, 21), QStringLiteral("42"));
+
+    startMeasuring(at(10, 20, 30));
+    pulses(1);
+    tick(at(10, 21, 0));
+    EXPECT_EQ(t->colCount(), 11);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(t->columnDate(1), QDate(2026, 12, 7));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("1"));
+    EXPECT_EQ(cell(2, rowOf(10, 21)), QStringLiteral("42"));
+    EXPECT_EQ(t->columnDate(2), QDate(2025, 12, 7));
+}
+
+TEST_F(MeasurementTest, AFailingGraphCellCostsTheMinuteNothingAndIsReportedOnce)
+{
+    build();
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    form->Edit1->setText(data);
+    form->CheckBox2->setChecked(true);
+    form->dayTable()->setCell(3, 100, QStringLiteral("abc"));
+
+    startMeasuring(at(10, 20, 30));
+    pulses(2);
+    tick(at(10, 21, 0));
+    // Column 3 moved to 4 with the inserted column; still within the graph.
+    EXPECT_EQ(cell(4, 100), QStringLiteral("abc"));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("2"));
+    EXPECT_EQ(form->pulseCounter(), 0);
+    EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21));
+    const QString saved = AutoSave::filePath(data, at(10, 21, 0));
+    EXPECT_TRUE(QFileInfo::exists(saved)) << saved.toStdString();
+    EXPECT_EQ(form->windowTitle(), saved);
+    ASSERT_EQ(prompts.errors().size(), 1);
+    EXPECT_TRUE(prompts.errors()[0].contains(QStringLiteral("abc")));
+
+    // The same cell next minute: stored and saved, not reported again.
+    pulses(1);
+    tick(at(10, 22, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("1"));
+    EXPECT_TRUE(QFileInfo::exists(AutoSave::filePath(data, at(10, 22, 0))));
+    EXPECT_EQ(prompts.errors().size(), 1);
+
+    // Another failing cell is news.
+    form->dayTable()->setCell(2, 5, QStringLiteral("x1"));
+    tick(at(10, 23, 0));
+    ASSERT_EQ(prompts.errors().size(), 2);
+    EXPECT_TRUE(prompts.errors()[1].contains(QStringLiteral("x1")));
+}
+
+TEST_F(MeasurementTest, ALostDeviceIsToldOnceAndStopStillWorks)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(3);
+    sim.closeMaster();
+    ASSERT_TRUE(waitUntil([&] { return !prompts.errors().isEmpty(); }));
+    settle(300);
+
+    EXPECT_EQ(prompts.errors().size(), 1);
+    EXPECT_TRUE(prompts.errors()[0].contains(port()));
+    EXPECT_TRUE(memoText().contains(QStringLiteral("Com Port ") + port() +
+                                    QStringLiteral(" が切断されました")));
+    EXPECT_EQ(form->pulseCounter(), 3);
+
+    tick(at(10, 21, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+
+    form->Button_stopClick();
+    expectIdle();
+    EXPECT_EQ(prompts.errors().size(), 1);
+}
+
+TEST_F(MeasurementTest, ALongGapTalliesOnceAndSaysHowLong)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    tick(at(10, 21, 0));
+    pulses(6);
+
+    tick(at(12, 21, 30)); // two hours without a tick
+    EXPECT_EQ(cell(1, rowOf(12, 21)), QStringLiteral("6"));
+    EXPECT_TRUE(memoText().contains(QStringLiteral("120 分間")));
+    for (int r = rowOf(10, 22); r < rowOf(12, 21); ++r)
+        ASSERT_EQ(cell(1, r), QString()) << r;
+
+    pulses(1);
+    tick(at(12, 21, 31));
+    EXPECT_EQ(form->pulseCounter(), 1);
+    tick(at(12, 22, 0));
+    EXPECT_EQ(cell(1, rowOf(12, 22)), QStringLiteral("1"));
+    EXPECT_FALSE(memoText().endsWith(QStringLiteral("分間のカウントです")));
+}
+
+} // namespace
