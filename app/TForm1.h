@@ -132,6 +132,11 @@ private:
     bool rebuildGraph(bool onceOnly);
     void autoSave(const QDateTime &t);
     Settings currentSettings() const;
+    QMargins windowFrameMargins();
+    // The window's place and size with its frame, also before it is shown.
+    QRect outerGeometry() const;
+    void applyWindowGeometry(const Settings &s);
+    // Everything but the window's own place and size.
     void applySettings(const Settings &s);
     void openCommandLineFile();
     void moveSplitter(int dx);

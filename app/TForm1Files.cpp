@@ -19,8 +19,9 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTimer>
 #include <QTemporaryFile>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -134,7 +135,7 @@ TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 Settings TForm1::currentSettings() const
 {
     Settings s;
-    const QRect frame = frameGeometry();
+    const QRect frame = outerGeometry();
     s.formLeft = frame.x();
     s.formTop = frame.y();
     s.formWidth = frame.width();
@@ -150,11 +151,29 @@ Settings TForm1::currentSettings() const
     return s;
 }
 
-void TForm1::applySettings(const Settings &s)
+QMargins TForm1::windowFrameMargins()
+{
+    // A window not shown yet reports no frame through frameGeometry(); its
+    // native window knows the frame it will get.
+    if (!windowHandle())
+        create();
+    return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
+QRect TForm1::outerGeometry() const
+{
+    if (isVisible() || !windowHandle())
+        return frameGeometry();
+    return geometry().marginsAdded(windowHandle()->frameMargins());
+}
+
+void TForm1::applyWindowGeometry(const Settings &s)
 {
     // The window itself: sizes within the screen, and at least its title bar
-    // on a screen, whatever an old or hand-edited file says.
-    const QSize frameExtra = frameGeometry().size() - size();
+    // on a screen, whatever an old or hand-edited file says.  The file holds
+    // the outer size, frame included.
+    const QMargins margins = windowFrameMargins();
+    const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
     QRect avail = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
                                                    : QRect(0, 0, 1280, 1024);
     const int w = std::clamp(s.formWidth - frameExtra.width(), minimumWidth(),
@@ -170,7 +189,10 @@ void TForm1::applySettings(const Settings &s)
         y = avail.y();
     }
     move(x, y);
+}
 
+void TForm1::applySettings(const Settings &s)
+{
     // The boundary between the day table and the chart: taken only as a
     // whole and only when both keep a usable width inside the window.
     const int client = width();
@@ -206,6 +228,9 @@ void TForm1::Timer_FOpenTimer()
 {
     Timer_FOpen->stop();
     const IniFile ini = IniFile::load(m_settingsPath);
+    applyWindowGeometry(Settings::read(ini, currentSettings()));
+    // Missing layout keys keep the controls where the new window size has
+    // put them, so they are read only now.
     applySettings(Settings::read(ini, currentSettings()));
     openCommandLineFile();
 }
