@@ -84,26 +84,34 @@ void QtPrompts::beep()
     QApplication::beep();
 }
 
-QString QtPrompts::saveFileName(const QString &initialDir, const QString &proposed)
+namespace {
+
+// A log file dialog at the initial folder, proposing the given file.
+QString runLogDialog(QWidget *window, QFileDialog::AcceptMode mode, const QString &initialDir,
+                     const QString &proposed)
 {
-    QFileDialog dialog(m_window, QString(), initialDir, logFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The window asks about replacing a file itself, after forcing ".CSV".
+    QFileDialog dialog(window, QString(), initialDir, QtPrompts::logFilter());
+    dialog.setAcceptMode(mode);
+    // A name that does not exist may be typed into the open dialog (the
+    // window reports it), and the window asks about replacing a file itself,
+    // after forcing ".CSV".
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!proposed.isEmpty())
         dialog.selectFile(proposed);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+} // namespace
+
+QString QtPrompts::saveFileName(const QString &initialDir, const QString &proposed)
+{
+    return runLogDialog(m_window, QFileDialog::AcceptSave, initialDir, proposed);
+}
+
 QString QtPrompts::openFileName(const QString &initialDir, const QString &proposed)
 {
-    QFileDialog dialog(m_window, QString(), initialDir, logFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A name that does not exist may be typed; the window reports it.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (!proposed.isEmpty())
-        dialog.selectFile(proposed);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return runLogDialog(m_window, QFileDialog::AcceptOpen, initialDir, proposed);
 }
 
 QString QtPrompts::chooseFolder(const QString &title, const QString &startDir)
