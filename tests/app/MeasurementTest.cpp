@@ -9,6 +9,7 @@
 #include <QLineSeries>
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -394,6 +395,60 @@ TEST_F(MeasurementTest, ALongGapTalliesOnceAndSaysHowLong)
     tick(at(12, 22, 0));
     EXPECT_EQ(cell(1, rowOf(12, 22)), QStringLiteral("1"));
     EXPECT_FALSE(memoText().endsWith(QStringLiteral("分間のカウントです")));
+}
+
+TEST_F(MeasurementTest, NoTallyInsideADialogTheNextTickMakesIt)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(4);
+    QDialog dialog(form.get());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == &dialog; }));
+
+    tick(at(10, 21, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QString());
+    EXPECT_EQ(form->pulseCounter(), 4);
+    tick(at(10, 21, 1));
+    EXPECT_EQ(form->pulseCounter(), 4);
+
+    dialog.close();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == nullptr; }));
+    tick(at(10, 21, 2));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("4"));
+    EXPECT_EQ(form->pulseCounter(), 0);
+}
+
+TEST_F(MeasurementTest, AFailingAutoSaveKeepsMeasuringAndIsToldOncePerFailure)
+{
+    build();
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    form->Edit1->setText(data);
+    form->CheckBox2->setChecked(true);
+    startMeasuring(at(10, 20, 30));
+
+    // The data folder becomes a file: no day folder can be made in it.
+    form->Edit1->setText(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(writeFile(form->Edit1->text(), "x"));
+    pulses(2);
+    tick(at(10, 21, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("2"));
+    EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21));
+    EXPECT_EQ(form->windowTitle(), AutoSave::filePath(form->Edit1->text(), at(10, 21, 0)));
+    EXPECT_EQ(prompts.errors().size(), 1);
+    tick(at(10, 22, 0));
+    EXPECT_EQ(prompts.errors().size(), 1);
+    EXPECT_TRUE(form->measuring());
+
+    // Fixed, and broken again: told again.
+    form->Edit1->setText(data);
+    tick(at(10, 23, 0));
+    EXPECT_TRUE(QFileInfo::exists(AutoSave::filePath(data, at(10, 23, 0))));
+    form->Edit1->setText(dir.filePath(QStringLiteral("plain")));
+    tick(at(10, 24, 0));
+    EXPECT_EQ(prompts.errors().size(), 2);
 }
 
 } // namespace

@@ -177,6 +177,18 @@ TEST_F(WindowCommandsTest, ShortcutsPressEnabledButtonsAndTheKeyGoesOn)
     QTest::keyClick(form->Edit1, Qt::Key_Escape);
     EXPECT_FALSE(memoText().contains(QStringLiteral("Close")));
 
+    // Whichever control has the focus.
+    for (QWidget *w : QList<QWidget *>{form->ComboBox1, form->StringGrid1, form->Memo1,
+                                       form->CheckBox2, form->Button1}) {
+        const int before = prompts.openDialogs;
+        w->setFocus();
+        ASSERT_TRUE(waitUntil([&] { return w->hasFocus(); })) << w->objectName().toStdString();
+        QTest::keyClick(w, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(prompts.openDialogs, before + 1) << w->objectName().toStdString();
+    }
+    form->Edit1->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return form->Edit1->hasFocus(); }));
+
     // Plain typing reaches the field.
     form->Edit1->clear();
     QTest::keyClicks(form->Edit1, QStringLiteral("abc"));
@@ -186,9 +198,10 @@ TEST_F(WindowCommandsTest, ShortcutsPressEnabledButtonsAndTheKeyGoesOn)
     startMeasuring(at(10, 20, 30));
     form->Edit1->setFocus();
     ASSERT_TRUE(waitUntil([&] { return form->Edit1->hasFocus(); }));
+    const int opened = prompts.openDialogs;
     QTest::keyClick(form->Edit1, Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(form->Edit1, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(prompts.openDialogs, 1);
+    EXPECT_EQ(prompts.openDialogs, opened);
     EXPECT_EQ(prompts.saveDialogs, 1);
     EXPECT_TRUE(form->measuring());
 
