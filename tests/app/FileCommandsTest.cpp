@@ -11,7 +11,8 @@
 
 using namespace apptest;
 
-namespace {
+namespace
+{
 
 class FileCommandsTest : public WindowTest
 {

@@ -17,7 +17,8 @@
 
 using namespace apptest;
 
-namespace {
+namespace
+{
 
 int rowOf(int h, int m)
 {
@@ -60,11 +61,13 @@ TEST_F(MeasurementTest, StartAndStopSwitchTheControlsAndReportThePort)
 
     startMeasuring(at(10, 20, 30));
     expectMeasuring();
-    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Open")));
+    EXPECT_TRUE(
+        memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Open")));
 
     form->Button_stopClick();
     expectIdle();
-    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Close")));
+    EXPECT_TRUE(
+        memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Close")));
     EXPECT_TRUE(prompts.shown.empty());
 
     // The stopped window can measure again.
@@ -95,7 +98,8 @@ TEST_F(MeasurementTest, AFailedStartStaysIdleAndSaysWhichPort)
     form->Button_startClick();
 
     expectIdle();
-    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + missing + QStringLiteral(" Not Open")));
+    EXPECT_TRUE(
+        memoText().endsWith(QStringLiteral("Com Port ") + missing + QStringLiteral(" Not Open")));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("beep"));
     EXPECT_EQ(prompts.shown[1].kind, QStringLiteral("message"));
@@ -127,7 +131,8 @@ TEST_F(MeasurementTest, TheFolderQuestionGuardsTheStart)
     const auto &q = prompts.shown[0];
     EXPECT_EQ(q.kind, QStringLiteral("confirm"));
     EXPECT_EQ(q.title, QString());
-    EXPECT_EQ(q.text, folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"));
+    EXPECT_EQ(q.text,
+              folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"));
     EXPECT_TRUE(q.cancelIsDefault);
     EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_TRUE(memoText().isEmpty());

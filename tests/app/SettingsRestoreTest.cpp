@@ -18,7 +18,8 @@
 
 using namespace apptest;
 
-namespace {
+namespace
+{
 
 const QStringList Ports = {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"),
                            QStringLiteral("COM1"), QStringLiteral("COM2")};
@@ -41,10 +42,14 @@ protected:
     // The control geometries the settings file is about.
     QList<QRect> layout() const
     {
-        return {form->frameGeometry(),        form->Button_MoveToLeft->geometry(),
-                form->Button_MoveToRight->geometry(), form->StringGrid1->geometry(),
-                form->Chart1->geometry(),     form->Edit1->geometry(),
-                form->Button3->geometry(),    form->CheckBox3->geometry(),
+        return {form->frameGeometry(),
+                form->Button_MoveToLeft->geometry(),
+                form->Button_MoveToRight->geometry(),
+                form->StringGrid1->geometry(),
+                form->Chart1->geometry(),
+                form->Edit1->geometry(),
+                form->Button3->geometry(),
+                form->CheckBox3->geometry(),
                 form->Memo1->geometry()};
     }
 
@@ -166,11 +171,10 @@ TEST_F(SettingsRestoreTest, WhatCloseWritesTheNextStartPutsBack)
     for (const QByteArray &l : lines)
         if (l.contains('='))
             keys << l.left(l.indexOf('='));
-    EXPECT_EQ(keys, (QList<QByteArray>{"Form1.Left", "Form1.Top", "Form1.Width", "Form1.Height",
-                                       "portname", "Button_MoveToLeft.left",
-                                       "Button_MoveToRight.left", "StringGrid1.Width",
-                                       "Chart1.Width", "Chart1.left", "data_Directory",
-                                       "AutSave"}));
+    EXPECT_EQ(keys, (QList<QByteArray>{
+                        "Form1.Left", "Form1.Top", "Form1.Width", "Form1.Height", "portname",
+                        "Button_MoveToLeft.left", "Button_MoveToRight.left", "StringGrid1.Width",
+                        "Chart1.Width", "Chart1.left", "data_Directory", "AutSave"}));
 
     build();
     form->show();
@@ -207,7 +211,7 @@ TEST_F(SettingsRestoreTest, AnUnwritableSettingsFileAsksWhetherToCloseAnyway)
 {
     ASSERT_TRUE(writeFile(tempPath(QStringLiteral("file")), "x"));
     settingsPath = tempPath(QStringLiteral("file/torvale.ini")); // parent is a file
-    portList.reset();                                             // the simulator's line
+    portList.reset();                                            // the simulator's line
     build();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -222,7 +226,8 @@ TEST_F(SettingsRestoreTest, AnUnwritableSettingsFileAsksWhetherToCloseAnyway)
     ASSERT_EQ(prompts.texts(QStringLiteral("confirm")).size(), 1);
     const auto &q = prompts.shown.back();
     EXPECT_EQ(q.title, QStringLiteral("error"));
-    EXPECT_EQ(q.text, QStringLiteral("iniファイルが書き込めません。\n設定を保存しないで終了しますか？"));
+    EXPECT_EQ(q.text,
+              QStringLiteral("iniファイルが書き込めません。\n設定を保存しないで終了しますか？"));
     EXPECT_EQ(q.icon, Prompts::Icon::Warning);
 
     // OK: the window closes without settings.

@@ -18,7 +18,8 @@
 
 using namespace apptest;
 
-namespace {
+namespace
+{
 
 class WindowCommandsTest : public WindowTest
 {
@@ -49,8 +50,7 @@ public:
     int presses = 0;
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent *>(e)->key() != Qt::Key_Control)
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->key() != Qt::Key_Control)
             ++presses;
         return false;
     }
@@ -70,20 +70,27 @@ TEST_F(WindowCommandsTest, TheWindowAsCreated)
         QString text;
     };
     const QList<Expected> controls = {
-        {form->Button_start, "Button_start", {16, 8, 137, 25}, QStringLiteral("パルスカウント開始")},
+        {form->Button_start,
+         "Button_start",
+         {16, 8, 137, 25},
+         QStringLiteral("パルスカウント開始")},
         {form->Button_stop, "Button_stop", {168, 8, 137, 25}, QStringLiteral("カウント中断")},
         {form->button_SAVE, "button_SAVE", {336, 8, 137, 25}, QStringLiteral("Save File (Ctrl+S)")},
         {form->Button_OPEN, "Button_OPEN", {480, 8, 137, 25}, QStringLiteral("Open File (Ctrl+O)")},
         {form->button_EXIT, "button_EXIT", {624, 8, 137, 25}, QStringLiteral("EXIT (Alt+F4)")},
         {form->Button1, "Button1", {808, 8, 105, 25}, QStringLiteral("グラフ表示")},
         {form->ComboBox1, "ComboBox1", {128, 41, 89, 27}, QStringLiteral("com1")},
-        {form->CheckBox2, "CheckBox2", {232, 48, 433, 17},
+        {form->CheckBox2,
+         "CheckBox2",
+         {232, 48, 433, 17},
          QStringLiteral("計測時に、カウント数を自動でファイルに保存する")},
         {form->CheckBox1, "CheckBox1", {697, 48, 216, 17}, QStringLiteral("途中経過の表示をする")},
         {form->Label4, "Label4", {13, 75, 175, 19}, QStringLiteral("データの保存フォルダ")},
         {form->Edit1, "Edit1", {200, 72, 633, 23}, QStringLiteral("Edit1")},
         {form->Button3, "Button3", {832, 72, 113, 25}, QStringLiteral("フォルダの参照")},
-        {form->CheckBox3, "CheckBox3", {697, 128, 249, 17},
+        {form->CheckBox3,
+         "CheckBox3",
+         {697, 128, 249, 17},
          QStringLiteral("本日データだけグラフにする")},
         {form->Button_MoveToLeft, "Button_MoveToLeft", {240, 128, 33, 25}, QStringLiteral("▲")},
         {form->Button_MoveToRight, "Button_MoveToRight", {272, 128, 33, 25}, QStringLiteral("▼")},
@@ -292,8 +299,9 @@ TEST_F(WindowCommandsTest, TheFolderChooserSetsTheDataFolder)
     prompts.folders = {deep, deep};
     prompts.yesNoAnswers = {false, true};
     form->Button3->click();
-    EXPECT_EQ(prompts.texts(QStringLiteral("yesno")),
-              QStringList(2, QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")));
+    EXPECT_EQ(
+        prompts.texts(QStringLiteral("yesno")),
+        QStringList(2, QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")));
     EXPECT_TRUE(QFileInfo(deep).isDir());
     EXPECT_EQ(form->Edit1->text(), deep);
     EXPECT_TRUE(prompts.errors().isEmpty());
@@ -356,9 +364,9 @@ TEST_F(WindowCommandsTest, ExitClosesAndSavesAndTheGraphButtonRedraws)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->button_EXIT->click();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(readAll(settingsPath.isEmpty() ? tempPath(QStringLiteral("torvale.ini"))
-                                               : settingsPath)
-                    .startsWith("[TORVALE]\r\n"));
+    EXPECT_TRUE(
+        readAll(settingsPath.isEmpty() ? tempPath(QStringLiteral("torvale.ini")) : settingsPath)
+            .startsWith("[TORVALE]\r\n"));
 }
 
 } // namespace

@@ -33,7 +33,8 @@
 #include <memory>
 #include <optional>
 
-namespace apptest {
+namespace apptest
+{
 
 // Runs the event loop until the condition holds or the deadline passes.
 inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
@@ -99,8 +100,8 @@ protected:
         o.clock = &clock;
         o.prompts = &prompts;
         o.arguments = arguments;
-        o.settingsPath = settingsPath.isEmpty() ? tempPath(QStringLiteral("torvale.ini"))
-                                                : settingsPath;
+        o.settingsPath =
+            settingsPath.isEmpty() ? tempPath(QStringLiteral("torvale.ini")) : settingsPath;
         o.listPorts = [this] { return ports(); };
         form = std::make_unique<TForm1>(o);
         form->Timer_INTERVAL->stop();
