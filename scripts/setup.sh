@@ -11,6 +11,7 @@ torvale_packages=(
   qt6-base-dev qt6-charts-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont xvfb xauth
+  xdotool
 )
 
 torvale_missing_packages() {

@@ -1,0 +1,56 @@
+// e2e_pulse_sender LINK COUNT PER_SECOND
+//
+// A GM counter for the end-to-end run: publishes a pseudo-terminal at LINK and prints its slave
+// path, then waits.  The program flushes the line when it opens the port, so pulses sent before
+// the measurement starts would be lost; the driver therefore sends SIGUSR1 once the program has
+// the port open, and only then are COUNT pulses sent, PER_SECOND a second.  "sent N" follows
+// with the number the line accepted.  The line stays open (so the program can drain it) until
+// SIGTERM or SIGINT, which also removes LINK.
+#include "tools/GmSimulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <pthread.h>
+
+int main(int argc, char **argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: e2e_pulse_sender LINK COUNT PER_SECOND\n");
+        return 2;
+    }
+    GmSimulator::Options o;
+    o.mode = GmSimulator::Mode::Rate;
+    o.limit = std::atoll(argv[2]);
+    o.perSecond = std::atof(argv[3]);
+    if (o.limit <= 0 || o.perSecond <= 0) {
+        std::fprintf(stderr, "e2e_pulse_sender: COUNT and PER_SECOND must be positive\n");
+        return 2;
+    }
+
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    GmSimulator sim;
+    if (!sim.openPty() || !sim.publish(argv[1])) {
+        std::fprintf(stderr, "e2e_pulse_sender: %s\n", sim.error().c_str());
+        return 1;
+    }
+    std::printf("%s\n", sim.slavePath().c_str());
+    std::fflush(stdout);
+
+    int sig = 0;
+    sigwait(&signals, &sig);
+    if (sig == SIGUSR1) {
+        const long long sent = sim.run(o);
+        std::printf("sent %lld\n", sent);
+        std::fflush(stdout);
+        sigdelset(&signals, SIGUSR1);
+        sigwait(&signals, &sig);
+    }
+    return 0;
+}
