@@ -53,6 +53,7 @@ TForm1::TForm1(const Options &options)
     rs232c1->applyStoredValues();
     rs232c1->OnRXCHAR = [this](QObject *) { rs232c1RXCHAR(); };
     rs232c1->OnLOST = [this](QObject *) {
+        m_portLost = true;
         progress(QStringLiteral("Com Port ") + rs232c1->portname() +
                  QStringLiteral(" が切断されました"));
         m_prompts->reportError(QStringLiteral("シリアルポート ") + rs232c1->portname() +
@@ -160,6 +161,8 @@ void TForm1::Button_startClick()
     Button_start->setEnabled(false);
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
+    m_portLost = false;
+    m_lostCountStored = false;
     m_measuring = true;
 }
 
@@ -187,6 +190,8 @@ void TForm1::rs232c1RXCHAR()
         return;
     QByteArray bytes(queued, '\0');
     if (!rs232c1->read(bytes.data(), queued))
+        bytes.truncate(rs232c1->transferred()); // what did come is consumed: count it
+    if (bytes.isEmpty())
         return;
     QString lines;
     lines.reserve(bytes.size() * 10);
@@ -225,18 +230,29 @@ void TForm1::Timer_INTERVALTimer()
 
 void TForm1::makeTally(const QDateTime &t, const MinuteTally::Decision &d)
 {
+    // After the device was lost, the pulses it sent before are stored at the
+    // next tally; later minutes were not measured and get no count at all.
+    if (m_portLost) {
+        if (m_lostCountStored)
+            return;
+        m_lostCountStored = true;
+    }
     const QDate today = t.date();
     const QString h = TimeText::dayHeader(today);
     // The header holds no year: column 1 is today only when its full date is.
     if (m_table->cell(1, 0) != h || m_table->columnDate(1) != today)
         column_insert(1);
-    if (m_table->cell(1, 0).isEmpty()) {
+    if (m_table->cell(1, 0).isEmpty())
         m_table->setCell(1, 0, h);
-    }
     m_table->setColumnDate(1, today);
 
     m_lastTallyRow = d.row;
-    m_table->setCell(1, d.row, QString::number(m_pulseCounter));
+    qint64 count = m_pulseCounter;
+    int earlier = 0;
+    // A clock set back meets a minute it has counted already: add, not replace.
+    if (d.clockWentBack && m_table->cellCount(1, d.row, &earlier))
+        count = std::min<qint64>(count + earlier, INT32_MAX);
+    m_table->setCell(1, d.row, QString::number(count));
     if (d.spannedMinutes > 1)
         progress(QStringLiteral("  %1 の集計は %2 分間のカウントです")
                      .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))

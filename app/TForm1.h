@@ -153,6 +153,8 @@ private:
     MinuteTally m_tally;
     qint32 m_pulseCounter = 0;
     bool m_measuring = false;
+    bool m_portLost = false;        // the device went away during this measurement
+    bool m_lostCountStored = false; // ... and its last pulses have been tallied
     int m_lastTallyRow = 0;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.

@@ -184,13 +184,16 @@ bool Trs232c::close()
 
 bool Trs232c::read(char *buffer, int count)
 {
+    m_transferred = 0;
     if (!m_open)
         return false;
     if (count <= 0)
         return count == 0;
     const int got = m_port.read(buffer, count, m_rxtimeout, m_readinterval);
-    if (got > 0)
+    if (got > 0) {
         m_bytesRead += got;
+        m_transferred = got;
+    }
     return got == count;
 }
 

@@ -164,6 +164,8 @@ public:
     // wait) and, with readinterval > 0, at most that long between two bytes.  False when the
     // port is closed or fewer bytes came; bytes that did come are in buffer and consumed.
     bool read(char *buffer, int count);
+    // Bytes the last read delivered into its buffer, also when it returned false.
+    int transferred() const { return m_transferred; }
     // One byte; on false byte is left as it was.
     bool readchar(char &byte);
     // Raises or lowers DTR.  False on a closed port or a device without modem lines (a
@@ -216,6 +218,7 @@ private:
 
     bool m_open = false;
     int m_packetsize = 0;
+    int m_transferred = 0;
     // Every byte read since open; written by the GUI thread, read by the comm thread to tell
     // bytes that arrived from bytes that were left queued.
     std::atomic<qint64> m_bytesRead{0};

@@ -21,6 +21,7 @@ MinuteTally::Decision MinuteTally::check(const QDateTime &now) const
     d.row = TimeText::rowOf(now.time());
     const qint64 spanned = m_last.secsTo(minute) / 60;
     // A clock set back still tallies, into the row of the new time.
+    d.clockWentBack = spanned <= 0;
     d.spannedMinutes = spanned > 0 ? int(std::min<qint64>(spanned, 1 << 30)) : 1;
     return d;
 }

@@ -23,6 +23,7 @@ public:
         bool tally = false;
         int row = 0;            // minute row of the clock reading, 1..1440
         int spannedMinutes = 0; // minutes since the previous handled tick
+        bool clockWentBack = false; // the row may already hold this day's count
     };
 
     Decision check(const QDateTime &now) const;

@@ -375,10 +375,29 @@ TEST_F(MeasurementTest, ALostDeviceIsToldOnceAndStopStillWorks)
 
     tick(at(10, 21, 0));
     EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+    // Minutes after the loss were not measured: no false zeros.
+    tick(at(10, 22, 0));
+    tick(at(10, 23, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QString());
+    EXPECT_EQ(cell(1, rowOf(10, 23)), QString());
 
     form->Button_stopClick();
     expectIdle();
     EXPECT_EQ(prompts.errors().size(), 1);
+}
+
+TEST_F(MeasurementTest, AClockSetBackAddsToTheMinuteItCountedBefore)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(4);
+    tick(at(10, 21, 0));
+    pulses(2);
+    tick(at(10, 22, 0));
+    pulses(5);
+    tick(at(10, 21, 0)); // the clock is put back a minute
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("9"));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("2"));
 }
 
 TEST_F(MeasurementTest, ALongGapTalliesOnceAndSaysHowLong)

@@ -359,6 +359,8 @@ TEST(Trs232cRead, QueuesArePurgedAtOpenAndReadsWaitAtMostRxtimeout)
     EXPECT_GE(t.elapsed(), 55);
     EXPECT_LT(t.elapsed(), 1000);
     EXPECT_EQ(c.inQueue(), 0) << "the two bytes were consumed";
+    EXPECT_EQ(c.transferred(), 2) << "so the caller can still count them";
+    EXPECT_EQ(std::string(buffer, 2), "cd");
 
     char byte = 'z';
     t.restart();
