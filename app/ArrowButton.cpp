@@ -17,7 +17,7 @@ void ArrowButton::paintEvent(QPaintEvent *)
     painter.rotate(-90);
     const QRect r(-height() / 2, -width() / 2, height(), width());
     painter.setFont(font());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(r, Qt::AlignCenter, text());
 }

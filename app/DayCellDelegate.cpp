@@ -8,8 +8,8 @@ void DayCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette &pal = option.palette;
     painter->save();
-    painter->fillRect(option.rect, selected ? pal.color(QPalette::Highlight)
-                                            : pal.color(QPalette::Base));
+    painter->fillRect(option.rect,
+                      selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
     const QString text = index.data(Qt::DisplayRole).toString();
     if (!text.isEmpty()) {
         const QRect r = textRect(option.rect);

@@ -7,7 +7,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 
 QMessageBox::Icon toQt(Prompts::Icon icon)
 {
@@ -62,8 +63,7 @@ void QtPrompts::message(const QString &title, const QString &text, Icon icon)
     box.exec();
 }
 
-bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon,
-                        bool cancelIsDefault)
+bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon, bool cancelIsDefault)
 {
     QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok | QMessageBox::Cancel,
                     m_window);
@@ -84,7 +84,8 @@ void QtPrompts::beep()
     QApplication::beep();
 }
 
-namespace {
+namespace
+{
 
 // A log file dialog at the initial folder, proposing the given file.
 QString runLogDialog(QWidget *window, QFileDialog::AcceptMode mode, const QString &initialDir,

@@ -133,7 +133,8 @@ void TForm1::Button_startClick()
         const QString folder = Edit1->text();
         if (!QFileInfo(folder).isDir()) {
             const bool create = m_prompts->confirm(
-                QString(), folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
+                QString(),
+                folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
                 Prompts::Icon::Warning, true);
             if (!create)
                 return;
@@ -404,13 +405,13 @@ void TForm1::Button3Click()
 {
     const QString start = QFileInfo(Edit1->text()).isDir() ? Edit1->text() : QDir::currentPath();
     for (;;) {
-        const QString chosen =
-            m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start);
+        const QString chosen = m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start);
         if (chosen.isEmpty())
             return;
         if (!QFileInfo(chosen).isDir()) {
-            if (!m_prompts->askYesNo(QApplication::applicationName(),
-                                     QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")))
+            if (!m_prompts->askYesNo(
+                    QApplication::applicationName(),
+                    QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")))
                 continue;
             // A bare name has no parent to be made in.
             if (QDir::isRelativePath(chosen) || !QDir().mkpath(chosen)) {

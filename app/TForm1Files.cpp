@@ -23,7 +23,8 @@
 #include <QTimer>
 #include <QWindow>
 
-namespace {
+namespace
+{
 
 // Whether a file can be created where the settings file goes, without
 // touching the settings file itself.
@@ -84,8 +85,9 @@ void TForm1::button_SAVEClick()
     const QString path = LogFile::forceCsvExtension(chosen);
     m_saveFileName = path;
     if (QFileInfo::exists(path)) {
-        const QString question = path + u'\r' + QStringLiteral(" は既に存在します。上書きしますか？") +
-                                 u'\r' + QStringLiteral(" already exists.  Do you want to replace it?");
+        const QString question = path + u'\r' +
+                                 QStringLiteral(" は既に存在します。上書きしますか？") + u'\r' +
+                                 QStringLiteral(" already exists.  Do you want to replace it?");
         if (!m_prompts->confirm(QStringLiteral("Save Freq File "), question, Prompts::Icon::Warning,
                                 true))
             return;
@@ -115,7 +117,8 @@ void TForm1::Button_OPENClick()
 TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 {
     if (!QFileInfo::exists(path)) {
-        m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" File not found."),
+        m_prompts->message(QStringLiteral("Open"),
+                           path + u'\r' + QStringLiteral(" File not found."),
                            Prompts::Icon::Warning);
         return LoadOutcome::Missing;
     }
@@ -174,8 +177,9 @@ void TForm1::applyWindowGeometry(const Settings &s)
     // the outer size, frame included.
     const QMargins margins = windowFrameMargins();
     const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
-    QRect avail = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
-                                                   : QRect(0, 0, 1280, 1024);
+    QRect avail = QGuiApplication::primaryScreen()
+                      ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
+                      : QRect(0, 0, 1280, 1024);
     const int w = std::clamp(s.formWidth - frameExtra.width(), minimumWidth(),
                              std::max(minimumWidth(), avail.width()));
     const int h = std::clamp(s.formHeight - frameExtra.height(), minimumHeight(),
@@ -198,9 +202,9 @@ void TForm1::applySettings(const Settings &s)
     const int client = width();
     const bool sane = s.stringGrid1Width >= MinGridWidth && s.chart1Width >= MinChartWidth &&
                       s.chart1Left >= StringGrid1->x() + MinGridWidth &&
-                      s.chart1Left + s.chart1Width <= client + 8 &&
-                      s.buttonMoveToLeftLeft >= 0 && s.buttonMoveToLeftLeft < client &&
-                      s.buttonMoveToRightLeft >= 0 && s.buttonMoveToRightLeft < client;
+                      s.chart1Left + s.chart1Width <= client + 8 && s.buttonMoveToLeftLeft >= 0 &&
+                      s.buttonMoveToLeftLeft < client && s.buttonMoveToRightLeft >= 0 &&
+                      s.buttonMoveToRightLeft < client;
     if (sane) {
         Button_MoveToLeft->move(s.buttonMoveToLeftLeft, Button_MoveToLeft->y());
         Button_MoveToRight->move(s.buttonMoveToRightLeft, Button_MoveToRight->y());

@@ -15,7 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 // The nearest installed fonts to the layout's Japanese system fonts.
 const QString PMincho = QStringLiteral("IPAPMincho");
@@ -56,8 +57,8 @@ void TForm1::createControls()
     // Labels lie on the window's background, under every other control.
     Label2 = place(new QLabel(QStringLiteral("COMポート№"), this), "Label2", 16, 48, 110, 19);
     Label2->setFont(pixelFont(PMincho, 19));
-    Label4 = place(new QLabel(QStringLiteral("データの保存フォルダ"), this), "Label4", 13, 75,
-                   175, 19);
+    Label4 =
+        place(new QLabel(QStringLiteral("データの保存フォルダ"), this), "Label4", 13, 75, 175, 19);
     Label4->setFont(pixelFont(PGothic, 19));
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label1 = place(new QLabel(QStringLiteral("カウント数 0"), this), "Label1", 13, 96, 103, 19);
@@ -69,8 +70,8 @@ void TForm1::createControls()
         Label1->setPalette(p);
         Label1->setAutoFillBackground(true);
     }
-    Label_clock = place(new QLabel(QStringLiteral("現在の時刻"), this), "Label_clock", 205, 104,
-                        94, 19);
+    Label_clock =
+        place(new QLabel(QStringLiteral("現在の時刻"), this), "Label_clock", 205, 104, 94, 19);
     Label_clock->setFont(pixelFont(PMincho, 19));
     Label3 = place(new QLabel(QStringLiteral("１分毎の"), this), "Label3", 69, 120, 57, 16);
     Label3->setFont(pixelFont(PMincho, 16));
@@ -94,10 +95,10 @@ void TForm1::createControls()
     memo2->viewport()->setBackgroundRole(QPalette::Window);
     memo2->document()->setDocumentMargin(0);
 
-    button_SAVE = place(new QPushButton(QStringLiteral("Save File (Ctrl+S)"), this),
-                        "button_SAVE", 336, 8, 137, 25);
-    button_EXIT = place(new QPushButton(QStringLiteral("EXIT (Alt+F4)"), this), "button_EXIT",
-                        624, 8, 137, 25);
+    button_SAVE = place(new QPushButton(QStringLiteral("Save File (Ctrl+S)"), this), "button_SAVE",
+                        336, 8, 137, 25);
+    button_EXIT = place(new QPushButton(QStringLiteral("EXIT (Alt+F4)"), this), "button_EXIT", 624,
+                        8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
@@ -107,8 +108,8 @@ void TForm1::createControls()
         ComboBox1->addItem(QStringLiteral("com%1").arg(i));
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QStringLiteral("com1"));
-    Button_OPEN = place(new QPushButton(QStringLiteral("Open File (Ctrl+O)"), this),
-                        "Button_OPEN", 480, 8, 137, 25);
+    Button_OPEN = place(new QPushButton(QStringLiteral("Open File (Ctrl+O)"), this), "Button_OPEN",
+                        480, 8, 137, 25);
     Button_stop = place(new QPushButton(QStringLiteral("カウント中断"), this), "Button_stop", 168,
                         8, 137, 25);
     Button_stop->setEnabled(false);
@@ -131,27 +132,29 @@ void TForm1::createControls()
     // pane cannot eat the machine's memory.  The counts are in the table.
     Memo1->setMaximumBlockCount(100000);
 
-    CheckBox2 = place(new QCheckBox(QStringLiteral("計測時に、カウント数を自動でファイルに保存する"), this),
-                      "CheckBox2", 232, 48, 433, 17);
+    CheckBox2 =
+        place(new QCheckBox(QStringLiteral("計測時に、カウント数を自動でファイルに保存する"), this),
+              "CheckBox2", 232, 48, 433, 17);
     CheckBox2->setFont(pixelFont(PMincho, 19));
     Edit1 = place(new QLineEdit(QStringLiteral("Edit1"), this), "Edit1", 200, 72, 633, 23);
-    CheckBox1 = place(new QCheckBox(QStringLiteral("途中経過の表示をする"), this), "CheckBox1",
-                      697, 48, 216, 17);
+    CheckBox1 = place(new QCheckBox(QStringLiteral("途中経過の表示をする"), this), "CheckBox1", 697,
+                      48, 216, 17);
     CheckBox1->setFont(pixelFont(PMincho, 19));
-    Button1 = place(new QPushButton(QStringLiteral("グラフ表示"), this), "Button1", 808, 8, 105, 25);
+    Button1 =
+        place(new QPushButton(QStringLiteral("グラフ表示"), this), "Button1", 808, 8, 105, 25);
     setTextColor(Button1, Qt::black);
-    Button3 = place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72,
-                    113, 25);
+    Button3 =
+        place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
-    CheckBox3 = place(new QCheckBox(QStringLiteral("本日データだけグラフにする"), this), "CheckBox3",
-                      697, 128, 249, 17);
+    CheckBox3 = place(new QCheckBox(QStringLiteral("本日データだけグラフにする"), this),
+                      "CheckBox3", 697, 128, 249, 17);
     CheckBox3->setFont(pixelFont(PMincho, 19));
-    Button_MoveToLeft = place(new ArrowButton(QStringLiteral("▲"), this), "Button_MoveToLeft",
-                              240, 128, 33, 25);
+    Button_MoveToLeft =
+        place(new ArrowButton(QStringLiteral("▲"), this), "Button_MoveToLeft", 240, 128, 33, 25);
     Button_MoveToLeft->setFont(pixelFont(Gothic, 19));
     setTextColor(Button_MoveToLeft, Qt::black);
-    Button_MoveToRight = place(new ArrowButton(QStringLiteral("▼"), this), "Button_MoveToRight",
-                               272, 128, 33, 25);
+    Button_MoveToRight =
+        place(new ArrowButton(QStringLiteral("▼"), this), "Button_MoveToRight", 272, 128, 33, 25);
     Button_MoveToRight->setFont(pixelFont(Gothic, 19));
     setTextColor(Button_MoveToRight, Qt::red);
 
@@ -168,11 +171,10 @@ void TForm1::createControls()
 
 void TForm1::setTabOrderChain()
 {
-    const QList<QWidget *> order = {button_SAVE, Button_OPEN, button_EXIT, ComboBox1,
-                                    Button_start, StringGrid1, Memo1, CheckBox2,
-                                    Edit1, CheckBox1, Button_stop, Button1,
-                                    Button3, memo2, CheckBox3, Button_MoveToLeft,
-                                    Button_MoveToRight};
+    const QList<QWidget *> order = {
+        button_SAVE, Button_OPEN, button_EXIT, ComboBox1,         Button_start,      StringGrid1,
+        Memo1,       CheckBox2,   Edit1,       CheckBox1,         Button_stop,       Button1,
+        Button3,     memo2,       CheckBox3,   Button_MoveToLeft, Button_MoveToRight};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)

@@ -13,7 +13,10 @@ static void fill(DayTable &t, int columns)
     std::mt19937 rng(7);
     std::poisson_distribution<int> cpm(30);
     for (int c = 1; c < columns; ++c) {
-        t.setCell(c, 0, QStringLiteral("%1/%2").arg(c % 12 + 1, 2, 10, QChar(u'0')).arg(c % 28 + 1, 2, 10, QChar(u'0')));
+        t.setCell(c, 0,
+                  QStringLiteral("%1/%2")
+                      .arg(c % 12 + 1, 2, 10, QChar(u'0'))
+                      .arg(c % 28 + 1, 2, 10, QChar(u'0')));
         for (int r = 1; r < DayTable::RowCount; ++r)
             t.setCell(c, r, QString::number(cpm(rng)));
     }

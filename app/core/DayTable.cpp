@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // A plain count: decimal digits only, no leading zero (except "0" itself),
 // and small enough for a non-negative int32.

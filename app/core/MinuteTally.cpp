@@ -2,7 +2,8 @@
 
 #include "app/core/TimeText.h"
 
-namespace {
+namespace
+{
 
 QDateTime minuteOf(const QDateTime &t)
 {

@@ -21,8 +21,8 @@ class MinuteTally
 public:
     struct Decision {
         bool tally = false;
-        int row = 0;            // minute row of the clock reading, 1..1440
-        int spannedMinutes = 0; // minutes since the previous handled tick
+        int row = 0;                // minute row of the clock reading, 1..1440
+        int spannedMinutes = 0;     // minutes since the previous handled tick
         bool clockWentBack = false; // the row may already hold this day's count
     };
 

@@ -11,10 +11,10 @@
 class TimeText
 {
 public:
-    static QString time(const QTime &t);        // 0:00:00 .. 23:59:59
-    static QString date(const QDate &d);        // 2011/09/18
-    static QString dayHeader(const QDate &d);   // 09/18: last five characters of date()
-    static QString rowTime(int row);            // time text of minute row 1..1440
+    static QString time(const QTime &t);      // 0:00:00 .. 23:59:59
+    static QString date(const QDate &d);      // 2011/09/18
+    static QString dayHeader(const QDate &d); // 09/18: last five characters of date()
+    static QString rowTime(int row);          // time text of minute row 1..1440
     // Minute row (1..1440) of the minute that ends at t (t's hour and minute).
     static int rowOf(const QTime &t) { return t.hour() * 60 + t.minute() + 1; }
 };

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct Filled {
     DayTable table;
@@ -17,7 +18,8 @@ struct Filled {
 TEST(DayTable, StartsWithTimeColumnOnly)
 {
     Filled f;
-    QAbstractItemModelTester tester(&f.table, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(&f.table,
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(f.table.rowCount(), 1441);
     EXPECT_EQ(f.table.columnCount(), 10);
     EXPECT_EQ(f.table.cell(0, 0), QStringLiteral("計測時刻"));
@@ -37,12 +39,11 @@ TEST(DayTable, KeepsEveryTextExactly)
 {
     DayTable t;
     QAbstractItemModelTester tester(&t, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    const QStringList texts = {QStringLiteral("0"),          QStringLiteral("27"),
-                               QStringLiteral("2147483647"), QStringLiteral("2147483648"),
-                               QStringLiteral("007"),        QStringLiteral("-3"),
-                               QStringLiteral("+3"),         QStringLiteral(" 5"),
-                               QStringLiteral("5 "),         QStringLiteral("abc"),
-                               QStringLiteral("09/18"),      QString(QChar(0xDC85))};
+    const QStringList texts = {
+        QStringLiteral("0"),          QStringLiteral("27"),    QStringLiteral("2147483647"),
+        QStringLiteral("2147483648"), QStringLiteral("007"),   QStringLiteral("-3"),
+        QStringLiteral("+3"),         QStringLiteral(" 5"),    QStringLiteral("5 "),
+        QStringLiteral("abc"),        QStringLiteral("09/18"), QString(QChar(0xDC85))};
     int row = 1;
     for (const QString &s : texts)
         t.setCell(3, row++, s);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QDateTime at(int h, int m, int s, int day = 7)
 {

@@ -22,5 +22,6 @@ TEST(TimeText, RowsAndMinutes)
     EXPECT_EQ(TimeText::rowOf(QTime(0, 0, 0)), 1);
     EXPECT_EQ(TimeText::rowOf(QTime(23, 59, 1)), 1440);
     for (int r = 1; r <= 1440; ++r)
-        ASSERT_EQ(TimeText::rowOf(QTime::fromString(TimeText::rowTime(r), QStringLiteral("H:mm:ss"))), r);
+        ASSERT_EQ(
+            TimeText::rowOf(QTime::fromString(TimeText::rowTime(r), QStringLiteral("H:mm:ss"))), r);
 }
