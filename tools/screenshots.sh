@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Takes the window pictures of docs/images from the real program under an X server of its own:
+#   window-start.png      right after start-up, without a settings file
+#   window-measuring.png  measuring pulses from the simulated counter, progress pane shown
+#   window-week.png       a log file of seven days opened from the command line, graph shown
+#
+#   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]   (build/ and docs/images/ by default)
+#
+# Needs Xvfb, xdotool and ImageMagick's import; the program and gmsim must be built.
+set -euo pipefail
+export LC_ALL=C.UTF-8
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(realpath "${1:-$root/build}")
+out=$(realpath -m "${2:-$root/docs/images}")
+mkdir -p "$out"
+
+work=$(mktemp -d /tmp/torvale-shots.XXXXXX)
+link=/tmp/torvale-ports/shots-$$
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  rm -f "$link"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+mkdir -p "$work/xdg" && chmod 700 "$work/xdg"
+
+program_pid=
+wid=
+# start_program [ARG]: a fresh copy of the program (its settings file goes beside it)
+start_program() {
+  cp "$build/app/torvale" "$work/bin/torvale"
+  (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" "$work/bin/torvale" "$@") \
+    >>"$work/program.log" 2>&1 &
+  program_pid=$!
+  pids+=("$program_pid")
+  wid=
+  for _ in $(seq 100); do
+    wid=$(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | head -1) && [ -n "$wid" ] && break
+    sleep 0.2
+  done
+  [ -n "$wid" ] || { echo "the window did not appear"; cat "$work/program.log"; exit 1; }
+  sleep 1.5
+}
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.5; }
+shoot() { xdotool mousemove 1270 1010; sleep 0.5; import -window "$wid" "$out/$1"; echo "$out/$1"; }
+end_program() {
+  click 692 20 # EXIT
+  for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.2; done
+  rm -f "$work/bin/torvale.ini"
+}
+
+# 1. Start-up, no settings.
+mkdir -p "$work/bin"
+start_program
+shoot window-start.png
+end_program
+
+# 2. Measuring, progress pane shown.
+"$build/tools/gmsim" --poisson 600 --publish "$(basename "$link")" >"$work/gmsim.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=false\r\n' "$link" "$work" \
+  >"$work/bin/torvale.ini"
+start_program
+click 84 20   # パルスカウント開始
+click 705 56  # 途中経過の表示をする
+sleep 6
+shoot window-measuring.png
+xdotool key Escape
+end_program
+
+# 3. Seven days of counts, about 30 cpm, with a gap in the third day, opened at start.
+week=$work/week.CSV
+awk -v today="$(date +%s)" 'BEGIN {
+  srand(7)
+  printf "１分おきに集計したＧＭパルスカウントデータ\r\n"
+  printf "\"計測時刻\t\""
+  for (c = 1; c <= 9; ++c) {
+    if (c <= 7) { cmd = "date -d @" (today - (c - 1) * 86400) " +%m/%d"; cmd | getline d; close(cmd) } else d = ""
+    printf ",\"%s\t\"", d
+  }
+  printf "\r\n"
+  L = exp(-30)
+  for (m = 0; m < 1440; ++m) {
+    printf "\"%d:%02d:00\t\"", int(m / 60), m % 60
+    for (c = 1; c <= 9; ++c) {
+      v = ""
+      if (c <= 7 && !(c == 3 && m >= 600 && m < 840)) {
+        k = 0; p = 1
+        do { ++k; p *= rand() } while (p > L)
+        v = k - 1
+      }
+      printf ",\"%s\t\"", v
+    }
+    printf "\r\n"
+  }
+}' | iconv -f UTF-8 -t CP932 >"$week"
+start_program "$week"
+click 860 20 # グラフ表示
+shoot window-week.png
+end_program
