@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 TForm1::TForm1(const Options &options)
@@ -123,6 +124,9 @@ void TForm1::scheduleTick()
 void TForm1::progress(const QString &line)
 {
     Memo1->appendPlainText(line);
+    // The newest line stays in view, whether the pane is shown or not.
+    QScrollBar *bar = Memo1->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 // --- measurement ----------------------------------------------------------
