@@ -58,7 +58,9 @@ trap cleanup EXIT
 trap 'log "interrupted"; exit 1' INT TERM
 
 # ctest would kill the script without letting it clean up; give up a little earlier instead.
-(sleep 280 && kill -TERM $$) 2>/dev/null &
+# The watchdog ends with the script and keeps none of its output open (ctest waits for that).
+(for _ in $(seq 280); do sleep 1; kill -0 $$ 2>/dev/null || exit 0; done; kill -TERM $$) \
+  >/dev/null 2>&1 &
 watchdog_pid=$!
 
 show_file_cp932() {
@@ -192,8 +194,11 @@ $expected
 found:
 $found"
 
-check_log_file() { # check_log_file FILE TALLY_TIME: layout of an auto-saved file
-  local file=$1 at=$2 text lines header
+check_log_file() { # check_log_file FILE DAY_TIME...: layout of an auto-saved file
+  local file=$1 text lines header expected=$'"計測時刻\t"' at
+  shift
+  for at in "$@"; do expected+=$(printf ',"%s\t"' "$(date -d "@$at" +%m/%d)"); done
+  expected+=$(printf ',"\t"%.0s' $(seq 9)) # a new table's 10 columns, one more per day
   text=$(iconv -f CP932 -t UTF-8 "$file") || fail "$file is not CP932 text"
   lines=$(wc -l <"$file")
   [ "$lines" = 1442 ] || fail "$file has $lines lines, not 1442"
@@ -204,11 +209,17 @@ check_log_file() { # check_log_file FILE TALLY_TIME: layout of an auto-saved fil
   printf '%s\n' "$text" | tr -d '\r' | awk 'NR > 1 && !/^"[^"\t,]*\t"(,"[^"\t,]*\t")*$/ { exit 1 }' ||
     fail "$file: a row line is not made of \"text<TAB>\" fields"
   header=$(printf '%s\n' "$text" | sed -n 2p | tr -d '\r')
-  [ "$header" = "$(printf '"計測時刻\t","%s\t"' "$(date -d "@$at" +%m/%d)")$(printf ',"\t"%.0s' $(seq 9))" ] ||
-    fail "$file: header row is '$header'"
+  [ "$header" = "$expected" ] || fail "$file: header row is '$header', not '$expected'"
 }
+# A run across midnight gives the second tally a day column of its own.
+first_col=1
 check_log_file "$first_file" "$first"
-check_log_file "$last_file" "$second"
+if [ "$(day_folder "$first")" = "$(day_folder "$second")" ]; then
+  check_log_file "$last_file" "$second"
+else
+  check_log_file "$last_file" "$second" "$first"
+  first_col=2
+fi
 
 # Counts in the last file: only the two tallied minutes hold a count, and together exactly
 # the pulses sent.
@@ -219,12 +230,15 @@ cells() {
 first_row=$(minute_row "$first")
 second_row=$(minute_row "$second")
 last_cells=$(cells "$last_file")
-read -r sum others < <(printf '%s\n' "$last_cells" | awk -v a="$first_row" -v b="$second_row" '
-  { s += $3 } $1 != a && $1 != b || $2 != 1 || $3 !~ /^[0-9]+$/ { o++ } END { print s + 0, o + 0 }')
-[ "$others" = 0 ] || fail "cells other than rows $first_row and $second_row of column 1 hold counts"
+read -r sum others < <(printf '%s\n' "$last_cells" | awk -v a="$first_row" -v ac="$first_col" \
+  -v b="$second_row" '{ s += $3 } !($1 == a && $2 == ac || $1 == b && $2 == 1) || $3 !~ /^[0-9]+$/ {
+  o++ } END { print s + 0, o + 0 }')
+[ "$others" = 0 ] ||
+  fail "cells other than the two tallied minutes (rows $first_row and $second_row) hold counts"
 [ "$sum" = "$pulses" ] || fail "the counts in $last_file add up to $sum, not $pulses"
-[ "$(cells "$first_file")" = "$(printf '%s\n' "$last_cells" | awk -v a="$first_row" '$1 == a')" ] ||
-  fail "the first file's count differs from the one kept in the table"
+[ "$(cells "$first_file" | awk '{ print $1, $3 }')" = \
+  "$(printf '%s\n' "$last_cells" | awk -v a="$first_row" -v ac="$first_col" '$1 == a && $2 == ac {
+    print $1, $3 }')" ] || fail "the first file's count differs from the one kept in the table"
 log "counts: $(printf '%s\n' "$last_cells" | awk '{ printf "row %s: %s  ", $1, $3 }')= $sum"
 
 # --- the settings file ----------------------------------------------------------------------
