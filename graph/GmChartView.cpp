@@ -178,6 +178,11 @@ void GmChartView::apply(const GraphData &data)
     for (int i = 0; i < SeriesCount; ++i)
         m_series[i]->replace(data.points[i]);
     if (data.leftMax > m_axisY->min() && data.leftMax != m_axisY->max()) {
+        // Qt Charts makes one label item per tick at once: a maximum raised
+        // under the step of the old one would make thousands of them and
+        // freeze the window for minutes.  Widen the step first.
+        if (data.leftMax > m_axisY->max())
+            m_axisY->setTickInterval(leftStep(data.leftMax));
         m_axisY->setMax(data.leftMax);
         relayout();
     }
@@ -194,6 +199,14 @@ void GmChartView::resizeEvent(QResizeEvent *event)
 {
     QChartView::resizeEvent(event);
     relayout();
+}
+
+double GmChartView::leftStep(double max) const
+{
+    const double height = chart()->plotArea().height();
+    if (height <= 0 || max <= 0)
+        return m_axisY->tickInterval();
+    return countStep(height / max, 2 * QFontMetricsF(m_textFont).height());
 }
 
 void GmChartView::relayout()
@@ -253,7 +266,7 @@ void GmChartView::relayout()
         m_axisX->setTickInterval(
             hourStep(plot.width() / 24, 3 * textFm.horizontalAdvance(QStringLiteral("24"))));
     if (plot.height() > 0)
-        m_axisY->setTickInterval(countStep(plot.height() / m_axisY->max(), 2 * textFm.height()));
+        m_axisY->setTickInterval(leftStep(m_axisY->max()));
     viewport()->update();
 }
 

@@ -83,6 +83,8 @@ protected:
 private:
     void setUpAxes();
     void relayout();
+    // The left axis's label step for a maximum, at the current plot height.
+    double leftStep(double max) const;
     void paintTitle(QPainter *painter) const;
     void paintLegend(QPainter *painter) const;
     void paintAxes(QPainter *painter) const;

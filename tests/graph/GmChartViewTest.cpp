@@ -157,6 +157,23 @@ TEST(GmChartView, ApplyReplacesPointsAndLeftMaximumOnly)
     EXPECT_EQ(view.axisY()->min(), 0.0);
 }
 
+TEST(GmChartView, AHugeMaximumKeepsTheLabelsFew)
+{
+    // Qt Charts makes one label per step at once; a step that stayed at the
+    // small maximum's would make tens of thousands and freeze the window.
+    GmChartView view;
+    view.resize(674, 659);
+    render(view);
+    for (double max : {57601.0, 2147483648.0, 53.0, 100001.0}) {
+        GraphData d;
+        d.leftMax = max;
+        view.apply(d);
+        EXPECT_EQ(view.leftMax(), max);
+        EXPECT_GE(view.axisY()->tickInterval(), 1.0);
+        EXPECT_LE(max / view.axisY()->tickInterval(), 100.0) << max;
+    }
+}
+
 TEST(GmChartView, DrawShowsPointsBeforeAFailingCellAndReturnsIt)
 {
     DayTable table;
