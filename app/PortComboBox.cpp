@@ -2,6 +2,11 @@
 
 #include <QAbstractItemView>
 
+PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
+{
+    connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
+}
+
 void PortComboBox::showPopup()
 {
     emit dropDown();
@@ -26,6 +31,8 @@ void PortComboBox::replaceEntries(const QStringList &entries)
     setCurrentIndex(again);
     if (isEditable())
         setEditText(shown);
-    // Device paths are wider than the field; let the list show them whole.
+    // Device paths are wider than the field; let the list show them whole,
+    // and the field tell its whole text when pointed at.
     view()->setMinimumWidth(std::max(width(), view()->sizeHintForColumn(0) + 24));
+    setToolTip(currentText());
 }

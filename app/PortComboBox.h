@@ -8,7 +8,7 @@ class PortComboBox : public QComboBox
 {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit PortComboBox(QWidget *parent = nullptr);
 
     void showPopup() override;
 
