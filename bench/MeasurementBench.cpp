@@ -118,14 +118,19 @@ struct LoadFigures {
     QStringList errors;
 };
 
-LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool realClock)
+void openPty(GmSimulator &sim)
 {
-    LoadFigures f;
-    GmSimulator sim;
     if (!sim.openPty()) {
         std::fprintf(stderr, "no pseudo-terminal: %s\n", sim.error().c_str());
         std::exit(2);
     }
+}
+
+LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool realClock)
+{
+    LoadFigures f;
+    GmSimulator sim;
+    openPty(sim);
     Harness h(QString::fromStdString(sim.slavePath()));
     TForm1 &form = *h.form;
     // A clock that stands still makes no minute tally: the figures are those of the receive
@@ -227,10 +232,7 @@ TallyFigures tallyRun(int columns, int iterations)
 {
     // A silent counter: the measurement runs, no pulse arrives.
     GmSimulator sim;
-    if (!sim.openPty()) {
-        std::fprintf(stderr, "no pseudo-terminal: %s\n", sim.error().c_str());
-        std::exit(2);
-    }
+    openPty(sim);
     Harness h(QString::fromStdString(sim.slavePath()));
     TForm1 &form = *h.form;
     form.Timer_INTERVAL->stop();
