@@ -28,7 +28,6 @@ public:
 
     Decision check(const QDateTime &now) const;
     void advance(const QDateTime &now);
-    void reset() { m_last = {}; }
 
 private:
     QDateTime m_last; // the minute (seconds cut) of the last handled tick
