@@ -2,7 +2,7 @@
 
 #include "app/DayCellDelegate.h"
 #include "app/DayGridHeader.h"
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "app/QtPrompts.h"
 
 #include "app/FolderChooser.h"
-#include "app/core/ErrorText.h"
+#include "core/ErrorText.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/MinuteTally.h"
+#include "core/MinuteTally.h"
 #include "graph/SevenDayGraph.h"
 
 #include "logfile/Settings.h"

@@ -5,7 +5,7 @@
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "graph/GmChartView.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "app/TForm1.h"
-#include "app/core/Clock.h"
+#include "core/Clock.h"
 #include "logfile/SettingsLocation.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Ten years of day columns: how long one change of day takes and how much
 // memory the filled table holds.
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <benchmark/benchmark.h>
 

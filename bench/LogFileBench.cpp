@@ -1,6 +1,6 @@
 // Writing and reading log files of 10 days, a year and ten years of day
 // columns with realistic counts: the auto-save runs at every minute tally.
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFile.h"
 #include "logfile/LogFormat.h"

@@ -22,9 +22,9 @@
 #include "app/PortComboBox.h"
 #include "app/Prompts.h"
 #include "app/TForm1.h"
-#include "app/core/Clock.h"
-#include "app/core/DayTable.h"
-#include "app/core/TimeText.h"
+#include "core/Clock.h"
+#include "core/DayTable.h"
+#include "core/TimeText.h"
 #include "tools/GmSimulator.h"
 
 #include <QApplication>

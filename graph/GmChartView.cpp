@@ -1,6 +1,6 @@
 #include "graph/GmChartView.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <QChart>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "logfile/ColumnDates.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <QRegularExpression>
 

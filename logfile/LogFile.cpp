@@ -1,6 +1,6 @@
 #include "logfile/LogFile.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/ColumnDates.h"
 #include "logfile/FileError.h"

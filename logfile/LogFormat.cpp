@@ -1,6 +1,6 @@
 #include "logfile/LogFormat.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "logfile/Cp932.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/Clock.h"
+#include "core/Clock.h"
 
 // A clock that reads whatever the test set.
 class FakeClock final : public Clock

@@ -12,8 +12,8 @@
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
 #include "app/TForm1.h"
-#include "app/core/DayTable.h"
-#include "app/core/TimeText.h"
+#include "core/DayTable.h"
+#include "core/TimeText.h"
 #include "serial/Trs232c.h"
 #include "tools/GmSimulator.h"
 

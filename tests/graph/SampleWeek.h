@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <QDate>
 

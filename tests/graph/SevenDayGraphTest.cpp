@@ -1,6 +1,6 @@
 #include "graph/SevenDayGraph.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "logfile/AutoSave.h"
 #include "logfile/ColumnDates.h"
 #include "logfile/FileError.h"

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 #include "logfile/LogFormat.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,6 @@
-#include "app/core/MinuteTally.h"
+#include "core/MinuteTally.h"
 
-#include "app/core/TimeText.h"
+#include "core/TimeText.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "app/core/TimeText.h"
+#include "core/TimeText.h"
 
 QString TimeText::time(const QTime &t)
 {

@@ -1,4 +1,4 @@
-#include "app/core/TimeText.h"
+#include "core/TimeText.h"
 
 #include <QLocale>
 

@@ -1,4 +1,4 @@
-#include "app/core/MinuteTally.h"
+#include "core/MinuteTally.h"
 
 #include <gtest/gtest.h>
 

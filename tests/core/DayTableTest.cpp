@@ -1,4 +1,4 @@
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "app/core/DayTable.h"
+#include "core/DayTable.h"
 
-#include "app/core/TimeText.h"
+#include "core/TimeText.h"
 
 #include <algorithm>
 
