@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace
 {
 
@@ -33,7 +35,21 @@ QString forDisplay(const QString &text)
     return t.replace(u'\r', u'\n');
 }
 
+bool s_unattended = false;
+
+// What a box would have said, for whoever reads the program's output later.
+void toStandardError(const QString &title, const QString &text)
+{
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(forDisplay(text)));
+    std::fflush(stderr);
+}
+
 } // namespace
+
+void QtPrompts::setUnattended()
+{
+    s_unattended = true;
+}
 
 QString QtPrompts::logFilter()
 {
@@ -44,6 +60,8 @@ QString QtPrompts::logFilter()
 void QtPrompts::reportError(const QString &text)
 {
     const QString shown = ErrorText::withFullStop(text);
+    if (s_unattended)
+        return toStandardError(QApplication::applicationName(), shown);
     m_errorBoxes.removeAll(nullptr);
     for (const auto &box : std::as_const(m_errorBoxes))
         if (box->text() == shown)
@@ -59,12 +77,18 @@ void QtPrompts::reportError(const QString &text)
 
 void QtPrompts::message(const QString &title, const QString &text, Icon icon)
 {
+    if (s_unattended)
+        return toStandardError(title, text);
     QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok, m_window);
     box.exec();
 }
 
 bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon, bool cancelIsDefault)
 {
+    if (s_unattended) {
+        toStandardError(title, text + QStringLiteral(" -> Cancel"));
+        return false;
+    }
     QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok | QMessageBox::Cancel,
                     m_window);
     box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
@@ -74,6 +98,10 @@ bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon, bo
 
 bool QtPrompts::askYesNo(const QString &title, const QString &text)
 {
+    if (s_unattended) {
+        toStandardError(title, text + QStringLiteral(" -> No"));
+        return false;
+    }
     QMessageBox box(QMessageBox::Question, title, forDisplay(text),
                     QMessageBox::Yes | QMessageBox::No, m_window);
     return box.exec() == QMessageBox::Yes;
@@ -91,6 +119,8 @@ namespace
 QString runLogDialog(QWidget *window, QFileDialog::AcceptMode mode, const QString &initialDir,
                      const QString &proposed)
 {
+    if (s_unattended)
+        return QString();
     QFileDialog dialog(window, QString(), initialDir, QtPrompts::logFilter());
     dialog.setAcceptMode(mode);
     // A name that does not exist may be typed into the open dialog (the
@@ -117,6 +147,8 @@ QString QtPrompts::openFileName(const QString &initialDir, const QString &propos
 
 QString QtPrompts::chooseFolder(const QString &title, const QString &startDir)
 {
+    if (s_unattended)
+        return QString();
     FolderChooser chooser(title, startDir, m_window);
     return chooser.exec() == QDialog::Accepted ? chooser.path() : QString();
 }

@@ -26,6 +26,12 @@ public:
 
     static QString logFilter();
 
+    // From now on, for the rest of the process, no box or dialog is shown, because nobody is
+    // there to answer (the program is being ended by a signal): errors and messages go to
+    // standard error, questions are answered Cancel or No, and file and folder dialogs come
+    // back cancelled.  Boxes already on screen stay until the program ends.
+    static void setUnattended();
+
 private:
     QWidget *m_window;
     // Error boxes still on screen, so that the same error is not stacked again.

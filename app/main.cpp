@@ -1,3 +1,5 @@
+#include "app/SignalClose.h"
+#include "app/SignalWatcher.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "logfile/SettingsLocation.h"
@@ -17,6 +19,9 @@ int main(int argc, char **argv)
     options.arguments = QApplication::arguments().mid(1);
     options.settingsPath = SettingsLocation::path(QApplication::applicationFilePath());
     TForm1 Form1(options);
+    SignalWatcher signalWatcher;
+    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &Form1,
+                     [&Form1] { closeOnSignal(&Form1); });
     Form1.show();
     return QApplication::exec();
 }

@@ -2,7 +2,8 @@
 # End-to-end run of the real program: an X server of its own, a simulated GM counter on a
 # pseudo-terminal, a measurement with auto-save across two real minute tallies, stop with Esc,
 # close with EXIT.  Then the auto-saved log files, their counts and the settings file are
-# checked against the pulses the counter sent.
+# checked against the pulses the counter sent.  Last, the program is started again, measures,
+# and is ended with SIGTERM as at logout: it must close as from the close box.
 #
 #   measurement.sh PROGRAM PULSE_SENDER
 #
@@ -244,15 +245,42 @@ read -r sum others < <(printf '%s\n' "$last_cells" | awk -v a="$first_row" -v ac
 log "counts: $(printf '%s\n' "$last_cells" | awk '{ printf "row %s: %s  ", $1, $3 }')= $sum"
 
 # --- the settings file ----------------------------------------------------------------------
-[ -f "$ini" ] || fail "no settings file $ini"
-keys=$(iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r' | sed -n 's/=.*//p' | tr '\n' ' ')
-[ "$keys" = "Form1.Left Form1.Top Form1.Width Form1.Height portname Button_MoveToLeft.left Button_MoveToRight.left StringGrid1.Width Chart1.Width Chart1.left data_Directory AutSave " ] ||
-  fail "settings keys are: $keys"
-[ "$(head -1 "$ini" | tr -d '\r')" = "[TORVALE]" ] || fail "settings file does not begin with [TORVALE]"
-for kv in "portname=$link" "data_Directory=$data" "AutSave=true"; do
-  iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r' | grep -qxF "$kv" || fail "settings file lacks $kv"
-done
+check_settings() {
+  [ -f "$ini" ] || fail "no settings file $ini"
+  keys=$(iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r' | sed -n 's/=.*//p' | tr '\n' ' ')
+  [ "$keys" = "Form1.Left Form1.Top Form1.Width Form1.Height portname Button_MoveToLeft.left Button_MoveToRight.left StringGrid1.Width Chart1.Width Chart1.left data_Directory AutSave " ] ||
+    fail "settings keys are: $keys"
+  [ "$(head -1 "$ini" | tr -d '\r')" = "[TORVALE]" ] || fail "settings file does not begin with [TORVALE]"
+  for kv in "portname=$link" "data_Directory=$data" "AutSave=true"; do
+    iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r' | grep -qxF "$kv" || fail "settings file lacks $kv"
+  done
+}
+check_settings
 log "settings file written with its twelve keys"
+
+# --- ended by SIGTERM while measuring -------------------------------------------------------
+# The settings file is cut back to the three keys the restore needs, so only the close can
+# write it whole again.
+printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$link" "$data" >"$ini"
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" "$work/bin/torvale") \
+  >"$work/program.log" 2>&1 &
+program_pid=$!
+wid=
+wait_for 20 "the main window again" window_found
+sleep 1.5
+click 84 20 # Button_start
+wait_for 5 "the program to open $link again" program_has_open
+lock=/var/lock/LCK..$(printf '%s' "${slave#/dev/}" | tr / _)
+[ -f "$lock" ] || fail "no lock file $lock while measuring"
+kill -TERM "$program_pid"
+wait_for 10 "SIGTERM to end the program" program_ended
+wait "$program_pid"
+status=$?
+program_pid=
+[ "$status" = 0 ] || fail "the program ended by SIGTERM with status $status"
+[ -e "$lock" ] && fail "the lock file $lock is left after SIGTERM"
+check_settings
+log "SIGTERM closed the program: status 0, settings file whole, lock file gone"
 
 passed=1
 log "PASS"
