@@ -157,6 +157,7 @@ QString SerialPosix::errorText(const QString &step, int err)
 bool SerialPosix::fail(const QString &step, int err)
 {
     m_lastError = errorText(step, err);
+    m_lastErrno = err;
     return false;
 }
 
@@ -165,6 +166,7 @@ bool SerialPosix::open(const QString &path, const QString &lockDir)
     if (m_fd >= 0)
         return fail(QStringLiteral("open ") + path, EBUSY);
     m_lastError.clear();
+    m_lastErrno = 0;
     const QByteArray native = QFile::encodeName(path);
     // Non-blocking, so that a port waiting for carrier cannot hang the GUI thread.
     const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -362,6 +364,10 @@ bool SerialPosix::close()
     if (m_fd < 0)
         return false;
     releaseLockFile();
+    // The exclusive flag belongs to the terminal, not to this descriptor: left set, it
+    // outlives the close while the other end keeps the line open (a pseudo-terminal, a port
+    // another program also holds), and then nobody but root may open the port again.
+    ::ioctl(m_fd, TIOCNXCL);
     ::flock(m_fd, LOCK_UN);
     const int fd = m_fd;
     m_fd = -1;

@@ -75,8 +75,8 @@ public:
     // modem lines, a pseudo-terminal, is no failure) and drops both queues.  On failure the
     // caller must close().
     bool configure(const LineSettings &settings);
-    // Releases the lock file, the flock and the descriptor.  False when the descriptor's
-    // close failed (the lock is released anyway) or nothing was open.
+    // Releases the lock file, the exclusive flag, the flock and the descriptor.  False when the
+    // descriptor's close failed (the locks are released anyway) or nothing was open.
     bool close();
     bool isOpen() const { return m_fd >= 0; }
 
@@ -95,6 +95,8 @@ public:
     WaitResult waitEvents(bool watchInput, Wakeup &wakeup, int timeoutMs) const;
 
     QString lastError() const { return m_lastError; }
+    // The errno behind lastError(); 0 after a successful open.
+    int lastErrno() const { return m_lastErrno; }
 
     // The one place that turns an errno into the error text of a failed step.
     static QString errorText(const QString &step, int err);
@@ -107,4 +109,5 @@ private:
     int m_fd = -1;
     QString m_lockFile;
     QString m_lastError;
+    int m_lastErrno = 0;
 };

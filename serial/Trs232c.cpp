@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include <cerrno>
 #include <exception>
 
 namespace
@@ -137,8 +138,10 @@ bool Trs232c::open()
 {
     if (m_open)
         return false;
+    m_lastErrorWasPermission = false;
     if (!m_port.open(m_portname, m_lockDirectory)) {
         m_lastError = m_port.lastError();
+        m_lastErrorWasPermission = m_port.lastErrno() == EACCES || m_port.lastErrno() == EPERM;
         return false;
     }
     // A set-up step that fails releases the device at once, so that the port is not left

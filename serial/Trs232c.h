@@ -14,9 +14,10 @@
 //
 // POSIX notes:
 // - portname is a device path ("/dev/ttyUSB0", a link to one), opened as given.  The open is
-//   exclusive: TIOCEXCL, a non-blocking flock (which also holds against root and against a
-//   second component of this program) and the lock file LCK..name in lockDirectory(), the one
-//   other serial programs take.  A lock file whose process has ended is taken over.
+//   exclusive until close: TIOCEXCL (released again at close), a non-blocking flock (which
+//   also holds against root and against a second component of this program) and the lock
+//   file LCK..name in lockDirectory(), the one other serial programs take.  A lock file whose
+//   process has ended is taken over.
 // - stopbit "1.5" sets two stop bits in termios terms; a UART sends those as 1.5 stop bits
 //   with 5 data bits.  charbit's low byte must be 5 to 8, else open fails.
 // - flowflag: bit 1 checks parity on input (a byte with a parity error reads as 0), bit 2 or
@@ -180,6 +181,9 @@ public:
     // waiting for the read time-out; -1 on a closed port or a device that is gone.
     int inQueue() const;
     QString lastError() const { return m_lastError; }
+    // True when the last open failed because this user may not open the device (EACCES,
+    // EPERM): typically not a member of the group that owns the serial devices.
+    bool lastErrorWasPermission() const { return m_lastErrorWasPermission; }
 
     // The folder of the UUCP lock files ("/var/lock" after construction); empty skips them.
     QString lockDirectory() const { return m_lockDirectory; }
@@ -223,5 +227,6 @@ private:
     // bytes that arrived from bytes that were left queued.
     std::atomic<qint64> m_bytesRead{0};
     QString m_lastError;
+    bool m_lastErrorWasPermission = false;
     QString m_lockDirectory = QStringLiteral("/var/lock");
 };

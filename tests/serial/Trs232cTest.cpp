@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,15 +26,24 @@ struct Line {
     GmSimulator sim;
     Line() { EXPECT_TRUE(sim.openPty()) << sim.error(); }
     QString path() const { return QString::fromStdString(sim.slavePath()); }
-    // The slave's settings as another opener sees them.
+    // The slave's settings, read through the master: a second opener of the slave is
+    // refused while the component holds it, unless it is root.
     termios settings() const
     {
         termios t{};
-        const int fd = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        EXPECT_GE(fd, 0);
-        ::tcgetattr(fd, &t);
-        ::close(fd);
+        EXPECT_EQ(::tcgetattr(sim.masterFd(), &t), 0);
         return t;
+    }
+    // Whether the slave is marked exclusive (only root may open it then).
+    bool exclusive() const
+    {
+        const int fd = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            return errno == EBUSY;
+        int flag = 0;
+        EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &flag), 0);
+        ::close(fd);
+        return flag != 0;
     }
 };
 
@@ -162,6 +173,25 @@ TEST(Trs232cState, MissingDeviceFailsWithAReason)
     c.setPortname(QStringLiteral("/dev/torvale-no-such-port"));
     EXPECT_FALSE(c.open());
     EXPECT_FALSE(c.isOpen());
+    EXPECT_FALSE(c.lastErrorWasPermission());
+
+    // A device this user may not open: root reads every file, so check it as nobody.
+    QTemporaryDir dir;
+    const QString locked = dir.filePath(QStringLiteral("ttyLOCKED"));
+    QFile(locked).open(QIODevice::WriteOnly);
+    QFile::setPermissions(locked, {});
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        Trs232c denied;
+        denied.setPortname(locked);
+        ::_exit(!denied.open() && denied.lastErrorWasPermission() ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "a refused permission is told apart";
 }
 
 TEST(Trs232cState, DestroyingAnOpenComponentFiresOnCloseOnce)
@@ -194,11 +224,14 @@ TEST(Trs232cExclusive, SecondOpenerIsRefusedUntilTheFirstCloses)
         c->setLockDirectory(locks.path());
     }
     ASSERT_TRUE(a.open());
+    EXPECT_TRUE(line.exclusive());
     EXPECT_FALSE(b.open()) << "root passes TIOCEXCL, the flock must hold";
     EXPECT_FALSE(b.lastError().isEmpty());
     EXPECT_TRUE(a.close());
+    EXPECT_FALSE(line.exclusive()) << "the simulator keeps the line alive, and with it the flag";
     EXPECT_TRUE(b.open());
     EXPECT_TRUE(b.close());
+    EXPECT_FALSE(line.exclusive());
 }
 
 TEST(Trs232cExclusive, LockFileOfALiveProcessRefusesAndAStaleOneIsTakenOver)
