@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifndef TORVALE_INSTALL_MARKER
+#define TORVALE_INSTALL_MARKER "../share/torvale/installed"
+#endif
+
 QString SettingsLocation::besideExecutable(const QString &executablePath)
 {
     const qsizetype slash = executablePath.lastIndexOf(u'/');
@@ -11,13 +15,22 @@ QString SettingsLocation::besideExecutable(const QString &executablePath)
     return stem + QStringLiteral(".ini");
 }
 
+QString SettingsLocation::installMarker(const QString &executablePath)
+{
+    const QString folder = QFileInfo(executablePath).absolutePath();
+    return QDir::cleanPath(folder + u'/' + QStringLiteral(TORVALE_INSTALL_MARKER));
+}
+
 QString SettingsLocation::path(const QString &executablePath, const QString &configFolder)
 {
+    const QString inConfig = configFolder + QStringLiteral("/torvale/torvale.ini");
+    if (QFileInfo::exists(installMarker(executablePath)))
+        return inConfig;
     const QString beside = besideExecutable(executablePath);
     const QFileInfo file(beside);
     if (file.exists() || QFileInfo(file.path()).isWritable())
         return beside;
-    return configFolder + QStringLiteral("/torvale/torvale.ini");
+    return inConfig;
 }
 
 QString SettingsLocation::path(const QString &executablePath)

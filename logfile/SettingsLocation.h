@@ -4,13 +4,18 @@
 
 // Where the settings file lives.
 //
-// Beside the executable, named after it with ".ini" for its extension
+// An installed program (its install marker, installMarker(), exists) keeps
+// them in the user's configuration folder, as torvale/torvale.ini, whoever
+// runs it: root can write into /usr/bin, but a file there would be shared by
+// every user and left behind by the package manager.
+//
+// Any other copy (a build tree, an unpacked folder) keeps them beside the
+// executable, named after it with ".ini" for its extension
 // (/opt/torvale/torvale -> /opt/torvale/torvale.ini, logger.bin ->
 // logger.ini), when that file already exists or its folder is writable: a
 // copy of the program kept in a folder of its own keeps its settings with it.
-// Otherwise (a program installed system-wide) in the user's configuration
-// folder, as torvale/torvale.ini, so that closing the window can always save;
-// the folder is created by the write.
+// Otherwise in the user's configuration folder too, so that closing the
+// window can always save.  The user's folder is created by the write.
 class SettingsLocation
 {
 public:
@@ -21,4 +26,11 @@ public:
 
     // The executable's path with ".ini" for its extension.
     static QString besideExecutable(const QString &executablePath);
+
+    // The file that the install puts into the data folder of the prefix the
+    // executable was installed to (../share/torvale/installed from
+    // /usr/bin/torvale).  Found relative to the executable, so that a
+    // package built for another prefix than the one configured is still
+    // recognised.
+    static QString installMarker(const QString &executablePath);
 };

@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 
 #include "app/ArrowButton.h"
+#include "app/CommandLine.h"
 #include "graph/GmChartView.h"
 
 #include <QCheckBox>
@@ -288,6 +289,51 @@ TEST_F(SettingsRestoreTest, TheCommandLineFileIsOpenedAtStart)
     arguments = {u'"' + log + u'"'};
     build();
     EXPECT_EQ(cell(1, 30), QStringLiteral("12"));
+}
+
+TEST_F(SettingsRestoreTest, TheCommandLineGivesTheFileAndPrintsHelpAndVersion)
+{
+    build();
+    form->dayTable()->setCell(1, 0, QStringLiteral("12/06"));
+    form->dayTable()->setCell(1, 30, QStringLiteral("12"));
+    const QString log = tempPath(QStringLiteral("計測 2026 -v.CSV"));
+    const QString dashed = tempPath(QStringLiteral("-x.CSV"));
+    prompts.saveNames = {log, dashed};
+    form->button_SAVEClick();
+    form->button_SAVEClick();
+    ASSERT_TRUE(QFileInfo::exists(dashed));
+
+    const QString program = QStringLiteral("torvale");
+    for (const QStringList &line : {QStringList{program, log, QStringLiteral("extra")},
+                                    QStringList{program, QStringLiteral("--"), dashed}}) {
+        CommandLine commandLine;
+        ASSERT_EQ(commandLine.parse(line), CommandLine::Outcome::Run)
+            << line.join(u' ').toStdString();
+        arguments = commandLine.files();
+        build();
+        EXPECT_EQ(form->windowTitle(), line[line[1] == QStringLiteral("--") ? 2 : 1]);
+        EXPECT_EQ(cell(1, 30), QStringLiteral("12"));
+    }
+
+    CommandLine version;
+    EXPECT_EQ(version.parse({program, QStringLiteral("--version")}), CommandLine::Outcome::Print);
+    EXPECT_TRUE(version.text().startsWith(QCoreApplication::applicationName()));
+    CommandLine help;
+    EXPECT_EQ(help.parse({program, log, QStringLiteral("-h")}), CommandLine::Outcome::Print);
+    EXPECT_TRUE(help.text().contains(QStringLiteral("log-file")));
+    CommandLine unknown;
+    EXPECT_EQ(unknown.parse({program, QStringLiteral("--bogus")}), CommandLine::Outcome::Fail);
+    EXPECT_TRUE(unknown.text().contains(QStringLiteral("bogus")));
+
+    // Only help and version run without a display; "--" ends the options.
+    const auto printsOnly = [](std::vector<const char *> argv) {
+        return CommandLine::printsOnly(int(argv.size()), const_cast<char **>(argv.data()));
+    };
+    EXPECT_TRUE(printsOnly({"torvale", "a b.CSV", "--version"}));
+    EXPECT_TRUE(printsOnly({"torvale", "-h"}));
+    EXPECT_FALSE(printsOnly({"torvale", "a b.CSV"}));
+    EXPECT_FALSE(printsOnly({"torvale", "--", "-v"}));
+    EXPECT_FALSE(printsOnly({"torvale", "--help-all"}));
 }
 
 TEST_F(SettingsRestoreTest, AMissingCommandLineFileIsNamedInABox)

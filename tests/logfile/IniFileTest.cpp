@@ -4,6 +4,7 @@
 #include "logfile/Settings.h"
 #include "logfile/SettingsLocation.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -237,4 +238,36 @@ TEST(SettingsLocation, BesideTheExecutableOrInTheUsersFolder)
     EXPECT_EQ(inConfig, config.path() + QStringLiteral("/torvale/torvale.ini"));
     EXPECT_EQ(sample().write(inConfig), QString());
     EXPECT_EQ(readAll(inConfig), SampleFile);
+}
+
+TEST(SettingsLocation, AnInstalledProgramNeverKeepsThemBesideItself)
+{
+    // A prefix whose bin folder root could write into, with an old settings
+    // file beside the executable: the install marker alone decides.
+    QTemporaryDir prefix;
+    const QString exe = prefix.filePath(QStringLiteral("bin/torvale"));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    ASSERT_TRUE(writeFile(SettingsLocation::besideExecutable(exe), SampleFile));
+    EXPECT_EQ(SettingsLocation::path(exe, QStringLiteral("/cfg")),
+              prefix.filePath(QStringLiteral("bin/torvale.ini")));
+
+    const QString marker = SettingsLocation::installMarker(exe);
+    ASSERT_TRUE(marker.startsWith(prefix.path() + u'/')) << marker.toStdString();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(marker).path()));
+    ASSERT_TRUE(writeFile(marker, {}));
+    EXPECT_EQ(SettingsLocation::path(exe, QStringLiteral("/cfg")),
+              QStringLiteral("/cfg/torvale/torvale.ini"));
+
+    // The user's folder from the environment: XDG_CONFIG_HOME when absolute.
+    const bool hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/xdg");
+    EXPECT_EQ(SettingsLocation::path(exe), QStringLiteral("/xdg/torvale/torvale.ini"));
+    qputenv("XDG_CONFIG_HOME", "relative/cfg");
+    EXPECT_EQ(SettingsLocation::path(exe),
+              QDir::homePath() + QStringLiteral("/.config/torvale/torvale.ini"));
+    if (hadXdg)
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
 }
