@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the serial and measurement tests once more as an ordinary user.  Root
+# passes by the kernel's permission checks (an exclusive terminal, a device
+# file's mode), so a fault that only ordinary users meet stays hidden when the
+# suite runs as root.  Needs root (for runuser); the test programs are copied
+# to a folder the test user can read, and that user gets a home and a runtime
+# folder of its own, as in a login session.
+#
+#   scripts/unprivileged-tests.sh [build folder]    (default: build/)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-${TORVALE_BUILD:-$root/build}}
+user=${TORVALE_TEST_USER:-nobody}
+programs=(tests/serial/test_serial tests/app/test_app_measurement)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "unprivileged-tests: not root, the normal run already was unprivileged"
+  exit 0
+fi
+command -v runuser >/dev/null || { echo "unprivileged-tests: runuser is missing" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/torvale-unprivileged.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+mkdir -m 700 "$work/home" "$work/runtime"
+chown "$user:" "$work/home" "$work/runtime"
+
+status=0
+for p in "${programs[@]}"; do
+  name=$(basename "$p")
+  install -m 755 "$build/$p" "$work/$name"
+  echo "== $name as $user"
+  (cd "$work" && timeout 300 runuser -u "$user" -- env -i PATH="$PATH" \
+    HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" TMPDIR=/tmp \
+    QT_QPA_PLATFORM=offscreen QTEST_DISABLE_STACK_DUMP=1 \
+    "./$name" --gtest_brief=1) || status=1
+done
+exit $status
