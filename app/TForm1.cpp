@@ -8,6 +8,7 @@
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
+#include "measure/MeasurementSession.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
@@ -49,20 +50,19 @@ TForm1::TForm1(const Options &options)
     // Small enough for any screen, large enough that no control vanishes.
     setMinimumSize(640, 480);
 
-    rs232c1 = new Trs232c(this);
-    rs232c1->setObjectName(QStringLiteral("rs232c1"));
-    rs232c1->applyStoredValues();
+    m_session = new MeasurementSession(m_table, this);
+    rs232c1 = m_session->port();
     rs232c1->OnRXCHAR = [this](QObject *) { rs232c1RXCHAR(); };
-    rs232c1->OnLOST = [this](QObject *) {
-        m_portLost = true;
-        progress(QStringLiteral("Com Port ") + rs232c1->portname() +
-                 QStringLiteral(" が切断されました"));
-        m_prompts->reportError(QStringLiteral("シリアルポート ") + rs232c1->portname() +
-                               QStringLiteral(" が切断されました。計数は止まっています"));
-    };
-    rs232c1->OnHANDLERERROR = [this](QObject *, const QString &what) {
-        m_prompts->reportError(what);
-    };
+    connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
+    connect(m_session, &MeasurementSession::error, this,
+            [this](const QString &text) { m_prompts->reportError(text); });
+    connect(m_session, &MeasurementSession::tallied, this,
+            [this](const QDateTime &, int row, qint64) { showTally(row); });
+    connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
+    m_session->setAutoSave(CheckBox2->isChecked());
+    m_session->setDataFolder(Edit1->text());
+    connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
+    connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
@@ -107,7 +107,6 @@ void TForm1::FormCreate()
     m_table->fillTimeColumn();
     StringGrid1->applyColumnWidths();
     get_com_port();
-    m_pulseCounter = 0;
     Memo1->move(Memo1->x(), 2144);
     memo2->move(536, 2124);
     Timer_FOpen->start();
@@ -150,25 +149,18 @@ void TForm1::Button_startClick()
         QDir().mkpath(folder);
     }
     const QString name = ComboBox1->selectedEntry();
-    rs232c1->setPortname(name);
-    if (!rs232c1->open()) {
-        progress(QStringLiteral("Com Port ") + name + QStringLiteral(" Not Open"));
+    if (!m_session->start(name)) {
         m_prompts->beep();
         m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
                            Prompts::Icon::None);
         return;
     }
-    progress(QStringLiteral("Com Port ") + name + QStringLiteral(" Open"));
     button_SAVE->setEnabled(false);
     Button_OPEN->setEnabled(false);
     CheckBox2->setEnabled(false);
-    rs232c1->setdtr(true);
     Button_start->setEnabled(false);
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
-    m_portLost = false;
-    m_lostCountStored = false;
-    m_measuring = true;
 }
 
 void TForm1::Button_stopClick()
@@ -176,26 +168,30 @@ void TForm1::Button_stopClick()
     button_SAVE->setEnabled(true);
     Button_OPEN->setEnabled(true);
     CheckBox2->setEnabled(true);
-    rs232c1->setdtr(false);
     Button_start->setEnabled(true);
     Button_stop->setEnabled(false);
     ComboBox1->setEnabled(true);
-    m_measuring = false;
-    rs232c1->close();
-    progress(QStringLiteral("Com Port ") + rs232c1->portname() + QStringLiteral(" Close"));
+    m_session->stop();
+}
+
+int TForm1::pulseCounter() const
+{
+    return m_session->pulseCounter();
+}
+
+bool TForm1::measuring() const
+{
+    return m_session->measuring();
+}
+
+int TForm1::lastTallyRow() const
+{
+    return m_session->lastTallyRow();
 }
 
 void TForm1::rs232c1RXCHAR()
 {
-    // Every byte queued now is one pulse; none is left for a later event.
-    // Nothing queued (the bytes of this wake-up were read by the event
-    // before): nothing to count, and no reason to wait for the read time-out.
-    const int queued = rs232c1->inQueue();
-    if (queued <= 0)
-        return;
-    QByteArray bytes(queued, '\0');
-    if (!rs232c1->read(bytes.data(), queued))
-        bytes.truncate(rs232c1->transferred()); // what did come is consumed: count it
+    const QByteArray bytes = m_session->receive();
     if (bytes.isEmpty())
         return;
     QString lines;
@@ -210,9 +206,8 @@ void TForm1::rs232c1RXCHAR()
         else
             lines += QStringLiteral("<%1>").arg(b, 2, 16, QChar(u'0')).toUpper();
     }
-    m_pulseCounter += qint32(bytes.size());
     progress(lines);
-    Label1->setText(QStringLiteral("カウント数 ") + QString::number(m_pulseCounter));
+    Label1->setText(QStringLiteral("カウント数 ") + QString::number(pulseCounter()));
     Label1->adjustSize();
 }
 
@@ -222,55 +217,19 @@ void TForm1::Timer_INTERVALTimer()
     Label_clock->setText(QStringLiteral("現在は ") + TimeText::date(t.date()) + u' ' +
                          TimeText::time(t.time()));
     Label_clock->adjustSize();
-    const MinuteTally::Decision d = m_tally.check(t);
-    if (m_measuring && d.tally) {
-        // A tally never runs inside a dialog or question the user has open;
-        // it follows at the first tick after it closes.
-        if (QApplication::activeModalWidget())
-            return;
-        makeTally(t, d);
-    }
-    m_tally.advance(t);
+    // A tally never runs inside a dialog or question the user has open;
+    // it follows at the first tick after it closes.
+    if (!QApplication::activeModalWidget())
+        m_session->tick(t);
 }
 
-void TForm1::makeTally(const QDateTime &t, const MinuteTally::Decision &d)
+void TForm1::showTally(int row)
 {
-    // After the device was lost, the pulses it sent before are stored at the
-    // next tally; later minutes were not measured and get no count at all.
-    if (m_portLost) {
-        if (m_lostCountStored)
-            return;
-        m_lostCountStored = true;
-    }
-    const QDate today = t.date();
-    const QString h = TimeText::dayHeader(today);
-    // The header holds no year: column 1 is today only when its full date is.
-    if (m_table->cell(1, 0) != h || m_table->columnDate(1) != today)
-        column_insert(1);
-    if (m_table->cell(1, 0).isEmpty())
-        m_table->setCell(1, 0, h);
-    m_table->setColumnDate(1, today);
-
-    m_lastTallyRow = d.row;
-    qint64 count = m_pulseCounter;
-    int earlier = 0;
-    // A clock set back meets a minute it has counted already: add, not replace.
-    if (d.clockWentBack && m_table->cellCount(1, d.row, &earlier))
-        count = std::min<qint64>(count + earlier, INT32_MAX);
-    m_table->setCell(1, d.row, QString::number(count));
-    if (d.spannedMinutes > 1)
-        progress(QStringLiteral("  %1 の集計は %2 分間のカウントです")
-                     .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
-                     .arg(d.spannedMinutes));
-    m_pulseCounter = 0;
     Label1->setText(QStringLiteral("カウント数 0"));
-
     // A cell the graph cannot read must not cost the minute its place in
     // the table or its log file: report it (once) and go on.
     rebuildGraph(true);
-    StringGrid1->selectCell(1, d.row);
-    if (CheckBox2->isChecked())
-        autoSave(t);
+    StringGrid1->selectCell(1, row);
 }
 
 void TForm1::column_insert(int index)
@@ -306,10 +265,18 @@ void TForm1::FormKeyPress(int character)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() != QEvent::KeyPress) {
+        // The key press acted on has ended when the next key event (the
+        // release, or the shortcut check of the next press) comes.
+        if (event->type() == QEvent::KeyRelease || event->type() == QEvent::ShortcutOverride)
+            m_keyActedOn = nullptr;
+    } else if (event != m_keyActedOn) {
         auto *w = qobject_cast<QWidget *>(watched);
-        // Only keys meant for this window, once each (the event passes the
-        // filter for every object it is offered to).
+        // Only keys meant for this window, once each: the event passes the
+        // filter again for each parent it is offered to when the control
+        // ignores it, and after a dialog run by the shortcut has closed, no
+        // control may have the focus any more, so the window itself would
+        // look like the key's target.
         const QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : this;
         if (w && w == target && w->window() == this) {
             const auto *key = static_cast<QKeyEvent *>(event);
@@ -322,8 +289,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
                 else if (key->key() == Qt::Key_O)
                     ch = 15;
             }
-            if (ch == 19 || ch == 15 || ch == 27)
+            if (ch == 19 || ch == 15 || ch == 27) {
                 FormKeyPress(ch);
+                m_keyActedOn = event;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/MinuteTally.h"
 #include "graph/SevenDayGraph.h"
 
 #include "logfile/Settings.h"
@@ -16,6 +15,7 @@ class Clock;
 class DayGrid;
 class DayTable;
 class GmChartView;
+class MeasurementSession;
 class PortComboBox;
 class Prompts;
 class QCheckBox;
@@ -83,9 +83,10 @@ public:
     Trs232c *rs232c1 = nullptr;
 
     DayTable *dayTable() const { return m_table; }
-    int pulseCounter() const { return m_pulseCounter; }
-    bool measuring() const { return m_measuring; }
-    int lastTallyRow() const { return m_lastTallyRow; }
+    MeasurementSession *session() const { return m_session; }
+    int pulseCounter() const;
+    bool measuring() const;
+    int lastTallyRow() const;
     QString saveDialogFileName() const { return m_saveFileName; }
     QString openDialogFileName() const { return m_openFileName; }
 
@@ -126,11 +127,11 @@ private:
     void createControls();
     void setTabOrderChain();
     void scheduleTick();
-    void makeTally(const QDateTime &t, const MinuteTally::Decision &decision);
+    // The window's part of a minute tally, after the count was stored.
+    void showTally(int row);
     // Rebuilds the graph; with onceOnly a failing cell already reported is
     // not reported again.  False when a cell failed.
     bool rebuildGraph(bool onceOnly);
-    void autoSave(const QDateTime &t);
     Settings currentSettings() const;
     QMargins windowFrameMargins();
     // The window's place and size with its frame, also before it is shown.
@@ -150,16 +151,10 @@ private:
     std::function<QStringList()> m_listPorts;
 
     DayTable *m_table = nullptr;
-    MinuteTally m_tally;
-    qint32 m_pulseCounter = 0;
-    bool m_measuring = false;
-    bool m_portLost = false;        // the device went away during this measurement
-    bool m_lostCountStored = false; // ... and its last pulses have been tallied
-    int m_lastTallyRow = 0;
+    MeasurementSession *m_session = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;
-    QString m_reportedAutoSaveError;
     QString m_saveFileName;
     QString m_openFileName;
     QString m_saveInitialDir;

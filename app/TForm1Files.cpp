@@ -57,22 +57,6 @@ bool TForm1::rebuildGraph(bool onceOnly)
     return false;
 }
 
-void TForm1::autoSave(const QDateTime &t)
-{
-    QString path;
-    const QString error = AutoSave::save(Edit1->text(), t, *m_table, &path);
-    setWindowTitle(path);
-    if (error.isEmpty()) {
-        m_reportedAutoSaveError.clear();
-        return;
-    }
-    // The same failure (a full disk) every minute is told once, until a
-    // save succeeds or the failure changes.
-    if (error != m_reportedAutoSaveError)
-        m_prompts->reportError(error);
-    m_reportedAutoSaveError = error;
-}
-
 // --- save and open commands ---------------------------------------------------
 
 void TForm1::button_SAVEClick()
@@ -261,7 +245,7 @@ bool TForm1::FormClose()
     // Closing while measuring ends the measurement: the port closes, and a
     // window that stays open (the close was cancelled) must not go on
     // tallying minutes from a closed port.
-    if (m_measuring)
+    if (measuring())
         Button_stopClick();
     else
         rs232c1->close();

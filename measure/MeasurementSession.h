@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/MinuteTally.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class DayTable;
+class Trs232c;
+
+// One measurement at a time on one serial port: the port component, the
+// pulse counter, the minute tally with the change of day, and auto-save.
+// It owns the port component; the day table belongs to the caller and must
+// outlive it.  The caller reads the clock and hands each reading to tick().
+//
+// Everything runs on the thread that owns the object (the GUI thread, or the
+// main thread of the headless logger); the port's comm thread hands its
+// events over to that thread.  Signals are delivered directly, so a receiver
+// runs inside the step that emits them, in the order documented below.
+//
+// Failures are results and signals, never boxes: the front end words and
+// shows them.
+class MeasurementSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MeasurementSession(DayTable *table, QObject *parent = nullptr);
+    ~MeasurementSession() override;
+
+    // The port component.  Its OnRXCHAR is bound to receive(); a front end
+    // may bind it to a handler of its own that calls receive().
+    Trs232c *port() const { return m_port; }
+
+    // Opens `portName` and raises DTR.  On failure nothing changes, the
+    // session stays idle and port()->lastError() says why.
+    bool start(const QString &portName);
+    // Lowers DTR and closes the port.  Pulses not yet tallied stay in the
+    // counter for the next measurement.
+    void stop();
+
+    // Reads every byte queued now; each one is a pulse.  Returns the bytes
+    // counted (empty when nothing could be read).
+    QByteArray receive();
+
+    // One clock reading: makes the minute tally when the minute changed
+    // while measuring.  The tally stores the counter (emits tallied), then
+    // auto-saves when that is on (emits autoSaved or error).
+    void tick(const QDateTime &t);
+
+    // Each auto-save writes into the data folder named at that minute.
+    void setAutoSave(bool on) { m_autoSave = on; }
+    void setDataFolder(const QString &folder) { m_dataFolder = folder; }
+
+    qint32 pulseCounter() const { return m_pulseCounter; }
+    bool measuring() const { return m_measuring; }
+    int lastTallyRow() const { return m_lastTallyRow; }
+
+signals:
+    // One line for the progress pane: port opened, closed, lost; long gaps.
+    void progress(const QString &line);
+    // The count was stored into column 1, `row`, and the counter reset.
+    void tallied(const QDateTime &t, int row, qint64 stored);
+    // The auto-save file of this minute was written.
+    void autoSaved(const QString &path);
+    // An error the user should see once: a failing auto-save (told again
+    // only when the failure changes or after a success), a lost device, a
+    // failing event handler.
+    void error(const QString &text);
+    // The device went away during the measurement.
+    void portLost(const QString &portName);
+
+private:
+    void onLost();
+    void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
+    void autoSave(const QDateTime &t);
+
+    DayTable *m_table;
+    Trs232c *m_port;
+    MinuteTally m_tally;
+    qint32 m_pulseCounter = 0;
+    bool m_measuring = false;
+    bool m_portLost = false;        // the device went away during this measurement
+    bool m_lostCountStored = false; // ... and its last pulses have been tallied
+    int m_lastTallyRow = 0;
+    bool m_autoSave = false;
+    QString m_dataFolder;
+    QString m_reportedAutoSaveError;
+};
