@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets of tests/fuzz with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, in build-fuzz/, the libraries they call
+# instrumented too) and runs each for TORVALE_FUZZ_SECONDS seconds (60), two
+# at a time, starting from its seed corpus in tests/fuzz/corpus/.  A crash, a
+# leak, a time-out or a failed property fails the script; its reproducer is
+# left in build-fuzz/findings/.  Prints the executions of every target.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+torvale_packages+=(clang libclang-rt-14-dev)
+torvale_install_packages
+
+build=${TORVALE_FUZZ_BUILD:-$TORVALE_ROOT/build-fuzz}
+seconds=${TORVALE_FUZZ_SECONDS:-60}
+targets=(fuzz_logformat fuzz_settings fuzz_strtoint fuzz_cp932)
+
+flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
+cmake -S "$TORVALE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE_TESTS=ON -DTORVALE_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$build" --target "${targets[@]}"
+
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+mkdir -p "$build/findings"
+
+# fuzz <target>: its log goes to build-fuzz/<target>.log.
+fuzz() {
+  local name=${1#fuzz_}
+  mkdir -p "$build/corpus/$name"
+  "$build/tests/fuzz/$1" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$build/findings/$1-" \
+    "$build/corpus/$name" "$TORVALE_ROOT/tests/fuzz/corpus/$name" >"$build/$1.log" 2>&1
+}
+
+failed=0
+for ((i = 0; i < ${#targets[@]}; i += 2)); do
+  pids=()
+  for t in "${targets[@]:i:2}"; do
+    fuzz "$t" &
+    pids+=($!)
+  done
+  for ((k = 0; k < ${#pids[@]}; ++k)); do
+    t=${targets[i + k]}
+    if wait "${pids[k]}"; then
+      status=ok
+    else
+      status=FAILED
+      failed=1
+      echo "---- $t"
+      grep -v '^#' "$build/$t.log" | tail -n 60
+    fi
+    execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$t.log")
+    printf '%-16s %-6s %12s executions in %ss\n' "$t" "$status" "${execs:-?}" "$seconds"
+  done
+done
+exit "$failed"
