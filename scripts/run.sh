@@ -3,6 +3,7 @@
 # Arguments are passed on: ./scripts/run.sh path/to/log.CSV
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+torvale_packages=("${torvale_program_packages[@]}")
 torvale_install_packages
-torvale_build
+TORVALE_TARGETS=torvale torvale_build
 exec "$TORVALE_BUILD/app/torvale" "$@"

@@ -6,13 +6,21 @@ set -euo pipefail
 TORVALE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TORVALE_BUILD=${TORVALE_BUILD:-$TORVALE_ROOT/build}
 
-torvale_packages=(
+# What the program needs to build and run.
+torvale_program_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont xvfb xauth
-  xdotool
+  fonts-ipafont
 )
+# What the tests, the benchmarks and the package check need besides.
+torvale_test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool
+  dpkg-dev file lintian desktop-file-utils appstream
+)
+# What torvale_install_packages installs: everything, unless a script
+# (run.sh) narrows it.
+torvale_packages=("${torvale_program_packages[@]}" "${torvale_test_packages[@]}")
 
 torvale_missing_packages() {
   local p missing=()
@@ -27,8 +35,9 @@ torvale_install_packages() {
   missing=$(torvale_missing_packages)
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages. Run this, then try again:"
-    echo "  sudo apt-get update && sudo apt-get install -y $missing"
+    echo "Missing Debian packages. Run this as root (for instance after sudo -i,"
+    echo "or with sudo before each apt-get), then try again:"
+    echo "  apt-get update && apt-get install -y $missing"
     exit 1
   fi
   echo "Installing: $missing"
@@ -36,8 +45,11 @@ torvale_install_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
+# torvale_build [build type [cmake arguments...]]: builds the targets named in
+# TORVALE_TARGETS (all when empty).
 torvale_build() {
   local type=${1:-RelWithDebInfo}
-  cmake -S "$TORVALE_ROOT" -B "$TORVALE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE="$type" >/dev/null
-  cmake --build "$TORVALE_BUILD"
+  shift $(($# > 0 ? 1 : 0))
+  cmake -S "$TORVALE_ROOT" -B "$TORVALE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$TORVALE_BUILD" ${TORVALE_TARGETS:+--target $TORVALE_TARGETS}
 }
