@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 torvale_install_packages
-torvale_build
+torvale_build RelWithDebInfo -DTORVALE_TESTS=ON
 
 xvfb_pid=
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
@@ -23,3 +23,5 @@ done
 ctest --test-dir "$TORVALE_BUILD" --output-on-failure "$@"
 # Root passes by permission checks an ordinary user meets: under CI, run the serial tests as one too.
 if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then "$TORVALE_ROOT/scripts/unprivileged-tests.sh" "$TORVALE_BUILD"; fi
+# The .deb built, installed, run and removed again (under CI, or with TORVALE_PACKAGE_CHECK=1).
+if [ "${CI:-}" = true ] || [ "${TORVALE_PACKAGE_CHECK:-}" = 1 ]; then "$TORVALE_ROOT/scripts/package-check.sh"; fi
