@@ -15,6 +15,18 @@ CommandLine::CommandLine()
     m_parser.addPositionalArgument(QStringLiteral("log-file"),
                                    QStringLiteral("A log file (CSV) to open at start."),
                                    QStringLiteral("[log-file]"));
+    m_parser.addOption({QStringLiteral("headless"),
+                        QStringLiteral("Measure without a window until SIGTERM or SIGINT, "
+                                       "auto-saving every minute; needs --port and --data.")});
+    m_parser.addOption({QStringLiteral("port"),
+                        QStringLiteral("With --headless: the counter's serial port."),
+                        QStringLiteral("device")});
+    m_parser.addOption({QStringLiteral("data"),
+                        QStringLiteral("With --headless: the data folder of the auto-saved logs."),
+                        QStringLiteral("folder")});
+    m_parser.addOption({QStringLiteral("open"),
+                        QStringLiteral("With --headless: a log file (CSV) to continue."),
+                        QStringLiteral("log-file")});
 }
 
 bool CommandLine::printsOnly(int argc, char **argv)
@@ -25,6 +37,21 @@ bool CommandLine::printsOnly(int argc, char **argv)
             return false;
         for (const char *option : textOnly) {
             if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CommandLine::wantsHeadless(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        // Its options alone also need no display: they are refused without it.
+        for (const char *option : {"--headless", "--port", "--data", "--open"}) {
+            const std::size_t n = std::strlen(option);
+            if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '='))
                 return true;
         }
     }
@@ -51,6 +78,24 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Print;
     }
     m_files = m_parser.positionalArguments();
+    m_headless = m_parser.isSet(QStringLiteral("headless"));
+    m_portName = m_parser.value(QStringLiteral("port"));
+    m_dataFolder = m_parser.value(QStringLiteral("data"));
+    m_openFile = m_parser.value(QStringLiteral("open"));
+    QString wrong;
+    if (m_headless && (m_portName.isEmpty() || m_dataFolder.isEmpty()))
+        wrong = QStringLiteral("--headless needs --port and --data.");
+    else if (m_headless && !m_files.isEmpty())
+        wrong = QStringLiteral("--headless opens no log file of the window; use --open FILE.");
+    else if (!m_headless &&
+             (m_parser.isSet(QStringLiteral("port")) || m_parser.isSet(QStringLiteral("data")) ||
+              m_parser.isSet(QStringLiteral("open"))))
+        wrong = QStringLiteral("--port, --data and --open go with --headless.");
+    if (!wrong.isEmpty()) {
+        m_text = wrong + u'\n' + QStringLiteral("Try '") + arguments.value(0) +
+                 QStringLiteral(" --help' for the options.\n");
+        return Outcome::Fail;
+    }
     return Outcome::Run;
 }
 

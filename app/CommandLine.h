@@ -4,7 +4,10 @@
 #include <QStringList>
 
 // The program's command line: --help, --version, and the log file to open
-// at start.  Used by main() on the main thread, once, before any window.
+// at start; or --headless with --port, --data and --open for a measurement
+// without a window.  Used by main() on the main thread, once, before any
+// window.  The options of the headless measurement are refused without
+// --headless, and the window's log file with it.
 class CommandLine
 {
 public:
@@ -22,6 +25,12 @@ public:
     // QCoreApplication instead of a QApplication.
     static bool printsOnly(int argc, char **argv);
 
+    // Whether the raw arguments ask for the measurement without a window
+    // (--headless, or one of its options, before any "--").  main() then
+    // makes a QCoreApplication, so no display and no platform plugin is
+    // needed, also to refuse a wrong command line.
+    static bool wantsHeadless(int argc, char **argv);
+
     // Reads the arguments as QCoreApplication::arguments() gives them: the
     // program's path first, Qt's own options (-platform, -style ...) taken
     // out already.  Needs the application object for the help's texts.
@@ -35,6 +44,12 @@ public:
     // start; a path that starts with a dash comes after "--".
     QStringList files() const { return m_files; }
 
+    // --headless and its values, valid after parse() returned Run.
+    bool headless() const { return m_headless; }
+    QString portName() const { return m_portName; }
+    QString dataFolder() const { return m_dataFolder; }
+    QString openFile() const { return m_openFile; }
+
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
 
@@ -42,4 +57,8 @@ private:
     QCommandLineParser m_parser;
     QString m_text;
     QStringList m_files;
+    bool m_headless = false;
+    QString m_portName;
+    QString m_dataFolder;
+    QString m_openFile;
 };

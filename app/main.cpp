@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/HeadlessLogger.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
@@ -19,6 +20,37 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(TORVALE_VERSION));
 }
 
+// The measurement without a window: QtCore only, so no display and no
+// platform plugin.  Ends with 0 on SIGTERM or SIGINT, with 1 when the
+// measurement cannot start.
+int runHeadless(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    CommandLine commandLine;
+    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
+        outcome != CommandLine::Outcome::Run)
+        return commandLine.finish(outcome);
+
+    // Watching before the port opens: a signal during the start must still
+    // release the port and its lock.
+    SignalWatcher signalWatcher;
+    SystemClock clock;
+    HeadlessLogger::Options options;
+    options.portName = commandLine.portName();
+    options.dataFolder = commandLine.dataFolder();
+    options.openFile = commandLine.openFile();
+    options.clock = &clock;
+    HeadlessLogger logger(options);
+    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &logger, [&logger] {
+        logger.stop();
+        QCoreApplication::quit();
+    });
+    if (!logger.start())
+        return 1;
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -30,6 +62,8 @@ int main(int argc, char **argv)
         CommandLine commandLine;
         return commandLine.finish(commandLine.parse(QCoreApplication::arguments()));
     }
+    if (CommandLine::wantsHeadless(argc, argv))
+        return runHeadless(argc, argv);
 
     // Sizes are pixels at 96 dpi; the window does not rescale for the screen.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");

@@ -1,0 +1,120 @@
+#include "app/HeadlessLogger.h"
+
+#include "core/Clock.h"
+#include "core/DayTable.h"
+#include "logfile/LogFile.h"
+#include "measure/MeasurementSession.h"
+#include "serial/Trs232c.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
+    : QObject(parent), m_options(options), m_table(new DayTable(this)),
+      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
+{
+    m_table->fillTimeColumn();
+    m_session->setAutoSave(true);
+    m_session->setDataFolder(m_options.dataFolder);
+    connect(m_session, &MeasurementSession::progress, this,
+            [this](const QString &line) { writeLine(m_options.err, line); });
+    connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
+        writeLine(m_options.err, QStringLiteral("error: ") + text);
+    });
+    connect(m_session, &MeasurementSession::tallied, this,
+            [this](const QDateTime &t, int, qint64 stored) {
+                m_tally = Tally{t, stored, {}};
+            });
+    connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
+        if (m_tally)
+            m_tally->path = path;
+    });
+
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        tick();
+        scheduleTick();
+    });
+}
+
+HeadlessLogger::~HeadlessLogger()
+{
+    stop();
+}
+
+bool HeadlessLogger::start()
+{
+    const QString folder = m_options.dataFolder;
+    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir() ||
+        !QFileInfo(folder).isWritable()) {
+        writeLine(m_options.err,
+                  QStringLiteral("error: cannot make or write the data folder ") + folder);
+        return false;
+    }
+    if (!m_options.openFile.isEmpty()) {
+        const QString &path = m_options.openFile;
+        if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
+            writeLine(m_options.err, QStringLiteral("error: no log file ") + path);
+            return false;
+        }
+        const LogFile::LoadResult loaded =
+            LogFile::load(path, *m_table, m_options.clock->now().date());
+        if (!loaded.ok) {
+            writeLine(m_options.err, QStringLiteral("error: cannot read ") + path +
+                                         QStringLiteral(": ") + loaded.error);
+            return false;
+        }
+        writeLine(m_options.err, QStringLiteral("continuing ") + path);
+    }
+    if (!m_session->start(m_options.portName)) {
+        writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
+                                     m_options.portName + QStringLiteral(": ") +
+                                     m_session->port()->lastError());
+        return false;
+    }
+    // The first reading only marks the minute: a tick early in the next
+    // minute then tallies the pulses counted since now.
+    m_session->tick(m_options.clock->now());
+    scheduleTick();
+    return true;
+}
+
+void HeadlessLogger::stop()
+{
+    m_timer->stop();
+    if (!m_session->measuring())
+        return;
+    const qint32 untallied = m_session->pulseCounter();
+    m_session->stop();
+    if (untallied > 0)
+        writeLine(m_options.err,
+                  QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
+}
+
+void HeadlessLogger::scheduleTick()
+{
+    // Just after each wall-clock second begins, as in the window, so that a
+    // drifting timer skips no minute.
+    m_timer->start(1000 - QTime::currentTime().msec() + 2);
+}
+
+void HeadlessLogger::tick()
+{
+    m_tally.reset();
+    m_session->tick(m_options.clock->now());
+    if (!m_tally)
+        return;
+    const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
+    writeLine(m_options.out, m_tally->t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
+                                 QString::number(m_tally->count) + u'\t' + file);
+    m_tally.reset();
+}
+
+void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const
+{
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}

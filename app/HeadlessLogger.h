@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <cstdio>
+#include <optional>
+
+class Clock;
+class DayTable;
+class MeasurementSession;
+class QTimer;
+
+// The measurement without a window: one session on one port, auto-saving
+// every minute into a data folder, exactly the files the window writes.
+// Needs QtCore only, so it runs under a QCoreApplication with no display.
+//
+// Reports as text lines, each flushed at once:
+// - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
+//   (the minute the count is stored under, the count, the file written; "-"
+//   for the file when the auto-save failed);
+// - `err`: the session's progress lines (port opened, lost, back, closed,
+//   long gaps) and errors, and why start() failed.
+//
+// Main thread only.  The clock must outlive the logger.
+class HeadlessLogger : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options {
+        QString portName;   // device path, opened as given
+        QString dataFolder; // made with its parents when missing
+        QString openFile;   // a log to continue; empty starts with an empty table
+        const Clock *clock = nullptr;
+        std::FILE *out = stdout;
+        std::FILE *err = stderr;
+    };
+
+    explicit HeadlessLogger(const Options &options, QObject *parent = nullptr);
+    ~HeadlessLogger() override;
+
+    // Makes the data folder, loads the log to continue, opens the port and
+    // starts ticking.  False, with the reason written to `err` and nothing
+    // left open, when the folder cannot be made or written, the log cannot
+    // be read, or the port cannot be opened.
+    bool start();
+
+    // Stops ticking and ends the measurement: the port and its lock are
+    // released.  As in the window, the pulses of the running minute are not
+    // tallied (a part of a minute is no minute count); their number is
+    // written to `err`.  Does nothing when not measuring.
+    void stop();
+
+    MeasurementSession *session() const { return m_session; }
+    const DayTable *table() const { return m_table; }
+
+private:
+    void scheduleTick();
+    void tick();
+    void writeLine(std::FILE *to, const QString &line) const;
+
+    Options m_options;
+    DayTable *m_table;
+    MeasurementSession *m_session;
+    QTimer *m_timer;
+    struct Tally {
+        QDateTime t;
+        qint64 count = 0;
+        QString path;
+    };
+    std::optional<Tally> m_tally; // the tally of the tick under way
+};
