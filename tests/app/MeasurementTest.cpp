@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <unistd.h>
+
 using namespace apptest;
 
 namespace
@@ -104,6 +106,25 @@ TEST_F(MeasurementTest, AFailedStartStaysIdleAndSaysWhichPort)
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("beep"));
     EXPECT_EQ(prompts.shown[1].kind, QStringLiteral("message"));
     EXPECT_EQ(prompts.shown[1].title, QStringLiteral("TORVALE"));
+    EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Com Port Open Error"));
+}
+
+TEST_F(MeasurementTest, APortRefusedForLackOfPermissionSaysHowToGetIt)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may open any port";
+    const QString locked = dir.filePath(QStringLiteral("ttyLocked"));
+    ASSERT_TRUE(writeFile(locked, ""));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    portList = QStringList{locked};
+    build();
+    form->ComboBox1->setCurrentIndex(0);
+    form->Button_startClick();
+
+    expectIdle();
+    EXPECT_TRUE(memoText().contains(QStringLiteral(" Not Open\n")));
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("ログインし直してください")));
+    ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Com Port Open Error"));
 }
 
