@@ -128,6 +128,10 @@ QString runLogDialog(QWidget *window, QFileDialog::AcceptMode mode, const QStrin
     // after forcing ".CSV".
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The file type box shows each filter's name as given; Qt's own dialog
+    // on every desktop, since the native ones rewrite those names.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!proposed.isEmpty())
         dialog.selectFile(proposed);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();

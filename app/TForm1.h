@@ -160,4 +160,6 @@ private:
     QString m_saveInitialDir;
     QString m_openInitialDir;
     QSize m_anchoredSize; // client size the anchored controls were last fitted to
+    // The key press a shortcut has run for while it is still being delivered.
+    const QEvent *m_keyActedOn = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
+#include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
 #include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
@@ -26,10 +27,12 @@
 namespace
 {
 
-// Whether a file can be created where the settings file goes, without
-// touching the settings file itself.
-bool canCreateBeside(const QString &path)
+// Whether the settings file can be written, without touching it: a file
+// can be created where it goes, and a file already there is not read-only.
+bool canWriteSettings(const QString &path)
 {
+    if (!AtomicFile::mayReplace(path))
+        return false;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
@@ -66,7 +69,8 @@ void TForm1::button_SAVEClick()
     const QString chosen = m_prompts->saveFileName(m_saveInitialDir, m_saveFileName);
     if (chosen.isEmpty())
         return;
-    const QString path = LogFile::forceCsvExtension(chosen);
+    // An existing data.csv is the file meant by data.CSV, and keeps its name.
+    const QString path = LogFile::existingCsvFile(LogFile::forceCsvExtension(chosen), chosen);
     m_saveFileName = path;
     if (QFileInfo::exists(path)) {
         const QString question = path + u'\r' +
@@ -92,7 +96,7 @@ void TForm1::Button_OPENClick()
     const QString chosen = m_prompts->openFileName(m_openInitialDir, m_openFileName);
     if (chosen.isEmpty())
         return;
-    const QString path = LogFile::forceCsvExtension(chosen);
+    const QString path = LogFile::existingCsvFile(LogFile::forceCsvExtension(chosen), chosen);
     m_openFileName = path;
     if (FileOpen(path) != LoadOutcome::Failed)
         draw_graph();
@@ -100,7 +104,8 @@ void TForm1::Button_OPENClick()
 
 TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 {
-    if (!QFileInfo::exists(path)) {
+    // A folder is no log file: it is missing as one.
+    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
         m_prompts->message(QStringLiteral("Open"),
                            path + u'\r' + QStringLiteral(" File not found."),
                            Prompts::Icon::Warning);
@@ -232,7 +237,7 @@ void TForm1::openCommandLineFile()
     QString path = m_arguments.first();
     if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
         path = path.mid(1, path.size() - 2);
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
         m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" は存在しません"),
                            Prompts::Icon::Warning);
         return;
@@ -251,7 +256,7 @@ bool TForm1::FormClose()
         rs232c1->close();
 
     const Settings s = currentSettings();
-    if (!canCreateBeside(m_settingsPath)) {
+    if (!canWriteSettings(m_settingsPath)) {
         return m_prompts->confirm(QStringLiteral("error"),
                                   QStringLiteral("iniファイルが書き込めません。") + u'\n' +
                                       QStringLiteral("設定を保存しないで終了しますか？"),

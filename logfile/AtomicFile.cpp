@@ -31,8 +31,21 @@ bool writeAll(int fd, const char *data, qsizetype size)
 
 } // namespace
 
+bool AtomicFile::mayReplace(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return true;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return false;
+    return ::access(name.constData(), W_OK) == 0 || (errno != EACCES && errno != EROFS);
+}
+
 QString AtomicFile::write(const QString &path, QByteArrayView bytes)
 {
+    if (!mayReplace(path))
+        return FileError::text(EACCES);
     // A symbolic link (a settings file kept elsewhere) stays a link: the file
     // it points to is the one replaced.
     const QFileInfo info(path);

@@ -14,10 +14,20 @@
 // the old file).  A new file gets the usual permissions
 // (0666 less the umask), a replaced one keeps its own.
 //
+// An existing target that may not be replaced (see mayReplace) is refused
+// with EACCES before anything is written, although the rename itself would
+// go through: a read-only file stays as it is.
+//
 // Returns empty text on success, else the FileError text of the failure.
 // Any thread; calls for the same target must not overlap.
 class AtomicFile
 {
 public:
     static QString write(const QString &path, QByteArrayView bytes);
+
+    // False when a file (not a folder) exists at `path` that this user may
+    // not write, or that nobody may write by its mode (so that root, whom
+    // the permissions do not stop, keeps off read-only files too).  True
+    // for a path where nothing exists.
+    static bool mayReplace(const QString &path);
 };

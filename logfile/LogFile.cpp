@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -108,4 +109,31 @@ QString LogFile::forceCsvExtension(const QString &name)
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString stem = dot > sep ? name.left(dot) : name;
     return stem + QStringLiteral(".CSV");
+}
+
+QString LogFile::existingCsvFile(const QString &forced, const QString &chosen)
+{
+    const auto isFile = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() && !info.isDir();
+    };
+    if (isFile(forced) || !forced.endsWith(QStringLiteral(".CSV")))
+        return forced;
+    const QString stem = forced.chopped(4);
+    QStringList candidates;
+    if (chosen.size() >= 4 &&
+        chosen.right(4).compare(QStringLiteral(".CSV"), Qt::CaseInsensitive) == 0)
+        candidates << stem + chosen.right(4);
+    // The other spellings of the extension, one per case of its three letters.
+    for (int mask = 0; mask < 8; ++mask) {
+        QString ext = QStringLiteral(".csv");
+        for (int i = 0; i < 3; ++i)
+            if (mask & (1 << i))
+                ext[i + 1] = ext[i + 1].toUpper();
+        candidates << stem + ext;
+    }
+    for (const QString &candidate : std::as_const(candidates))
+        if (isFile(candidate))
+            return candidate;
+    return forced;
 }

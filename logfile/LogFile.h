@@ -43,4 +43,11 @@ public:
     // after the last "/", "\" or ":" is replaced, and a name without one gets
     // ".CSV" appended (data.csv, data.txt and data all give data.CSV).
     static QString forceCsvExtension(const QString &name);
+
+    // The file a forced name means on a file system that tells case apart:
+    // `forced` when a file (not a folder) of that name exists; else an
+    // existing file whose name differs only in the case of its ".CSV"
+    // (data.csv), preferring the extension of `chosen`, the name before
+    // forcing; else `forced` itself.
+    static QString existingCsvFile(const QString &forced, const QString &chosen);
 };

@@ -4,10 +4,13 @@
 #include "WindowTestSupport.h"
 
 #include "graph/GmChartView.h"
+#include "logfile/LogFile.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QLineSeries>
+
+#include <sys/stat.h>
 
 using namespace apptest;
 
@@ -143,8 +146,8 @@ TEST_F(FileCommandsTest, OpenLoadsTheFileAndBothDialogsProposeIt)
 
 TEST_F(FileCommandsTest, AFileThatCannotBeReadChangesNothingButTheReport)
 {
-    const QString path = tempPath(QStringLiteral("folder.CSV"));
-    ASSERT_TRUE(QDir().mkpath(path)); // exists, but is no file
+    const QString path = tempPath(QStringLiteral("pipe.CSV"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); // exists, but no file
     table->setCell(1, 10, QStringLiteral("5"));
 
     prompts.openNames = {path};
@@ -153,6 +156,67 @@ TEST_F(FileCommandsTest, AFileThatCannotBeReadChangesNothingButTheReport)
     EXPECT_EQ(cell(1, 10), QStringLiteral("5"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("TORVALE"));
     EXPECT_EQ(form->Chart1->series(0)->count(), 0); // no redraw after a failed load
+
+    // A folder is not there as a log file.
+    const QString folder = tempPath(QStringLiteral("folder.CSV"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    prompts.openNames = {folder};
+    form->Button_OPENClick();
+    EXPECT_EQ(prompts.messages(), QStringList{folder + u'\r' + QStringLiteral(" File not found.")});
+    EXPECT_EQ(prompts.errors().size(), 1);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("TORVALE"));
+}
+
+TEST_F(FileCommandsTest, ALowerCaseExtensionIsTheFileMeantAndReadOnlyFilesStay)
+{
+    // data.csv as another program or a copy from elsewhere names it.
+    table->setCell(1, 0, QStringLiteral("12/06"));
+    table->setCell(1, 10, QStringLiteral("5"));
+    const QString lower = tempPath(QStringLiteral("data.csv"));
+    ASSERT_EQ(LogFile::save(lower, *table, LogTitle::Manual), QString());
+    table->setCell(1, 10, QStringLiteral("99"));
+
+    // Open, with the name as the dialog lists it or as typed.
+    for (const QString &picked : {lower, tempPath(QStringLiteral("data"))}) {
+        table->setCell(1, 10, QStringLiteral("99"));
+        prompts.openNames = {picked};
+        form->Button_OPENClick();
+        EXPECT_TRUE(prompts.shown.empty()) << prompts.shown[0].text.toStdString();
+        EXPECT_EQ(cell(1, 10), QStringLiteral("5"));
+        EXPECT_EQ(form->windowTitle(), lower);
+        EXPECT_EQ(form->openDialogFileName(), lower);
+    }
+
+    // Save: the question names data.csv, which is replaced under its name.
+    table->setCell(1, 10, QStringLiteral("7"));
+    prompts.confirmAnswers = {true};
+    save(tempPath(QStringLiteral("data.txt")));
+    ASSERT_EQ(prompts.texts(QStringLiteral("confirm")).size(), 1);
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(lower + u'\r'));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("data.*")}, QDir::Files),
+              QStringList{QStringLiteral("data.csv")});
+    EXPECT_TRUE(readAll(lower).contains("\"0:09:00\t\",\"7\t\""));
+    EXPECT_EQ(form->windowTitle(), lower);
+    EXPECT_EQ(form->saveDialogFileName(), lower);
+
+    // Read-only: refused with the access-denied text and left as it was,
+    // whoever runs the test (root too).
+    ASSERT_TRUE(
+        QFile::setPermissions(lower, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray before = readAll(lower);
+    prompts.shown.clear();
+    prompts.confirmAnswers = {true};
+    table->setCell(1, 10, QStringLiteral("8"));
+    save(lower);
+    EXPECT_EQ(prompts.texts(QStringLiteral("confirm")).size(), 1);
+    EXPECT_EQ(prompts.errors(),
+              QStringList{QStringLiteral("ファイルへのアクセスが拒否されました")});
+    EXPECT_EQ(readAll(lower), before);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(lower).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("data.csv")});
 }
 
 TEST_F(FileCommandsTest, TheDataFolderIsTheDialogsStartOnlyWhenItExists)

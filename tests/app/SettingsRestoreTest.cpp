@@ -236,6 +236,21 @@ TEST_F(SettingsRestoreTest, AnUnwritableSettingsFileAsksWhetherToCloseAnyway)
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(prompts.errors().isEmpty());
+
+    // A read-only settings file cannot be written either, whoever runs this
+    // (root too), although its folder can; it stays as it was.
+    settingsPath = tempPath(QStringLiteral("torvale.ini"));
+    settings("Form1.Left=7\r\n");
+    ASSERT_TRUE(QFile::setPermissions(settingsPath,
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QByteArray old = readAll(settingsPath);
+    portList = Ports;
+    build();
+    prompts.shown.clear();
+    EXPECT_FALSE(form->FormClose());
+    EXPECT_EQ(prompts.texts(QStringLiteral("confirm")).size(), 1);
+    EXPECT_TRUE(prompts.errors().isEmpty());
+    EXPECT_EQ(readAll(settingsPath), old);
 }
 
 TEST_F(SettingsRestoreTest, AFailedWriteKeepsTheOldFileAndTheWindow)
@@ -348,6 +363,14 @@ TEST_F(SettingsRestoreTest, AMissingCommandLineFileIsNamedInABox)
     EXPECT_EQ(form->dayTable()->colCount(), 10);
     EXPECT_EQ(cell(1, 0), QString());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("TORVALE"));
+
+    // A folder is no log file: the same box.
+    arguments = {dir.path()};
+    prompts.shown.clear();
+    build();
+    EXPECT_EQ(prompts.messages(),
+              QStringList{dir.path() + u'\r' + QStringLiteral(" は存在しません")});
+    EXPECT_TRUE(prompts.errors().isEmpty());
 }
 
 TEST_F(SettingsRestoreTest, DamagedSettingsNeverMakeTheWindowUnusable)

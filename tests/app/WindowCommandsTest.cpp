@@ -8,12 +8,15 @@
 #include "graph/GmChartView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPointer>
 #include <QPushButton>
 
 using namespace apptest;
@@ -54,6 +57,42 @@ public:
             ++presses;
         return false;
     }
+};
+
+// Answers the real boxes and dialogs as they come up, as a user would: each
+// modal one is recorded and then closed by `answer` (by default: Cancel).
+class DialogCloser : public QObject
+{
+public:
+    QStringList seen;      // class names, in order
+    QStringList fileTypes; // the file type entries of the last file dialog
+    std::function<void(QDialog *)> answer = [](QDialog *d) { d->reject(); };
+
+    DialogCloser()
+    {
+        m_timer.callOnTimeout([this] {
+            auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible() || d == m_last)
+                return;
+            m_last = d;
+            seen << QString::fromLatin1(d->metaObject()->className());
+            if (auto *combo = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+                fileTypes.clear();
+                for (int i = 0; i < combo->count(); ++i)
+                    fileTypes << combo->itemText(i);
+            }
+            answer(d);
+            // Under a window manager the window gets the focus back only
+            // later, after the key that opened the dialog has been handled.
+            if (QWidget *f = QApplication::focusWidget())
+                f->clearFocus();
+        });
+        m_timer.start(10);
+    }
+
+private:
+    QTimer m_timer;
+    QPointer<QDialog> m_last;
 };
 
 TEST_F(WindowCommandsTest, TheWindowAsCreated)
@@ -219,6 +258,39 @@ TEST_F(WindowCommandsTest, ShortcutsPressEnabledButtonsAndTheKeyGoesOn)
     EXPECT_FALSE(form->measuring());
     EXPECT_TRUE(memoText().endsWith(QStringLiteral(" Close")));
     EXPECT_EQ(memoText().count(QStringLiteral(" Close")), 1);
+}
+
+TEST_F(WindowCommandsTest, ShortcutsShowTheRealDialogsOncePerPress)
+{
+    portList = QStringList{};
+    realPrompts = true;
+    build();
+    ASSERT_NO_FATAL_FAILURE(showActive());
+    DialogCloser closer;
+
+    QTest::keyClick(form->Edit1, Qt::Key_O, Qt::ControlModifier);
+    settle(300);
+    EXPECT_EQ(closer.seen, QStringList{QStringLiteral("QFileDialog")});
+    // The filter names as given, without Qt's pattern added to each.
+    EXPECT_EQ(closer.fileTypes,
+              (QStringList{QStringLiteral("LOG DATA(*.CSV)"), QStringLiteral("All files (*.*)")}));
+
+    // A save through the dialog: written once, so no second dialog and no
+    // question about replacing the file just written.
+    const QString path = tempPath(QStringLiteral("day.CSV"));
+    closer.answer = [&](QDialog *d) {
+        if (auto *f = qobject_cast<QFileDialog *>(d)) {
+            f->selectFile(tempPath(QStringLiteral("day")));
+            static_cast<QDialog *>(f)->accept(); // as its Save button does
+        } else {
+            d->reject();
+        }
+    };
+    QTest::keyClick(form->Edit1, Qt::Key_S, Qt::ControlModifier);
+    settle(300);
+    EXPECT_EQ(closer.seen, QStringList(2, QStringLiteral("QFileDialog")));
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(form->windowTitle(), path);
 }
 
 TEST_F(WindowCommandsTest, TheProgressPaneTogglesAndKeepsItsLines)

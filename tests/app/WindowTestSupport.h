@@ -98,7 +98,7 @@ protected:
             EXPECT_TRUE(sim.openPty()) << sim.error();
         TForm1::Options o;
         o.clock = &clock;
-        o.prompts = &prompts;
+        o.prompts = realPrompts ? nullptr : &prompts;
         o.arguments = arguments;
         o.settingsPath =
             settingsPath.isEmpty() ? tempPath(QStringLiteral("torvale.ini")) : settingsPath;
@@ -164,6 +164,7 @@ protected:
     std::optional<QStringList> portList;
     QStringList arguments;
     QString settingsPath;
+    bool realPrompts = false; // the real boxes and dialogs instead of `prompts`
     std::unique_ptr<TForm1> form;
 };
 

@@ -135,6 +135,13 @@ TEST(LogFile, SaveIntoAFolderThatCannotBe)
               QStringLiteral("I/O エラー (%1)").arg(ENOTDIR));
     EXPECT_EQ(AutoSave::save(file, QDateTime(QDate(2012, 1, 5), QTime(0, 0)), t),
               QStringLiteral("I/O エラー (%1)").arg(ENOTDIR));
+
+    // A read-only file in a writable folder is not replaced, by root either.
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup));
+    EXPECT_EQ(LogFile::save(file, t, LogTitle::Manual), AccessDenied);
+    EXPECT_EQ(readAll(file), QByteArray("x"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QStringLiteral("plain")});
 }
 
 TEST(LogFile, LoadCopiesUnderANameOfItsOwn)
