@@ -38,6 +38,35 @@ QByteArray nameBytes(const QString &name)
     return trimmed(Cp932::encode(name)).toByteArray();
 }
 
+// Marks a value kept as UTF-8 because code page 932 cannot hold it.  These
+// bytes never begin a CP932 text: 0xEF 0xBB is no character there.
+constexpr QByteArrayView Utf8Mark("\xEF\xBB\xBF");
+
+// The first bytes of a value up to `limit`, without splitting a character:
+// a CP932 double-byte character, or a UTF-8 sequence after the mark.
+qsizetype cutAt(QByteArrayView v, qsizetype limit)
+{
+    if (v.size() <= limit)
+        return v.size();
+    if (v.startsWith(Utf8Mark)) {
+        qsizetype end = limit;
+        while (end > Utf8Mark.size() && (uchar(v[end]) & 0xC0) == 0x80)
+            --end; // v[end] continues the character that the cut would split
+        return end;
+    }
+    qsizetype i = 0;
+    while (i < limit) {
+        const uchar b = uchar(v[i]);
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const uchar next = uchar(v[i + 1]); // i + 1 <= limit < size
+        const qsizetype step = lead && next >= 0x40 && next <= 0xFC && next != 0x7F ? 2 : 1;
+        if (i + step > limit)
+            break;
+        i += step;
+    }
+    return i;
+}
+
 QByteArray oneLine(QByteArray bytes)
 {
     const qsizetype cr = bytes.indexOf('\r');
@@ -144,7 +173,10 @@ QString IniFile::readString(const QString &section, const QString &key,
     const Entry *e = find(section, key);
     if (!e)
         return fallback;
-    return Cp932::decode(QByteArrayView(e->value).first(std::min(e->value.size(), MaxValueBytes)));
+    const QByteArrayView value = QByteArrayView(e->value).first(cutAt(e->value, MaxValueBytes));
+    if (value.startsWith(Utf8Mark))
+        return QString::fromUtf8(value.sliced(Utf8Mark.size()));
+    return Cp932::decode(value);
 }
 
 int IniFile::readInteger(const QString &section, const QString &key, int fallback) const
@@ -174,7 +206,13 @@ int IniFile::readInteger(const QString &section, const QString &key, int fallbac
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    findOrAdd(section, key)->value = oneLine(Cp932::encode(value));
+    QByteArray bytes = Cp932::encode(value);
+    if (Cp932::decode(bytes) != value) {
+        const QByteArray utf8 = value.toUtf8();
+        if (QString::fromUtf8(utf8) == value)
+            bytes = Utf8Mark.toByteArray() + utf8;
+    }
+    findOrAdd(section, key)->value = oneLine(bytes);
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)

@@ -10,6 +10,12 @@
 // code page 932 text, "[section]" header lines, "key=value" lines, CR LF line
 // ends, keys in the order they were written.
 //
+// A value that code page 932 cannot hold (a folder named "Gerät" or in a
+// script the code page lacks) is written as UTF-8 after the three bytes
+// EF BB BF, which begin no CP932 text, and read back from that form; every
+// other value stays CP932, so files of the original program keep their
+// bytes.  No value is ever written with "?" in place of a character.
+//
 // Reading is lenient and never fails: LF or CR LF line ends; blanks (space,
 // TAB) around section names, keys and values are ignored; section and key
 // names compare without regard to ASCII case; the first of two equal
@@ -21,7 +27,8 @@
 class IniFile
 {
 public:
-    // Longest value a read returns, in bytes of the file.
+    // Longest value a read returns, in bytes of the file; the cut never
+    // splits a character.
     static constexpr qsizetype MaxValueBytes = 2047;
 
     IniFile() = default;

@@ -184,6 +184,37 @@ TEST(IniFile, LongValuesAreCutAndJunkIsHarmless)
     EXPECT_EQ(huge.readString(Section, QStringLiteral("portname"), QString()).size(), 2047);
 }
 
+TEST(IniFile, EveryFolderPathComesBackExactly)
+{
+    // Paths the code page holds keep their CP932 bytes; others are kept as
+    // UTF-8 after the mark, never with "?" for a character.
+    const QList<std::pair<QString, QByteArray>> cases = {
+        {QStringLiteral("C:\\データ\\what?"), "C:\\\x83\x66\x81\x5B\x83\x5E\\what?"},
+        {QStringLiteral("/home/x/Gerät"), "\xEF\xBB\xBF/home/x/Ger\xC3\xA4t"},
+        {QStringLiteral("/srv/日志/😀"),
+         "\xEF\xBB\xBF/srv/\xE6\x97\xA5\xE5\xBF\x97/\xF0\x9F\x98\x80"},
+    };
+    for (const auto &[path, bytes] : cases) {
+        Settings s = sample();
+        s.dataDirectory = path;
+        const QByteArray file = s.toIni().toBytes();
+        EXPECT_TRUE(file.contains("\r\ndata_Directory=" + bytes + "\r\n")) << file.constData();
+        EXPECT_EQ(Settings::read(IniFile::fromBytes(file), layout()).dataDirectory, path);
+    }
+
+    // The 2047-byte cut ends before a character it would split.
+    const QString a2046(2046, u'a');
+    IniFile ini;
+    ini.writeString(Section, QStringLiteral("cp932"), a2046 + QStringLiteral("あい"));
+    ini.writeString(Section, QStringLiteral("utf8"), a2046.left(2043) + QStringLiteral("äb"));
+    ini.writeString(Section, QStringLiteral("fits"), a2046.left(2042) + QStringLiteral("ä"));
+    const IniFile back = IniFile::fromBytes(ini.toBytes());
+    EXPECT_EQ(back.readString(Section, QStringLiteral("cp932"), {}), a2046);
+    EXPECT_EQ(back.readString(Section, QStringLiteral("utf8"), {}), a2046.left(2043));
+    EXPECT_EQ(back.readString(Section, QStringLiteral("fits"), {}),
+              a2046.left(2042) + QStringLiteral("ä"));
+}
+
 TEST(IniFile, FailedWriteKeepsTheOldFile)
 {
     ScratchMount small("size=16k");
