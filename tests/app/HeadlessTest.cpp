@@ -1,0 +1,185 @@
+// The logger without a window on the simulator's line, ticking on its own
+// one-second timer and reading a fake clock; then its newest file opened in
+// the real window and saved by hand.
+
+#include "WindowTestSupport.h"
+
+#include "app/HeadlessLogger.h"
+#include "logfile/AutoSave.h"
+#include "logfile/LogFormat.h"
+#include "measure/MeasurementSession.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+using namespace apptest;
+
+namespace
+{
+
+class HeadlessTest : public WindowTest
+{
+protected:
+    // A logger whose two outputs are files of the test's folder.
+    std::unique_ptr<HeadlessLogger> makeLogger(const QString &port, const QString &data,
+                                               const QString &openFile = {})
+    {
+        closeOutputs();
+        qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder())); // the recovery copy's
+        out = std::fopen(QFile::encodeName(tempPath(QStringLiteral("out.txt"))), "w");
+        err = std::fopen(QFile::encodeName(tempPath(QStringLiteral("err.txt"))), "w");
+        HeadlessLogger::Options o;
+        o.portName = port;
+        o.dataFolder = data;
+        o.openFile = openFile;
+        o.clock = &clock;
+        o.out = out;
+        o.err = err;
+        return std::make_unique<HeadlessLogger>(o);
+    }
+    QStringList outLines() const { return lines(QStringLiteral("out.txt")); }
+    QString errText() const
+    {
+        return QString::fromUtf8(readAll(tempPath(QStringLiteral("err.txt"))));
+    }
+    QStringList lines(const QString &name) const
+    {
+        return QString::fromUtf8(readAll(tempPath(name))).split(u'\n', Qt::SkipEmptyParts);
+    }
+    QString port() { return QString::fromStdString(sim.slavePath()); }
+
+    void send(HeadlessLogger &logger, int n)
+    {
+        const int before = logger.session()->pulseCounter();
+        GmSimulator::Options o;
+        o.mode = GmSimulator::Mode::Burst;
+        o.burstSize = n;
+        o.burstPeriodMs = 1;
+        o.limit = n;
+        ASSERT_EQ(sim.run(o), n);
+        ASSERT_TRUE(waitUntil([&] { return logger.session()->pulseCounter() == before + n; }));
+    }
+
+    // Sets the clock to a new minute and waits for the logger's own timer
+    // to tally it.
+    void tallyAt(const QDateTime &t, int linesBefore)
+    {
+        clock.set(t);
+        ASSERT_TRUE(waitUntil([&] { return outLines().size() > linesBefore; }, 3000))
+            << errText().toStdString();
+    }
+
+    void closeOutputs()
+    {
+        if (out)
+            std::fclose(out);
+        if (err)
+            std::fclose(err);
+        out = err = nullptr;
+    }
+    void TearDown() override
+    {
+        WindowTest::TearDown();
+        closeOutputs();
+    }
+
+    std::FILE *out = nullptr;
+    std::FILE *err = nullptr;
+};
+
+TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
+{
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data/gm"));
+    clock.set(at(10, 20, 55));
+    auto logger = makeLogger(port(), data);
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    EXPECT_TRUE(QFileInfo(data).isDir());
+    EXPECT_TRUE(errText().contains(QStringLiteral("Com Port ") + port() + QStringLiteral(" Open")));
+
+    send(*logger, 7);
+    tallyAt(at(10, 21, 0), 0);
+    send(*logger, 5);
+    tallyAt(at(10, 22, 0), 1);
+    const QString first = AutoSave::filePath(data, at(10, 21, 0));
+    const QString second = AutoSave::filePath(data, at(10, 22, 0));
+    EXPECT_EQ(outLines(), (QStringList{QStringLiteral("2026-12-07 10:21\t7\t") + first,
+                                       QStringLiteral("2026-12-07 10:22\t5\t") + second}));
+    settle(1200); // another second: the same minute makes no second line
+    EXPECT_EQ(outLines().size(), 2);
+
+    // Stopping tallies nothing: the running minute's pulses are only told.
+    send(*logger, 3);
+    logger->stop();
+    EXPECT_FALSE(logger->session()->measuring());
+    EXPECT_TRUE(
+        errText().contains(QStringLiteral(" Close\n3 pulses of the running minute not stored\n")))
+        << errText().toStdString();
+    EXPECT_EQ(QDir(AutoSave::dayFolder(data, at(10, 22, 0))).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(outLines().size(), 2);
+    logger.reset();
+
+    // Continuing the newest file: its counts stay in every file written.
+    clock.set(at(10, 30, 58));
+    logger = makeLogger(port(), data, second);
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    send(*logger, 4);
+    tallyAt(at(10, 31, 0), 0);
+    const DayTable &t = *logger->table();
+    EXPECT_EQ(t.cell(1, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 21))), QStringLiteral("7"));
+    EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 22))), QStringLiteral("5"));
+    EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 31))), QStringLiteral("4"));
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07 10:31\t4\t") +
+                                      AutoSave::filePath(data, at(10, 31, 0))});
+    logger.reset();
+
+    // The window opens the logger's file and saves it by hand: the same
+    // bytes but for the title line.
+    portList = QStringList{};
+    build();
+    prompts.openNames = {second};
+    form->Button_OPENClick();
+    const QString byHand = tempPath(QStringLiteral("by hand.CSV"));
+    prompts.saveNames = {byHand};
+    form->button_SAVEClick();
+    EXPECT_TRUE(prompts.errors().isEmpty()) << prompts.errors().join(u'\n').toStdString();
+    const QByteArray logged = readAll(second);
+    const QByteArray saved = readAll(byHand);
+    ASSERT_FALSE(logged.isEmpty());
+    const qsizetype loggedTitle = logged.indexOf("\r\n");
+    const qsizetype savedTitle = saved.indexOf("\r\n");
+    EXPECT_EQ(logged.left(loggedTitle), LogFormat::titleLine(LogTitle::AutoSave));
+    EXPECT_EQ(saved.left(savedTitle), LogFormat::titleLine(LogTitle::Manual));
+    EXPECT_EQ(saved.mid(savedTitle), logged.mid(loggedTitle));
+}
+
+TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)
+{
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data"));
+
+    auto logger = makeLogger(tempPath(QStringLiteral("missing")), data);
+    EXPECT_FALSE(logger->start());
+    EXPECT_TRUE(errText().contains(QStringLiteral("error: cannot open the port ")));
+    EXPECT_FALSE(logger->session()->measuring());
+
+    ASSERT_TRUE(writeFile(tempPath(QStringLiteral("file")), "x"));
+    logger = makeLogger(port(), tempPath(QStringLiteral("file/data")));
+    EXPECT_FALSE(logger->start());
+    EXPECT_TRUE(errText().contains(QStringLiteral("error: cannot make or write the data folder ")));
+    EXPECT_FALSE(logger->session()->measuring());
+
+    logger = makeLogger(port(), data, tempPath(QStringLiteral("missing.CSV")));
+    EXPECT_FALSE(logger->start());
+    EXPECT_TRUE(errText().contains(QStringLiteral("error: no log file ")));
+    EXPECT_FALSE(logger->session()->measuring());
+
+    // None of them left the port held: a logger with sound options opens it.
+    logger = makeLogger(port(), data);
+    EXPECT_TRUE(logger->start()) << errText().toStdString();
+    EXPECT_TRUE(outLines().isEmpty());
+}
+
+} // namespace
