@@ -66,7 +66,6 @@ void DayGrid::selectCell(int col, int row)
     const QModelIndex idx = m_table->index(row, col);
     setCurrentIndex(idx);
     scrollTo(idx);
-    setFocus(Qt::OtherFocusReason);
 }
 
 int DayGrid::currentCol() const

@@ -29,8 +29,9 @@ public:
     void applyColumnWidths();
     int columnWidthAt(int col) const;
 
-    // Makes cell (col, row) the current cell, scrolls it into view and gives
-    // the grid the keyboard focus.
+    // Makes cell (col, row) the current cell and scrolls it into view.  The
+    // keyboard focus is the caller's business: it must not be taken from an
+    // open dialog.
     void selectCell(int col, int row);
     int currentCol() const;
     int currentRow() const;

@@ -217,10 +217,10 @@ void TForm1::Timer_INTERVALTimer()
     Label_clock->setText(QStringLiteral("現在は ") + TimeText::date(t.date()) + u' ' +
                          TimeText::time(t.time()));
     Label_clock->adjustSize();
-    // A tally never runs inside a dialog or question the user has open;
-    // it follows at the first tick after it closes.
-    if (!QApplication::activeModalWidget())
-        m_session->tick(t);
+    // The tally runs whatever dialog, question or message is open: a minute
+    // is never put off into the next one.
+    m_session->tick(t);
+    focusGridWhenFree();
 }
 
 void TForm1::showTally(int row)
@@ -229,7 +229,19 @@ void TForm1::showTally(int row)
     // A cell the graph cannot read must not cost the minute its place in
     // the table or its log file: report it (once) and go on.
     rebuildGraph(true);
-    StringGrid1->selectCell(1, row);
+    StringGrid1->selectCell(m_session->lastTallyColumn(), row);
+    m_gridFocusPending = true;
+    focusGridWhenFree();
+}
+
+void TForm1::focusGridWhenFree()
+{
+    // The keyboard stays with an open dialog; the grid gets it once the
+    // dialog has closed (at the next tick at the latest).
+    if (!m_gridFocusPending || QApplication::activeModalWidget())
+        return;
+    m_gridFocusPending = false;
+    StringGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::column_insert(int index)
@@ -377,22 +389,20 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::Button3Click()
 {
     const QString start = QFileInfo(Edit1->text()).isDir() ? Edit1->text() : QDir::currentPath();
-    for (;;) {
-        const QString chosen = m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start);
-        if (chosen.isEmpty())
-            return;
-        if (!QFileInfo(chosen).isDir()) {
-            if (!m_prompts->askYesNo(
-                    QApplication::applicationName(),
-                    QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")))
-                continue;
-            // A bare name has no parent to be made in.
-            if (QDir::isRelativePath(chosen) || !QDir().mkpath(chosen)) {
-                m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
-                return;
-            }
-        }
-        Edit1->setText(chosen);
+    const std::optional<QString> chosen =
+        m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start, [this] {
+            return m_prompts->askYesNo(
+                QApplication::applicationName(),
+                QStringLiteral("指定されたディレクトリが存在しません。作成しますか？"));
+        });
+    if (!chosen)
+        return;
+    // Creation was agreed to.  An empty path or a bare name has no parent
+    // to be made in.
+    if (!QFileInfo(*chosen).isDir() &&
+        (chosen->isEmpty() || QDir::isRelativePath(*chosen) || !QDir().mkpath(*chosen))) {
+        m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
         return;
     }
+    Edit1->setText(*chosen);
 }

@@ -129,6 +129,9 @@ private:
     void scheduleTick();
     // The window's part of a minute tally, after the count was stored.
     void showTally(int row);
+    // Gives the grid the keyboard focus a tally asked for, unless a dialog
+    // is open.
+    void focusGridWhenFree();
     // Rebuilds the graph; with onceOnly a failing cell already reported is
     // not reported again.  False when a cell failed.
     bool rebuildGraph(bool onceOnly);
@@ -160,6 +163,8 @@ private:
     QString m_saveInitialDir;
     QString m_openInitialDir;
     QSize m_anchoredSize; // client size the anchored controls were last fitted to
+    // A tally selected a cell while a dialog was open: focus the grid later.
+    bool m_gridFocusPending = false;
     // The key press a shortcut has run for while it is still being delivered.
     const QEvent *m_keyActedOn = nullptr;
 };

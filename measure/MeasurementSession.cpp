@@ -79,9 +79,31 @@ void MeasurementSession::onLost()
 void MeasurementSession::tick(const QDateTime &t)
 {
     const MinuteTally::Decision d = m_tally.check(t);
+    // Handled before it is acted on: a tick that comes while this tally is
+    // still on the stack (an event loop of a box it opened) is a new minute
+    // or none, never this one again.
+    m_tally.advance(t);
     if (m_measuring && d.tally)
         makeTally(t, d);
-    m_tally.advance(t);
+}
+
+int MeasurementSession::dayColumn(const QDate &day)
+{
+    const QString h = TimeText::dayHeader(day);
+    // Columns are newest first.  A clock set back across midnight reaches a
+    // day behind column 1: its own column if it has one, else a new column
+    // in its place by date, never one in front of a newer day.  The header
+    // holds no year: a column is the day's only when its full date is.
+    int c = 1;
+    while (c < m_table->colCount() && m_table->columnDate(c).isValid() &&
+           m_table->columnDate(c) > day)
+        ++c;
+    if (m_table->cell(c, 0) != h || m_table->columnDate(c) != day)
+        m_table->column_insert(c);
+    if (m_table->cell(c, 0).isEmpty())
+        m_table->setCell(c, 0, h);
+    m_table->setColumnDate(c, day);
+    return c;
 }
 
 void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decision &d)
@@ -93,28 +115,34 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
             return;
         m_lostCountStored = true;
     }
-    const QDate today = t.date();
-    const QString h = TimeText::dayHeader(today);
-    // The header holds no year: column 1 is today only when its full date is.
-    if (m_table->cell(1, 0) != h || m_table->columnDate(1) != today)
-        m_table->column_insert(1);
-    if (m_table->cell(1, 0).isEmpty())
-        m_table->setCell(1, 0, h);
-    m_table->setColumnDate(1, today);
-
+    const int col = dayColumn(t.date());
+    m_lastTallyColumn = col;
     m_lastTallyRow = d.row;
+    // Never replace a count: a minute met again (clock set back, a second
+    // measurement of the day, a loaded file of today) adds to it.  What
+    // cannot fit in a cell stays in the counter for the next minute.
     qint64 count = m_pulseCounter;
     int earlier = 0;
-    // A clock set back meets a minute it has counted already: add, not replace.
-    if (d.clockWentBack && m_table->cellCount(1, d.row, &earlier))
-        count = std::min<qint64>(count + earlier, INT32_MAX);
-    m_table->setCell(1, d.row, QString::number(count));
+    if (m_table->cellCount(col, d.row, &earlier))
+        count += earlier;
+    const qint64 stored = std::min<qint64>(count, INT32_MAX);
+    m_table->setCell(col, d.row, QString::number(stored));
+    m_pulseCounter = qint32(count - stored);
+
+    if (d.clockWentBack) {
+        const bool sameDay = d.previous.date() == t.date();
+        const auto reading = [sameDay](const QDateTime &x) {
+            const QString time = TimeText::time(x.time());
+            return sameDay ? time : TimeText::date(x.date()) + u' ' + time;
+        };
+        emit progress(QStringLiteral("  時計が %1 から %2 に戻りました")
+                          .arg(reading(d.previous), reading(t)));
+    }
     if (d.spannedMinutes > 1)
         emit progress(QStringLiteral("  %1 の集計は %2 分間のカウントです")
                           .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
                           .arg(d.spannedMinutes));
-    m_pulseCounter = 0;
-    emit tallied(t, d.row, count);
+    emit tallied(t, d.row, stored);
     if (m_autoSave)
         autoSave(t);
 }

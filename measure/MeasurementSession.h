@@ -44,9 +44,22 @@ public:
     // counted (empty when nothing could be read).
     QByteArray receive();
 
-    // One clock reading: makes the minute tally when the minute changed
-    // while measuring.  The tally stores the counter (emits tallied), then
-    // auto-saves when that is on (emits autoSaved or error).
+    // One clock reading (local time): makes the minute tally when the minute
+    // changed while measuring (MinuteTally says when and which row).  The
+    // tally stores the counter into the row of its minute in the column of
+    // its date and resets the counter (emits tallied), then auto-saves when
+    // that is on (emits autoSaved or error).
+    //
+    // A tally never replaces or lowers a count: when the cell holds a count
+    // already it adds to it.  A clock set back (by hand, by NTP, at the end
+    // of daylight saving) re-enters minutes of the same date, and each of
+    // them then holds the pulses of both passes; the same goes for a count
+    // of today loaded from a file or left by an earlier measurement.  So the
+    // counts stored during a measurement plus pulseCounter() are always the
+    // pulses received.  A clock set back across midnight stores into its
+    // day's existing column (found by full date), or a new one placed by
+    // date, never in front of a newer day.  Each step back is told once in
+    // the progress pane, a tally spanning several minutes too.
     void tick(const QDateTime &t);
 
     // Each auto-save writes into the data folder named at that minute.
@@ -56,11 +69,14 @@ public:
     qint32 pulseCounter() const { return m_pulseCounter; }
     bool measuring() const { return m_measuring; }
     int lastTallyRow() const { return m_lastTallyRow; }
+    // Column 1, unless the clock went back to a day behind it.
+    int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
     // One line for the progress pane: port opened, closed, lost; long gaps.
     void progress(const QString &line);
-    // The count was stored into column 1, `row`, and the counter reset.
+    // `stored` (the cell's count now) was stored into lastTallyColumn(),
+    // `row`, and the counter reset.
     void tallied(const QDateTime &t, int row, qint64 stored);
     // The auto-save file of this minute was written.
     void autoSaved(const QString &path);
@@ -74,6 +90,8 @@ signals:
 private:
     void onLost();
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
+    // The column of `day`, inserted in its place by date when missing.
+    int dayColumn(const QDate &day);
     void autoSave(const QDateTime &t);
 
     DayTable *m_table;
@@ -84,6 +102,7 @@ private:
     bool m_portLost = false;        // the device went away during this measurement
     bool m_lostCountStored = false; // ... and its last pulses have been tallied
     int m_lastTallyRow = 0;
+    int m_lastTallyColumn = 0;
     bool m_autoSave = false;
     QString m_dataFolder;
     QString m_reportedAutoSaveError;

@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimeZone>
+
+#include <map>
 
 #include <unistd.h>
 
@@ -53,6 +56,29 @@ protected:
         EXPECT_TRUE(form->rs232c1->isOpen());
     }
     QString port() const { return QString::fromStdString(sim.slavePath()); }
+
+    // Pulses through the line, kept in the books.
+    void send(int n)
+    {
+        pulses(n);
+        sent += n;
+    }
+    // Every count in the day columns.
+    qint64 storedTotal() const
+    {
+        qint64 sum = 0;
+        int n = 0;
+        for (int c = 1; c < form->dayTable()->colCount(); ++c)
+            for (int r = 1; r <= DayTable::MinuteRows; ++r)
+                if (form->dayTable()->cellCount(c, r, &n))
+                    sum += n;
+        return sum;
+    }
+    // No pulse lost or counted twice: the table plus the counter is what came.
+    void expectAllPulsesKept() { EXPECT_EQ(storedTotal() + form->pulseCounter(), sent); }
+    int stepsBackTold() const { return int(memoText().count(QStringLiteral("に戻りました"))); }
+
+    qint64 sent = 0;
 };
 
 TEST_F(MeasurementTest, StartAndStopSwitchTheControlsAndReportThePort)
@@ -421,6 +447,167 @@ TEST_F(MeasurementTest, AClockSetBackAddsToTheMinuteItCountedBefore)
     EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("2"));
 }
 
+TEST_F(MeasurementTest, ClockStepsBackOf3sOneMinuteAndOneHourOnlyEverAdd)
+{
+    build();
+    startMeasuring(at(21, 25, 30));
+    send(60);
+    tick(at(21, 26, 0));
+    send(60);
+    tick(at(21, 27, 0));
+
+    // NTP takes 3 s back over the minute boundary.
+    send(1);
+    tick(at(21, 27, 1));
+    tick(at(21, 26, 58));
+    EXPECT_EQ(cell(1, rowOf(21, 26)), QStringLiteral("61"));
+    EXPECT_TRUE(
+        memoText().endsWith(QStringLiteral("  時計が 21:27:01 から 21:26:58 に戻りました")));
+    send(2);
+    tick(at(21, 27, 0));
+    EXPECT_EQ(cell(1, rowOf(21, 27)), QStringLiteral("62"));
+    send(60);
+    tick(at(21, 28, 0));
+
+    // Put back one minute by hand.
+    send(20);
+    tick(at(21, 28, 20));
+    tick(at(21, 27, 20));
+    EXPECT_EQ(cell(1, rowOf(21, 27)), QStringLiteral("82"));
+    send(40);
+    tick(at(21, 28, 0));
+    EXPECT_EQ(cell(1, rowOf(21, 28)), QStringLiteral("100"));
+    send(60);
+    tick(at(21, 29, 0));
+    expectAllPulsesKept();
+
+    // One hour back: every minute of the repeated hour adds, not only the
+    // first one after the step.
+    send(30);
+    tick(at(21, 29, 30));
+    tick(at(20, 29, 30));
+    EXPECT_EQ(cell(1, rowOf(20, 29)), QStringLiteral("30"));
+    for (int m = 20 * 60 + 30; m <= 21 * 60 + 30; ++m) {
+        if (m >= 21 * 60 + 26)
+            send(7);
+        tick(at(m / 60, m % 60, 0));
+    }
+    EXPECT_EQ(cell(1, rowOf(20, 30)), QStringLiteral("0"));
+    EXPECT_EQ(cell(1, rowOf(21, 25)), QStringLiteral("0"));
+    EXPECT_EQ(cell(1, rowOf(21, 26)), QStringLiteral("68"));
+    EXPECT_EQ(cell(1, rowOf(21, 27)), QStringLiteral("89"));
+    EXPECT_EQ(cell(1, rowOf(21, 28)), QStringLiteral("107"));
+    EXPECT_EQ(cell(1, rowOf(21, 29)), QStringLiteral("67"));
+    EXPECT_EQ(cell(1, rowOf(21, 30)), QStringLiteral("7"));
+    EXPECT_EQ(form->dayTable()->colCount(), 11);
+    EXPECT_EQ(stepsBackTold(), 3);
+    EXPECT_FALSE(memoText().contains(QStringLiteral("分間")));
+    expectAllPulsesKept();
+}
+
+TEST_F(MeasurementTest, AClockSetBackOverMidnightAddsToThatDaysOwnColumn)
+{
+    const QDate d7(2026, 12, 7), d8(2026, 12, 8);
+    build();
+    startMeasuring(at(23, 58, 30, d7));
+    send(5);
+    tick(at(23, 59, 0, d7));
+    send(6);
+    tick(at(0, 0, 0, d8));
+    send(3);
+    tick(at(0, 0, 30, d8));
+
+    tick(at(23, 59, 50, d7));
+    EXPECT_EQ(form->dayTable()->colCount(), 12);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/08"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(cell(2, DayTable::MinuteRows), QStringLiteral("8"));
+    EXPECT_EQ(form->StringGrid1->currentCol(), 2);
+    EXPECT_EQ(form->StringGrid1->currentRow(), int(DayTable::MinuteRows));
+    EXPECT_TRUE(memoText().endsWith(
+        QStringLiteral("  時計が 2026/12/08 0:00:30 から 2026/12/07 23:59:50 に戻りました")));
+
+    send(4);
+    tick(at(0, 0, 0, d8));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("10"));
+    send(2);
+    tick(at(0, 1, 0, d8));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("2"));
+
+    // Back to a day the table has no column for: one in its place by date.
+    send(9);
+    tick(at(23, 59, 30, QDate(2026, 12, 5)));
+    EXPECT_EQ(form->dayTable()->colCount(), 13);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("12/08"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("12/07"));
+    EXPECT_EQ(cell(3, 0), QStringLiteral("12/05"));
+    EXPECT_EQ(form->dayTable()->columnDate(3), QDate(2026, 12, 5));
+    EXPECT_EQ(cell(3, DayTable::MinuteRows), QStringLiteral("9"));
+    expectAllPulsesKept();
+}
+
+TEST_F(MeasurementTest, DaylightSavingInBerlinKeepsEveryPulseInItsLocalMinute)
+{
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    build();
+    // Ticks at every minute from `from` (UTC) for `minutes`, with a few
+    // pulses before each; returns what each local row should hold.
+    const auto runDay = [&](const QDateTime &from, int minutes) {
+        std::map<int, int> expected;
+        tick(from.addSecs(-30).toTimeZone(berlin));
+        form->Button_startClick();
+        for (int i = 0; i < minutes; ++i) {
+            const int n = i % 4 + 1;
+            send(n);
+            const QDateTime t = from.addSecs(60 * i).toTimeZone(berlin);
+            tick(t);
+            expected[TimeText::rowOf(t.time())] += n;
+        }
+        form->Button_stopClick();
+        return expected;
+    };
+    const auto expectRows = [&](const std::map<int, int> &expected) {
+        for (int r = 1; r <= DayTable::MinuteRows; ++r) {
+            const auto e = expected.find(r);
+            ASSERT_EQ(cell(1, r), e == expected.end() ? QString() : QString::number(e->second))
+                << "row " << r;
+        }
+    };
+
+    // Spring-forward, 29 March: 1:59 CET is followed by 3:00 CEST.
+    const auto spring = runDay(QDateTime(QDate(2026, 3, 29), QTime(0, 57), QTimeZone::utc()), 6);
+    expectRows(spring);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("03/29"));
+    EXPECT_EQ(cell(1, rowOf(3, 0)), QStringLiteral("4"));
+    for (int m = 0; m < 60; ++m)
+        ASSERT_EQ(cell(1, rowOf(2, m)), QString());
+    EXPECT_EQ(stepsBackTold(), 0);
+    EXPECT_FALSE(memoText().contains(QStringLiteral("分間")));
+    expectAllPulsesKept();
+
+    // Fall-back, 25 October: 2:00 to 2:59 come twice, first CEST, then CET.
+    const qint64 springSent = sent;
+    const auto fall = runDay(QDateTime(QDate(2026, 10, 24), QTime(23, 57), QTimeZone::utc()), 67);
+    expectRows(fall);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("10/25"));
+    // 2:00 holds the minute that ended at 2:00 CEST (the 4th tick) and the
+    // one that ended at 2:00 CET (the 64th).
+    EXPECT_EQ(cell(1, rowOf(2, 0)), QString::number(4 + 4));
+    EXPECT_EQ(cell(1, rowOf(2, 3)), QString::number(3 + 3));
+    EXPECT_EQ(cell(1, rowOf(2, 4)), QStringLiteral("4")); // its second pass is yet to come
+    EXPECT_EQ(form->dayTable()->colCount(), 12);
+    EXPECT_EQ(stepsBackTold(), 1);
+    EXPECT_TRUE(
+        memoText().contains(QStringLiteral("  時計が 2:59:00 から 2:00:00 に戻りました\n")));
+    EXPECT_FALSE(memoText().contains(QStringLiteral("分間")));
+    qint64 fallStored = 0;
+    for (const auto &[row, n] : fall)
+        fallStored += n;
+    EXPECT_EQ(fallStored, sent - springSent);
+    expectAllPulsesKept();
+}
+
 TEST_F(MeasurementTest, ALongGapTalliesOnceAndSaysHowLong)
 {
     build();
@@ -442,27 +629,48 @@ TEST_F(MeasurementTest, ALongGapTalliesOnceAndSaysHowLong)
     EXPECT_FALSE(memoText().endsWith(QStringLiteral("分間のカウントです")));
 }
 
-TEST_F(MeasurementTest, NoTallyInsideADialogTheNextTickMakesIt)
+TEST_F(MeasurementTest, ADialogHeldOpenAcrossThreeMinutesPutsNoTallyOff)
 {
     build();
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    form->Edit1->setText(data);
+    form->CheckBox2->setChecked(true);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     startMeasuring(at(10, 20, 30));
-    pulses(4);
+    form->Edit1->setFocus();
+
     QDialog dialog(form.get());
     dialog.setWindowModality(Qt::ApplicationModal);
+    auto *typing = new QLineEdit(&dialog);
     dialog.show();
-    ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == &dialog; }));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    typing->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == typing; }));
 
-    tick(at(10, 21, 0));
-    EXPECT_EQ(cell(1, rowOf(10, 21)), QString());
-    EXPECT_EQ(form->pulseCounter(), 4);
-    tick(at(10, 21, 1));
-    EXPECT_EQ(form->pulseCounter(), 4);
+    // Every minute is stored, shown, selected and saved on time.
+    const int sent[] = {4, 5, 6};
+    for (int i = 0; i < 3; ++i) {
+        pulses(sent[i]);
+        tick(at(10, 21 + i, 0));
+        EXPECT_EQ(cell(1, rowOf(10, 21 + i)), QString::number(sent[i]));
+        EXPECT_EQ(form->pulseCounter(), 0);
+        EXPECT_EQ(form->Label1->text(), QStringLiteral("カウント数 0"));
+        EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21 + i));
+        EXPECT_EQ(form->Chart1->series(0)->count(), i + 1);
+        EXPECT_TRUE(QFileInfo::exists(AutoSave::filePath(data, at(10, 21 + i, 0))));
+        tick(at(10, 21 + i, 30));
+    }
+    EXPECT_EQ(form->dayTable()->colCount(), 11);
+    // The keyboard stays with the dialog.
+    EXPECT_EQ(QApplication::focusWidget(), typing);
+    EXPECT_EQ(form->focusWidget(), form->Edit1);
 
     dialog.close();
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == nullptr; }));
-    tick(at(10, 21, 2));
-    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("4"));
-    EXPECT_EQ(form->pulseCounter(), 0);
+    tick(at(10, 23, 31));
+    EXPECT_EQ(form->focusWidget(), form->StringGrid1);
 }
 
 TEST_F(MeasurementTest, AFailingAutoSaveKeepsMeasuringAndIsToldOncePerFailure)

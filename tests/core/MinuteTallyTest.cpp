@@ -1,5 +1,7 @@
 #include "core/MinuteTally.h"
 
+#include <QTimeZone>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -70,4 +72,43 @@ TEST(MinuteTally, ClockSetBackStillTallies)
     const auto rows = run(tally, {at(10, 30, 0), at(10, 29, 0)});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], std::make_pair(10 * 60 + 29 + 1, 1));
+}
+
+TEST(MinuteTally, WallClockRowsRealMinuteSpansAndEachStepBackToldOnce)
+{
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    const auto local = [&](int month, int day, int utcH, int utcM) {
+        return QDateTime(QDate(2026, month, day), QTime(utcH, utcM), QTimeZone::utc())
+            .toTimeZone(berlin);
+    };
+    MinuteTally tally;
+    // Fall-back: 2:59 CEST is followed by 2:00 CET one real minute later.
+    tally.advance(local(10, 25, 0, 59));
+    auto d = tally.check(local(10, 25, 1, 0));
+    EXPECT_TRUE(d.tally);
+    EXPECT_EQ(d.row, 2 * 60 + 1);
+    EXPECT_EQ(d.spannedMinutes, 1);
+    EXPECT_TRUE(d.clockWentBack);
+    EXPECT_EQ(d.previous.time(), QTime(2, 59));
+    tally.advance(local(10, 25, 1, 0));
+    d = tally.check(local(10, 25, 1, 1)); // the repeated hour goes on forward
+    EXPECT_EQ(d.row, 2 * 60 + 1 + 1);
+    EXPECT_FALSE(d.clockWentBack);
+
+    // Spring-forward: 1:59 CET is followed by 3:00 CEST one real minute later.
+    tally.advance(local(3, 29, 0, 59));
+    d = tally.check(local(3, 29, 1, 0));
+    EXPECT_EQ(d.row, 3 * 60 + 1);
+    EXPECT_EQ(d.spannedMinutes, 1);
+    EXPECT_FALSE(d.clockWentBack);
+
+    // A step back of a few seconds over a minute boundary, and one within a
+    // minute (no tally, nothing to tell).
+    tally.advance(at(21, 27, 1));
+    d = tally.check(at(21, 26, 58));
+    EXPECT_TRUE(d.tally && d.clockWentBack);
+    EXPECT_EQ(d.row, 21 * 60 + 26 + 1);
+    tally.advance(at(21, 26, 58));
+    EXPECT_FALSE(tally.check(at(21, 26, 50)).tally);
 }
