@@ -143,6 +143,9 @@ private:
     // Everything but the window's own place and size.
     void applySettings(const Settings &s);
     void openCommandLineFile();
+    // Asks whether to load a recovery copy that holds unsaved minutes; No
+    // gives it up.
+    void offerRecoveryCopy();
     void moveSplitter(int dx);
     void applyAnchors(const QSize &newSize);
 

@@ -12,6 +12,8 @@
 #include "logfile/AutoSave.h"
 #include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
+#include "logfile/RecoveryCopy.h"
+#include "measure/MeasurementSession.h"
 #include "serial/Trs232c.h"
 
 #include <QCheckBox>
@@ -87,6 +89,7 @@ void TForm1::button_SAVEClick()
         return;
     }
     m_openFileName = path;
+    m_session->recoveryCopy().settle();
 }
 
 void TForm1::Button_OPENClick()
@@ -225,6 +228,7 @@ void TForm1::Timer_FOpenTimer()
     // Missing layout keys keep the controls where the new window size has
     // put them, so they are read only now.
     applySettings(Settings::read(ini, currentSettings()));
+    offerRecoveryCopy();
     openCommandLineFile();
 }
 

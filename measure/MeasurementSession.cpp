@@ -5,9 +5,14 @@
 #include "logfile/AutoSave.h"
 #include "serial/Trs232c.h"
 
+#include <QTimer>
+
 MeasurementSession::MeasurementSession(DayTable *table, QObject *parent)
-    : QObject(parent), m_table(table), m_port(new Trs232c(this))
+    : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this))
 {
+    m_reconnect->setObjectName(QStringLiteral("reconnect"));
+    m_reconnect->setInterval(ReconnectIntervalMs);
+    connect(m_reconnect, &QTimer::timeout, this, &MeasurementSession::tryReconnect);
     m_port->setObjectName(QStringLiteral("rs232c1"));
     m_port->applyStoredValues();
     m_port->OnRXCHAR = [this](QObject *) { receive(); };
@@ -45,6 +50,7 @@ bool MeasurementSession::start(const QString &portName)
 
 void MeasurementSession::stop()
 {
+    m_reconnect->stop();
     m_port->setdtr(false);
     m_measuring = false;
     m_port->close();
@@ -69,15 +75,49 @@ QByteArray MeasurementSession::receive()
 void MeasurementSession::onLost()
 {
     m_portLost = true;
+    // Held open, a vanished USB adapter keeps its device name taken, and the
+    // one that comes back gets another.
+    m_port->close();
     const QString name = m_port->portname();
-    emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました"));
+    emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました") +
+                  lastTickTime());
     emit portLost(name);
     emit error(QStringLiteral("シリアルポート ") + name +
-               QStringLiteral(" が切断されました。計数は止まっています"));
+               QStringLiteral(" が切断されました。計数は止まっています。"
+                              "ポートが戻りしだい計数を続けます"));
+    if (m_measuring)
+        m_reconnect->start();
+}
+
+void MeasurementSession::tryReconnect()
+{
+    if (!m_measuring || !m_portLost) {
+        m_reconnect->stop();
+        return;
+    }
+    if (!m_port->open())
+        return; // still missing, or held by another program: the next beat tries again
+    m_reconnect->stop();
+    m_port->setdtr(true);
+    // Counting goes on in the running minute; its tally takes the pulses
+    // from before the loss too when that minute has not been tallied yet.
+    m_portLost = false;
+    m_lostCountStored = false;
+    const QString name = m_port->portname();
+    emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" に再接続しました") +
+                  lastTickTime());
+    emit portReturned(name);
+}
+
+QString MeasurementSession::lastTickTime() const
+{
+    return m_lastTick.isValid() ? QStringLiteral(" (%1)").arg(TimeText::time(m_lastTick.time()))
+                                : QString();
 }
 
 void MeasurementSession::tick(const QDateTime &t)
 {
+    m_lastTick = t;
     const MinuteTally::Decision d = m_tally.check(t);
     // Handled before it is acted on: a tick that comes while this tally is
     // still on the stack (an event loop of a box it opened) is a new minute
@@ -143,8 +183,21 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
                           .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
                           .arg(d.spannedMinutes));
     emit tallied(t, d.row, stored);
+    keepRecoveryCopy();
     if (m_autoSave)
         autoSave(t);
+}
+
+void MeasurementSession::keepRecoveryCopy()
+{
+    const QString failure = m_recovery.write(*m_table);
+    if (failure.isEmpty()) {
+        m_reportedRecoveryError.clear();
+        return;
+    }
+    if (failure != m_reportedRecoveryError)
+        emit error(m_recovery.path() + QStringLiteral(" に書き込めません: ") + failure);
+    m_reportedRecoveryError = failure;
 }
 
 void MeasurementSession::autoSave(const QDateTime &t)
@@ -153,6 +206,8 @@ void MeasurementSession::autoSave(const QDateTime &t)
     const QString failure = AutoSave::save(m_dataFolder, t, *m_table, &path);
     if (failure.isEmpty()) {
         m_reportedAutoSaveError.clear();
+        // The file holds the whole table, the copy's minutes with it.
+        m_recovery.settle();
         emit autoSaved(path);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/MinuteTally.h"
+#include "logfile/RecoveryCopy.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QString>
 
 class DayTable;
+class QTimer;
 class Trs232c;
 
 // One measurement at a time on one serial port: the port component, the
@@ -37,8 +39,21 @@ public:
     // session stays idle and port()->lastError() says why.
     bool start(const QString &portName);
     // Lowers DTR and closes the port.  Pulses not yet tallied stay in the
-    // counter for the next measurement.
+    // counter for the next measurement.  During an outage it ends the
+    // attempts to reconnect; nothing stays open.
     void stop();
+
+    // A device lost during the measurement is closed at once (so that an
+    // adapter that comes back gets its old name again) and opened again by
+    // the same name every ReconnectIntervalMs until it is back, then set up
+    // as at start: the same line settings, DTR raised.  Each attempt is a
+    // non-blocking open that fails at once while the device is missing.
+    static constexpr int ReconnectIntervalMs = 2000;
+    bool isPortLost() const { return m_portLost; }
+
+    // Written after every tally (a failure is told once, like auto-save's),
+    // settled by each auto-save; a front end settles it after a manual save.
+    RecoveryCopy &recoveryCopy() { return m_recovery; }
 
     // Reads every byte queued now; each one is a pulse.  Returns the bytes
     // counted (empty when nothing could be read).
@@ -84,11 +99,16 @@ signals:
     // only when the failure changes or after a success), a lost device, a
     // failing event handler.
     void error(const QString &text);
-    // The device went away during the measurement.
+    // The device went away during the measurement (told once per loss).
     void portLost(const QString &portName);
+    // The lost device was opened again; counting goes on.
+    void portReturned(const QString &portName);
 
 private:
     void onLost();
+    void tryReconnect();
+    void keepRecoveryCopy();
+    QString lastTickTime() const;
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
     // The column of `day`, inserted in its place by date when missing.
     int dayColumn(const QDate &day);
@@ -96,6 +116,8 @@ private:
 
     DayTable *m_table;
     Trs232c *m_port;
+    QTimer *m_reconnect;
+    QDateTime m_lastTick; // the clock reading of the last tick, for the times of loss and return
     MinuteTally m_tally;
     qint32 m_pulseCounter = 0;
     bool m_measuring = false;
@@ -106,4 +128,6 @@ private:
     bool m_autoSave = false;
     QString m_dataFolder;
     QString m_reportedAutoSaveError;
+    RecoveryCopy m_recovery;
+    QString m_reportedRecoveryError;
 };

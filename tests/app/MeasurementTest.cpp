@@ -5,6 +5,7 @@
 
 #include "graph/GmChartView.h"
 #include "logfile/AutoSave.h"
+#include "measure/MeasurementSession.h"
 
 #include <QLineSeries>
 
@@ -18,6 +19,7 @@
 
 #include <map>
 
+#include <termios.h>
 #include <unistd.h>
 
 using namespace apptest;
@@ -431,6 +433,144 @@ TEST_F(MeasurementTest, ALostDeviceIsToldOnceAndStopStillWorks)
     form->Button_stopClick();
     expectIdle();
     EXPECT_EQ(prompts.errors().size(), 1);
+}
+
+// The adapter is pulled twice, once for minutes and once for seconds inside
+// one minute; each time a new line appears behind the same name (a link
+// re-pointed, as udev does).  The port is opened again by that name and set
+// up as at start, and every pulse received lands in its minute.  Stop during
+// an outage leaves nothing running.
+TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
+{
+    const QString link = tempPath(QStringLiteral("ttyGM"));
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    ASSERT_TRUE(sim.publish(link.toStdString())) << sim.error();
+    portList = QStringList{link};
+    build();
+    form->ComboBox1->setCurrentIndex(0);
+    form->rs232c1->setBps(57600);
+    auto *reconnect = form->session()->findChild<QTimer *>(QStringLiteral("reconnect"));
+    ASSERT_NE(reconnect, nullptr);
+    const auto send = [&](GmSimulator &line, int n) {
+        const int before = form->pulseCounter();
+        GmSimulator::Options o;
+        o.mode = GmSimulator::Mode::Burst;
+        o.burstSize = n;
+        o.burstPeriodMs = 1;
+        o.limit = n;
+        ASSERT_EQ(line.run(o), n);
+        ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() == before + n; }));
+    };
+    const auto comesBack = [&](GmSimulator &line, const QString &time) {
+        ASSERT_TRUE(line.openPty()) << line.error();
+        ASSERT_TRUE(line.publish(link.toStdString())) << line.error();
+        ASSERT_TRUE(waitUntil([&] { return form->rs232c1->isOpen(); },
+                              2 * MeasurementSession::ReconnectIntervalMs + 1000));
+        EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + link +
+                                        QStringLiteral(" に再接続しました (") + time + u')'));
+        EXPECT_FALSE(reconnect->isActive());
+        termios t{};
+        ASSERT_EQ(tcgetattr(line.masterFd(), &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), speed_t(B57600)) << "set up again as at start";
+    };
+    const auto goesAway = [&](GmSimulator &line, int lossesBefore) {
+        line.closeMaster();
+        ASSERT_TRUE(waitUntil([&] { return prompts.errors().size() > lossesBefore; }));
+        EXPECT_FALSE(form->rs232c1->isOpen()) << "released at once, so the name stays free";
+        EXPECT_TRUE(reconnect->isActive());
+    };
+
+    startMeasuring(at(10, 20, 30));
+    send(sim, 3);
+    tick(at(10, 20, 41));
+    goesAway(sim, 0);
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + link +
+                                    QStringLiteral(" が切断されました (10:20:41)")));
+    tick(at(10, 21, 0));
+    tick(at(10, 22, 0));
+    GmSimulator second;
+    comesBack(second, QStringLiteral("10:22:00"));
+    send(second, 5);
+    tick(at(10, 23, 0));
+
+    // Gone and back inside the minute: one tally takes both sides.
+    send(second, 2);
+    tick(at(10, 23, 20));
+    goesAway(second, 1);
+    GmSimulator third;
+    comesBack(third, QStringLiteral("10:23:20"));
+    send(third, 4);
+    tick(at(10, 24, 0));
+    tick(at(10, 25, 0));
+
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QString()) << "not measured: no false zero";
+    EXPECT_EQ(cell(1, rowOf(10, 23)), QStringLiteral("5"));
+    EXPECT_EQ(cell(1, rowOf(10, 24)), QStringLiteral("6"));
+    EXPECT_EQ(cell(1, rowOf(10, 25)), QStringLiteral("0"));
+    EXPECT_EQ(prompts.errors().size(), 2) << "one report per loss";
+
+    goesAway(third, 2);
+    form->Button_stopClick();
+    expectIdle();
+    EXPECT_FALSE(reconnect->isActive());
+}
+
+// A window that ends without saving (destroyed with nothing written, as a
+// crash leaves it) has its tallied minutes in the recovery copy, and the
+// next window offers them before it opens a command-line file.  Yes loads
+// them and keeps the copy until a save holds them; No gives the copy up; an
+// auto-save settles it at the tally.
+TEST_F(MeasurementTest, UnsavedMinutesAreOfferedAtTheNextStart)
+{
+    const QString copy = stateFolder() + QStringLiteral("/torvale/recovery.CSV");
+    const auto offers = [&] { return prompts.texts(QStringLiteral("yesno")).size(); };
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(3);
+    tick(at(10, 21, 0));
+    pulses(2);
+    tick(at(10, 22, 0));
+    ASSERT_TRUE(QFileInfo::exists(copy));
+    form.reset();
+
+    prompts.yesNoAnswers = {true};
+    arguments = {tempPath(QStringLiteral("missing.CSV"))};
+    build();
+    ASSERT_EQ(offers(), 1);
+    EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("yesno")) << "before the command-line file";
+    EXPECT_TRUE(prompts.shown[0].text.startsWith(
+        QStringLiteral("前回の計測データが保存されていません。復元しますか？")));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("2"));
+    EXPECT_EQ(form->dayTable()->columnDate(1), QDate(2026, 12, 7));
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    prompts.saveNames = {tempPath(QStringLiteral("saved.CSV"))};
+    form->button_SAVEClick();
+    EXPECT_FALSE(QFileInfo::exists(copy)) << "the saved file holds every minute";
+    form.reset();
+    arguments.clear();
+    build();
+    EXPECT_EQ(offers(), 1);
+
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    form->Edit1->setText(data);
+    form->CheckBox2->setChecked(true);
+    startMeasuring(at(10, 30, 30));
+    tick(at(10, 31, 0));
+    EXPECT_FALSE(QFileInfo::exists(copy)) << "the auto-save holds every minute";
+    form->Button_stopClick();
+    form->CheckBox2->setChecked(false);
+    form->Button_startClick();
+    tick(at(10, 32, 0));
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    form.reset();
+
+    build(); // answered No
+    EXPECT_EQ(offers(), 2);
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QString());
 }
 
 TEST_F(MeasurementTest, AClockSetBackAddsToTheMinuteItCountedBefore)

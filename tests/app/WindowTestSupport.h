@@ -81,6 +81,7 @@ protected:
     }
 
     QString tempPath(const QString &name) const { return dir.filePath(name); }
+    QString stateFolder() const { return tempPath(QStringLiteral("state")); }
 
     // The port list the window sees; the simulator's line unless set.
     QStringList ports() const
@@ -96,6 +97,9 @@ protected:
     {
         if (!portList && sim.slavePath().empty())
             EXPECT_TRUE(sim.openPty()) << sim.error();
+        // A state folder of the test's own: no recovery copy of another test
+        // (or of the user) is offered.
+        qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder()));
         TForm1::Options o;
         o.clock = &clock;
         o.prompts = realPrompts ? nullptr : &prompts;

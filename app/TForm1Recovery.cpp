@@ -1,0 +1,35 @@
+// The recovery copy: the window's side of it.
+#include "app/TForm1.h"
+
+#include "app/Prompts.h"
+#include "core/Clock.h"
+#include "core/DayTable.h"
+#include "core/TimeText.h"
+#include "logfile/RecoveryCopy.h"
+#include "measure/MeasurementSession.h"
+
+#include <QApplication>
+
+void TForm1::offerRecoveryCopy()
+{
+    RecoveryCopy &copy = m_session->recoveryCopy();
+    if (!copy.holdsUnsaved())
+        return;
+    const QDateTime written = copy.writtenAt();
+    const QString question =
+        QStringLiteral("前回の計測データが保存されていません。復元しますか？") + u'\r' +
+        QStringLiteral("(%1 %2 までの集計)")
+            .arg(TimeText::date(written.date()), TimeText::time(written.time()));
+    if (!m_prompts->askYesNo(QApplication::applicationName(), question)) {
+        copy.settle();
+        return;
+    }
+    // The copy stays until a save holds its minutes: closing again without
+    // saving brings the question back.
+    const LogFile::LoadResult result = copy.load(*m_table, m_clock->now().date());
+    if (!result.ok) {
+        m_prompts->reportError(copy.path() + QStringLiteral(" を読めません: ") + result.error);
+        return;
+    }
+    draw_graph();
+}
