@@ -144,7 +144,7 @@ cp "$program" "$work/bin/torvale"
 # The restore picks the counter's port, the data folder and auto-save.
 printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$link" "$data" >"$ini"
 
-(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" "$work/bin/torvale") \
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" XDG_STATE_HOME="$work/state" "$work/bin/torvale") \
   >"$work/program.log" 2>&1 &
 program_pid=$!
 wid=
@@ -262,7 +262,7 @@ log "settings file written with its twelve keys"
 # The settings file is cut back to the three keys the restore needs, so only the close can
 # write it whole again.
 printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$link" "$data" >"$ini"
-(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" "$work/bin/torvale") \
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" XDG_STATE_HOME="$work/state" "$work/bin/torvale") \
   >"$work/program.log" 2>&1 &
 program_pid=$!
 wid=
