@@ -2,8 +2,6 @@
 
 #include "serial/Trs232c.h"
 
-#include <QMetaObject>
-
 #include <exception>
 #include <sys/ioctl.h>
 
@@ -21,6 +19,8 @@ constexpr quint32 LineErrorEvents = tcommthread::EV_BREAK | tcommthread::EV_ERR;
 tcommthread::tcommthread(Trs232c *owner, SerialPosix *port, quint32 requestedMask)
     : m_port(port), m_owner(owner), m_requested(requestedMask)
 {
+    connect(this, &tcommthread::handOverPosted, this, &tcommthread::runPending,
+            Qt::QueuedConnection);
 }
 
 tcommthread::~tcommthread()
@@ -66,8 +66,7 @@ void tcommthread::handOver(quint32 mask)
     const quint64 seq = ++m_handed;
     m_changed.notify_all();
     lock.unlock();
-    QMetaObject::invokeMethod(
-        this, [this] { runPending(); }, Qt::QueuedConnection);
+    emit handOverPosted();
     lock.lock();
     m_changed.wait(lock, [this, seq] { return m_done >= seq; });
 }

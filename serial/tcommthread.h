@@ -3,7 +3,9 @@
 // completed wait to the GUI thread, blocking until the event dispatch has run there.
 //
 // The hand-over is a mailbox: the thread deposits the event mask, posts a queued call to the
-// GUI thread and sleeps on the condition variable until that dispatch is done.  close runs a
+// GUI thread and sleeps on the condition variable until that dispatch is done.  The queued
+// call is a signal connected on the GUI thread and carries no data, so the GUI thread reads
+// nothing the comm thread built except the mailbox, under its mutex.  close runs a
 // deposited hand-over itself while it waits for the thread, so neither waits on the other and
 // no event loop is spun inside close.  A queued call that finds the mailbox already emptied
 // does nothing.
@@ -64,6 +66,10 @@ public:
     // The mask of the last dispatch and the queued byte count of its receive event.
     quint32 eventmask() const { return m_eventmask; }
     qint32 queuedBytes() const { return m_queuedBytes; }
+
+signals:
+    // Emitted by the comm thread after each deposit; queued to runPending on the GUI thread.
+    void handOverPosted();
 
 protected:
     void run() override;

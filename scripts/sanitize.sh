@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Runs the tests under the sanitizers, each configuration in a build folder of
+# its own (clang, Debug at -O1 so that assertions stay on):
+#   build-asan  everything with AddressSanitizer (leaks included) and
+#               UndefinedBehaviorSanitizer; the whole ctest suite but the
+#               end-to-end run (label e2e), which needs the real program for
+#               minutes;
+#   build-tsan  the serial component's tests and the window's measurement
+#               tests with ThreadSanitizer: the comm thread's hand-over, close
+#               during a dispatch, the lost device, and every other test those
+#               two programs hold.
+# Every report fails the run: nothing recovers.  The only suppressions are
+# in tests/sanitize/tsan.supp, for Qt's own threads (see there).
+# Extra arguments go to both ctest runs.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+torvale_packages+=(clang libclang-rt-14-dev)
+torvale_install_packages
+
+supp=$TORVALE_ROOT/tests/sanitize
+asan_build=${TORVALE_ASAN_BUILD:-$TORVALE_ROOT/build-asan}
+tsan_build=${TORVALE_TSAN_BUILD:-$TORVALE_ROOT/build-tsan}
+
+# configure <folder> <sanitizers>
+configure() {
+  local flags="-fsanitize=$2 -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
+  cmake -S "$TORVALE_ROOT" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE_TESTS=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=$2" >/dev/null
+}
+
+# build_tests <folder> <ctest selection...>: builds only the programs of the
+# selected tests (a test is named after its program; a test that is not
+# builds everything).
+build_tests() {
+  local dir=$1 name targets=()
+  shift
+  while read -r name; do
+    if ninja -C "$dir" -t query "$name" >/dev/null 2>&1; then
+      targets+=("$name")
+    else
+      targets=(all)
+      break
+    fi
+  done < <(ctest --test-dir "$dir" -N "$@" | sed -n 's/^ *Test *#[0-9]*: *//p')
+  cmake --build "$dir" --target "${targets[@]}"
+}
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer ($asan_build)"
+configure "$asan_build" address,undefined
+build_tests "$asan_build" -LE e2e
+ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$asan_build" --output-on-failure -LE e2e "$@"
+
+echo "== ThreadSanitizer ($tsan_build)"
+tsan_tests='^(test_serial|test_app_measurement)$'
+configure "$tsan_build" thread
+build_tests "$tsan_build" -R "$tsan_tests"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp \
+  ctest --test-dir "$tsan_build" --output-on-failure -R "$tsan_tests" "$@"
