@@ -25,3 +25,5 @@ ctest --test-dir "$TORVALE_BUILD" --output-on-failure "$@"
 if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then "$TORVALE_ROOT/scripts/unprivileged-tests.sh" "$TORVALE_BUILD"; fi
 # The .deb built, installed, run and removed again (under CI, or with TORVALE_PACKAGE_CHECK=1).
 if [ "${CI:-}" = true ] || [ "${TORVALE_PACKAGE_CHECK:-}" = 1 ]; then "$TORVALE_ROOT/scripts/package-check.sh"; fi
+# Under CI, the suite again under the sanitizers, then a minute of fuzzing for each reader.
+if [ "${CI:-}" = true ]; then "$TORVALE_ROOT/scripts/sanitize.sh"; "$TORVALE_ROOT/scripts/fuzz.sh"; fi
