@@ -20,6 +20,7 @@ cmake -S "$TORVALE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" --target "${targets[@]}"
+echo "== fuzz targets built: ${SECONDS}s"
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
@@ -54,4 +55,5 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
     printf '%-16s %-6s %12s executions in %ss\n' "$t" "$status" "${execs:-?}" "$seconds"
   done
 done
+echo "== fuzzing: ${SECONDS}s in all"
 exit "$failed"

@@ -53,6 +53,8 @@ build_tests "$asan_build" -LE e2e
 ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$asan_build" --output-on-failure -LE e2e "$@"
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer: ${SECONDS}s"
+asan_seconds=$SECONDS
 
 echo "== ThreadSanitizer ($tsan_build)"
 tsan_tests='^(test_serial|test_app_measurement)$'
@@ -60,3 +62,4 @@ configure "$tsan_build" thread
 build_tests "$tsan_build" -R "$tsan_tests"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp \
   ctest --test-dir "$tsan_build" --output-on-failure -R "$tsan_tests" "$@"
+echo "== ThreadSanitizer: $((SECONDS - asan_seconds))s"
