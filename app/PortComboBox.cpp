@@ -1,9 +1,38 @@
 #include "app/PortComboBox.h"
 
+#include "serial/SerialPortList.h"
+
 #include <QAbstractItemView>
+#include <QFileInfo>
+#include <QStyledItemDelegate>
+
+namespace
+{
+
+constexpr int DescriptionRole = Qt::UserRole + 1;
+
+// Draws an entry as its name followed by its description, so that the list
+// tells two converters apart while the field keeps the short name.
+class DescribedEntryDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString description = index.data(DescriptionRole).toString();
+        if (!description.isEmpty())
+            option->text += QStringLiteral("   ") + description;
+    }
+};
+
+} // namespace
 
 PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
 {
+    setItemDelegate(new DescribedEntryDelegate(this));
     connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
 }
 
@@ -21,18 +50,42 @@ QString PortComboBox::selectedEntry() const
     return itemText(i);
 }
 
+QString PortComboBox::description(int i) const
+{
+    return itemData(i, DescriptionRole).toString();
+}
+
 void PortComboBox::replaceEntries(const QStringList &entries)
 {
     const QString shown = currentText();
     const bool wasSelected = !selectedEntry().isEmpty();
     clear();
-    addItems(entries);
+    for (const QString &entry : entries) {
+        addItem(entry);
+        setItemData(count() - 1, SerialPortList::description(entry), DescriptionRole);
+    }
     const int again = wasSelected ? entries.indexOf(shown) : -1;
     setCurrentIndex(again);
     if (isEditable())
         setEditText(shown);
-    // Device paths are wider than the field; let the list show them whole,
-    // and the field tell its whole text when pointed at.
+    // The field is narrow; the list shows names and descriptions whole.
     view()->setMinimumWidth(std::max(width(), view()->sizeHintForColumn(0) + 24));
     setToolTip(currentText());
+}
+
+int PortComboBox::entryFor(const QString &stored, int entries) const
+{
+    const int last = std::min(entries, count());
+    for (int i = 0; i < last; ++i) {
+        if (itemText(i) == stored)
+            return i;
+    }
+    if (!stored.contains(u'/'))
+        return -1;
+    const QString device = QFileInfo(stored).canonicalFilePath();
+    for (int i = 0; i < last && !device.isEmpty(); ++i) {
+        if (QFileInfo(SerialPortList::resolve(itemText(i))).canonicalFilePath() == device)
+            return i;
+    }
+    return -1;
 }

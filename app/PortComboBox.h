@@ -4,6 +4,11 @@
 
 // The port list: a drop-down list with an edit field that announces each
 // drop-down before it opens, so the window can refill it first.
+//
+// Entries are the short port names the field shows and the settings file
+// stores ("ttyUSB0", "gmsim0"); the drop-down list, wider than the field,
+// shows each with its description (USB maker, product and serial number, or
+// "simulator").
 class PortComboBox : public QComboBox
 {
     Q_OBJECT
@@ -18,6 +23,13 @@ public:
     // Replaces the entries, keeping the text shown in the field.  The entry
     // equal to that text, if any, stays selected.
     void replaceEntries(const QStringList &entries);
+    // The description the drop-down list shows beside entry i; empty if none.
+    QString description(int i) const;
+
+    // The entry among the first `entries` that a stored port text means: the
+    // entry equal to it, else, for a path (as older settings files hold), the
+    // entry that opens the same device.  -1 when none does.
+    int entryFor(const QString &stored, int entries) const;
 
 signals:
     void dropDown();

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -27,7 +31,97 @@ bool isTerminalDevice(const QString &path)
            !QFileInfo(target).isDir();
 }
 
+QString readAttribute(const QString &dir, const QString &name)
+{
+    QFile f(dir + u'/' + name);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.read(256)).trimmed();
+}
+
+// The USB device a tty hangs off is the nearest folder above its device folder that carries
+// idVendor (a ttyUSB's device is the converter's port, an ACM's the interface).
+QString usbDescription(const QString &ttyDir)
+{
+    QString dir = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
+    for (int up = 0; up < 4 && !dir.isEmpty(); ++up) {
+        if (QFileInfo::exists(dir + QStringLiteral("/idVendor"))) {
+            const QString maker = readAttribute(dir, QStringLiteral("manufacturer"));
+            const QString product = readAttribute(dir, QStringLiteral("product"));
+            const QString serial = readAttribute(dir, QStringLiteral("serial"));
+            QString text = product.startsWith(maker) ? product : (maker + u' ' + product).trimmed();
+            if (text.isEmpty()) {
+                text = QStringLiteral("USB %1:%2")
+                           .arg(readAttribute(dir, QStringLiteral("idVendor")),
+                                readAttribute(dir, QStringLiteral("idProduct")));
+            }
+            if (!serial.isEmpty())
+                text += QStringLiteral(" (") + serial + u')';
+            return text;
+        }
+        const qsizetype slash = dir.lastIndexOf(u'/');
+        dir = slash > 0 ? dir.left(slash) : QString();
+    }
+    return {};
+}
+
+QString simulatorText()
+{
+    return QStringLiteral("simulator");
+}
+
+// The links of one link folder that lead to a terminal device, by name.
+QStringList linkNames(const QString &folder)
+{
+    if (!SerialPortList::isOwnFolder(folder))
+        return {};
+    QStringList names;
+    const QDir dir(folder);
+    const QStringList found = dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : found) {
+        if (isTerminalDevice(dir.filePath(name)))
+            names.append(name);
+    }
+    return names;
+}
+
 } // namespace
+
+QString SerialPortList::defaultLinkFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isOwnFolder(runtime))
+        return runtime + QStringLiteral("/torvale-ports");
+    return QStringLiteral("/tmp/torvale-ports-%1").arg(::geteuid());
+}
+
+bool SerialPortList::isOwnFolder(const QString &folder)
+{
+    struct stat st {
+    };
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
+}
+
+bool SerialPortList::makeOwnFolder(const QString &folder, QString *why)
+{
+    const QFileInfo info(folder);
+    if (!QFileInfo::exists(folder) && !info.isSymLink()) {
+        QDir().mkpath(info.absolutePath());
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+            if (why)
+                *why = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+    }
+    if (!isOwnFolder(folder)) {
+        if (why)
+            *why = folder + QStringLiteral(": not a folder of this user's alone");
+        return false;
+    }
+    return true;
+}
 
 bool SerialPortList::lessByName(const QString &a, const QString &b)
 {
@@ -57,8 +151,9 @@ bool SerialPortList::lessByName(const QString &a, const QString &b)
     return a.size() - i < b.size() - j;
 }
 
-QStringList SerialPortList::ports(const QStringList &linkFolders, const QString &sysClassTty,
-                                  const QString &devFolder)
+QList<SerialPortList::Port> SerialPortList::available(const QStringList &linkFolders,
+                                                      const QString &sysClassTty,
+                                                      const QString &devFolder)
 {
     QStringList names;
     const QDir sys(sysClassTty);
@@ -77,23 +172,62 @@ QStringList SerialPortList::ports(const QStringList &linkFolders, const QString 
     }
     std::sort(names.begin(), names.end(), lessByName);
 
-    QStringList result;
+    QList<Port> result;
     for (const QString &name : std::as_const(names))
-        result.append(QDir(devFolder).filePath(name));
+        result.append({name, QDir(devFolder).filePath(name), usbDescription(sys.filePath(name))});
 
-    QStringList links;
+    QList<Port> links;
     for (const QString &folder : linkFolders) {
-        const QDir dir(folder);
-        const QStringList found = dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        const QStringList found = linkNames(folder);
         for (const QString &name : found) {
-            const QString path = dir.filePath(name);
-            if (isTerminalDevice(path))
-                links.append(path);
+            const bool taken =
+                names.contains(name) || std::any_of(links.cbegin(), links.cend(),
+                                                    [&](const Port &p) { return p.name == name; });
+            if (!taken)
+                links.append({name, QDir(folder).filePath(name), simulatorText()});
         }
     }
-    std::sort(links.begin(), links.end(), [](const QString &a, const QString &b) {
-        return SerialPortList::lessByName(QFileInfo(a).fileName(), QFileInfo(b).fileName());
-    });
+    std::sort(links.begin(), links.end(),
+              [](const Port &a, const Port &b) { return lessByName(a.name, b.name); });
     result.append(links);
     return result;
+}
+
+QStringList SerialPortList::ports(const QStringList &linkFolders, const QString &sysClassTty,
+                                  const QString &devFolder)
+{
+    QStringList names;
+    const QList<Port> all = available(linkFolders, sysClassTty, devFolder);
+    for (const Port &p : all)
+        names.append(p.name);
+    return names;
+}
+
+QString SerialPortList::resolve(const QString &text, const QStringList &linkFolders,
+                                const QString &devFolder)
+{
+    if (text.isEmpty() || text.contains(u'/') || text == u"." || text == u"..")
+        return text;
+    const QString device = QDir(devFolder).filePath(text);
+    if (QFileInfo::exists(device))
+        return device;
+    for (const QString &folder : linkFolders) {
+        const QString link = QDir(folder).filePath(text);
+        if (isOwnFolder(folder) && QFileInfo(link).isSymLink())
+            return link;
+    }
+    return text;
+}
+
+QString SerialPortList::description(const QString &name, const QStringList &linkFolders,
+                                    const QString &sysClassTty, const QString &devFolder)
+{
+    if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
+        return {};
+    const QString path = resolve(name, linkFolders, devFolder);
+    if (path == QDir(devFolder).filePath(name))
+        return usbDescription(QDir(sysClassTty).filePath(name));
+    if (path != name)
+        return simulatorText();
+    return {};
 }

@@ -1,5 +1,6 @@
 #include "serial/Trs232c.h"
 
+#include "serial/SerialPortList.h"
 #include "serial/tcommthread.h"
 
 #include <QStringList>
@@ -139,7 +140,7 @@ bool Trs232c::open()
     if (m_open)
         return false;
     m_lastErrorWasPermission = false;
-    if (!m_port.open(m_portname, m_lockDirectory)) {
+    if (!m_port.open(SerialPortList::resolve(m_portname), m_lockDirectory)) {
         m_lastError = m_port.lastError();
         m_lastErrorWasPermission = m_port.lastErrno() == EACCES || m_port.lastErrno() == EPERM;
         return false;

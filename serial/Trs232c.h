@@ -13,11 +13,13 @@
 // lastError() says why the last open failed.
 //
 // POSIX notes:
-// - portname is a device path ("/dev/ttyUSB0", a link to one), opened as given.  The open is
-//   exclusive until close: TIOCEXCL (released again at close), a non-blocking flock (which
-//   also holds against root and against a second component of this program) and the lock
-//   file LCK..name in lockDirectory(), the one other serial programs take.  A lock file whose
-//   process has ended is taken over.
+// - portname is a device path ("/dev/ttyUSB0", a link to one), opened as given, or a name of
+//   the port list ("ttyUSB0", "gmsim0"): /dev/NAME when that exists, else the simulator's
+//   link of that name (SerialPortList::resolve).  The open is exclusive until close:
+//   TIOCEXCL (released again at close), a non-blocking flock (which also holds against root
+//   and against a second component of this program) and the lock file LCK..name in
+//   lockDirectory(), the one other serial programs take.  A lock file whose process has
+//   ended is taken over.
 // - stopbit "1.5" sets two stop bits in termios terms; a UART sends those as 1.5 stop bits
 //   with 5 data bits.  charbit's low byte must be 5 to 8, else open fails.
 // - flowflag: bit 1 checks parity on input (a byte with a parity error reads as 0), bit 2 or

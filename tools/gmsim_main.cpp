@@ -8,7 +8,9 @@
 // "sent N" with the exact number of pulses the line accepted.  Sending ends after --count
 // pulses or --seconds, or on SIGINT/SIGTERM; without --quit the line then stays open until
 // SIGINT/SIGTERM, so that a reader can drain it.  --publish makes a link NAME (default gmsim0)
-// in /tmp/torvale-ports, the folder the program's port list also scans.
+// in this user's link folder ($XDG_RUNTIME_DIR/torvale-ports, else /tmp/torvale-ports-<uid>),
+// the folder the program's port list also scans.
+#include "serial/SerialPortList.h"
 #include "tools/GmSimulator.h"
 
 #include <csignal>
@@ -43,6 +45,7 @@ int main(int argc, char **argv)
     GmSimulator::Options o;
     std::string link;
     bool quit = false;
+    bool publish = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -55,12 +58,15 @@ int main(int argc, char **argv)
             std::string name = "gmsim0";
             if (hasValue && argv[i + 1][0] != '-')
                 name = argv[++i];
-            link = "/tmp/torvale-ports/" + name;
+            link = (SerialPortList::defaultLinkFolder() + u'/' + QString::fromLocal8Bit(name))
+                       .toStdString();
+            publish = true;
         } else if (!hasValue) {
             usage();
             return 2;
         } else if (arg == "--link") {
             link = argv[++i];
+            publish = false;
         } else if (arg == "--byte") {
             o.pulseByte = argv[++i][0];
         } else if (!number(argv[++i], v)) {
@@ -90,11 +96,18 @@ int main(int argc, char **argv)
     }
 
     // The signals are taken by sigwait below, never by a handler.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    // The port list scans only a link folder that is this user's alone.
+    QString why;
+    if (publish && !SerialPortList::makeOwnFolder(SerialPortList::defaultLinkFolder(), &why)) {
+        std::fprintf(stderr, "gmsim: %s\n", qPrintable(why));
+        return 1;
+    }
 
     GmSimulator sim;
     if (!sim.openPty() || (!link.empty() && !sim.publish(link))) {
@@ -108,7 +121,7 @@ int main(int argc, char **argv)
     bool signalled = false;
     while (sim.isRunning()) {
         timespec tick{0, 50 * 1000 * 1000};
-        if (sigtimedwait(&signals, nullptr, &tick) > 0) {
+        if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
             signalled = true;
             break;
         }
@@ -118,7 +131,7 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     if (!signalled && !quit) {
         int sig = 0;
-        sigwait(&signals, &sig);
+        sigwait(&stopSignals, &sig);
     }
     return 0;
 }

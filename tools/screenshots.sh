@@ -16,7 +16,7 @@ out=$(realpath -m "${2:-$root/docs/images}")
 mkdir -p "$out"
 
 work=$(mktemp -d /tmp/torvale-shots.XXXXXX)
-link=/tmp/torvale-ports/shots-$$
+link=$work/xdg/torvale-ports/shots-$$
 pids=()
 cleanup() {
   local p
@@ -65,10 +65,11 @@ shoot window-start.png
 end_program
 
 # 2. Measuring, progress pane shown.
-"$build/tools/gmsim" --poisson 600 --publish "$(basename "$link")" >"$work/gmsim.log" 2>&1 &
+XDG_RUNTIME_DIR="$work/xdg" "$build/tools/gmsim" --poisson 600 --publish "$(basename "$link")" \
+  >"$work/gmsim.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
-printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=false\r\n' "$link" "$work" \
+printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=false\r\n' "$(basename "$link")" "$work" \
   >"$work/bin/torvale.ini"
 start_program
 click 84 20   # パルスカウント開始

@@ -27,7 +27,10 @@ for tool in Xvfb xdotool iconv awk; do
 done
 
 work=$(mktemp -d /tmp/torvale-e2e.XXXXXX)
-link=/tmp/torvale-ports/e2e-$$-$RANDOM
+# The simulator's link goes into the program's link folder; the list and the settings name it
+# by its link name.
+port=e2e-$$-$RANDOM
+link=$work/xdg/torvale-ports/$port
 data=$work/data
 ini=$work/bin/torvale.ini
 xvfb_pid= sender_pid= program_pid= watchdog_pid=
@@ -142,7 +145,7 @@ log "counter on $slave, published as $link"
 
 cp "$program" "$work/bin/torvale"
 # The restore picks the counter's port, the data folder and auto-save.
-printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$link" "$data" >"$ini"
+printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$port" "$data" >"$ini"
 
 (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" XDG_STATE_HOME="$work/state" "$work/bin/torvale") \
   >"$work/program.log" 2>&1 &
@@ -251,7 +254,7 @@ check_settings() {
   [ "$keys" = "Form1.Left Form1.Top Form1.Width Form1.Height portname Button_MoveToLeft.left Button_MoveToRight.left StringGrid1.Width Chart1.Width Chart1.left data_Directory AutSave " ] ||
     fail "settings keys are: $keys"
   [ "$(head -1 "$ini" | tr -d '\r')" = "[TORVALE]" ] || fail "settings file does not begin with [TORVALE]"
-  for kv in "portname=$link" "data_Directory=$data" "AutSave=true"; do
+  for kv in "portname=$port" "data_Directory=$data" "AutSave=true"; do
     iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r' | grep -qxF "$kv" || fail "settings file lacks $kv"
   done
 }
@@ -261,7 +264,7 @@ log "settings file written with its twelve keys"
 # --- ended by SIGTERM while measuring -------------------------------------------------------
 # The settings file is cut back to the three keys the restore needs, so only the close can
 # write it whole again.
-printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$link" "$data" >"$ini"
+printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$port" "$data" >"$ini"
 (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" XDG_STATE_HOME="$work/state" "$work/bin/torvale") \
   >"$work/program.log" 2>&1 &
 program_pid=$!

@@ -75,18 +75,91 @@ TEST(SerialPortList, RealDevicesInNaturalOrderThenPublishedLinks)
         if (t.node)
             touch(dev + u'/' + QLatin1String(t.name));
     }
+    // ttyUSB2 is a converter: its device is the converter's port, two folders below the USB
+    // device that carries the strings.
+    const QString usb = root.filePath(QStringLiteral("devices/usb1/1-2"));
+    QDir().mkpath(usb + QStringLiteral("/1-2:1.0/ttyUSB2"));
+    touch(usb + QStringLiteral("/idVendor"), "0403\n");
+    touch(usb + QStringLiteral("/manufacturer"), "FTDI\n");
+    touch(usb + QStringLiteral("/product"), "FT232R USB UART\n");
+    touch(usb + QStringLiteral("/serial"), "A50285BI\n");
+    QDir(sys + QStringLiteral("/ttyUSB2/device")).removeRecursively();
+    QFile::link(usb + QStringLiteral("/1-2:1.0/ttyUSB2"), sys + QStringLiteral("/ttyUSB2/device"));
+
     GmSimulator sim;
     ASSERT_TRUE(sim.openPty());
     ASSERT_TRUE(sim.publish((links + QStringLiteral("/gmsim1")).toStdString()));
-    QDir().mkpath(links);
+    QFile::link(QString::fromStdString(sim.slavePath()), links + QStringLiteral("/ttyS1"));
     QFile::link(QStringLiteral("/nonexistent/ttyX"), links + QStringLiteral("/dangling"));
     touch(links + QStringLiteral("/notes.txt"));
+    // A folder others may write to is not scanned: its links could name any device.
+    const QString shared = root.filePath(QStringLiteral("shared"));
+    QDir().mkpath(shared);
+    QFile::setPermissions(shared, QFileDevice::Permissions(0x7777));
+    QFile::link(QString::fromStdString(sim.slavePath()), shared + QStringLiteral("/planted"));
 
-    const QStringList expected = {dev + QStringLiteral("/rfcomm0"), dev + QStringLiteral("/ttyS1"),
-                                  dev + QStringLiteral("/ttyUSB2"),
-                                  dev + QStringLiteral("/ttyUSB10"),
-                                  links + QStringLiteral("/gmsim1")};
-    EXPECT_EQ(SerialPortList::ports({links}, sys, dev), expected);
+    const QList<SerialPortList::Port> found = SerialPortList::available({links, shared}, sys, dev);
+    QStringList seen;
+    for (const SerialPortList::Port &p : found)
+        seen << p.name + u'|' + p.path + u'|' + p.description;
+    const QStringList expected = {QStringLiteral("rfcomm0|") + dev + QStringLiteral("/rfcomm0|"),
+                                  QStringLiteral("ttyS1|") + dev + QStringLiteral("/ttyS1|"),
+                                  QStringLiteral("ttyUSB2|") + dev +
+                                      QStringLiteral("/ttyUSB2|FTDI FT232R USB UART (A50285BI)"),
+                                  QStringLiteral("ttyUSB10|") + dev + QStringLiteral("/ttyUSB10|"),
+                                  QStringLiteral("gmsim1|") + links +
+                                      QStringLiteral("/gmsim1|simulator")};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(
+        SerialPortList::ports({links, shared}, sys, dev),
+        (QStringList{QStringLiteral("rfcomm0"), QStringLiteral("ttyS1"), QStringLiteral("ttyUSB2"),
+                     QStringLiteral("ttyUSB10"), QStringLiteral("gmsim1")}));
+
+    // From a listed name, or a path, back to what open opens; the device wins over a link.
+    const auto resolve = [&](const char *text) {
+        return SerialPortList::resolve(QString::fromLatin1(text), {shared, links}, dev);
+    };
+    EXPECT_EQ(resolve("ttyUSB2"), dev + QStringLiteral("/ttyUSB2"));
+    EXPECT_EQ(resolve("ttyS1"), dev + QStringLiteral("/ttyS1"));
+    EXPECT_EQ(resolve("gmsim1"), links + QStringLiteral("/gmsim1"));
+    EXPECT_EQ(resolve("planted"), QStringLiteral("planted"));
+    EXPECT_EQ(resolve("COM1"), QStringLiteral("COM1"));
+    EXPECT_EQ(resolve("/dev/ttyUSB2"), QStringLiteral("/dev/ttyUSB2"));
+    EXPECT_EQ(resolve(""), QString());
+    EXPECT_EQ(SerialPortList::description(QStringLiteral("gmsim1"), {links}, sys, dev),
+              QStringLiteral("simulator"));
+    EXPECT_EQ(SerialPortList::description(QStringLiteral("ttyUSB2"), {links}, sys, dev),
+              QStringLiteral("FTDI FT232R USB UART (A50285BI)"));
+    EXPECT_EQ(SerialPortList::description(links + QStringLiteral("/gmsim1"), {links}, sys, dev),
+              QString());
+}
+
+TEST(SerialPortList, EachUserPublishesInAFolderOfItsOwn)
+{
+    QTemporaryDir root;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.path()));
+    EXPECT_EQ(SerialPortList::defaultLinkFolder(), root.filePath(QStringLiteral("torvale-ports")));
+    QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7777));
+    EXPECT_EQ(SerialPortList::defaultLinkFolder(),
+              QStringLiteral("/tmp/torvale-ports-%1").arg(::geteuid()))
+        << "a runtime folder others may write to is no runtime folder";
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7700));
+
+    const QString own = root.filePath(QStringLiteral("a/ports"));
+    QString why;
+    ASSERT_TRUE(SerialPortList::makeOwnFolder(own, &why)) << why.toStdString();
+    EXPECT_EQ(QFileInfo(own).permissions() & 0x0077, QFileDevice::Permissions());
+    EXPECT_TRUE(SerialPortList::makeOwnFolder(own)) << "an existing own folder is fine";
+    const QString open = root.filePath(QStringLiteral("open"));
+    QDir().mkpath(open);
+    QFile::setPermissions(open, QFileDevice::Permissions(0x7777));
+    EXPECT_FALSE(SerialPortList::makeOwnFolder(open, &why));
+    EXPECT_FALSE(why.isEmpty());
+    const QString aLink = root.filePath(QStringLiteral("link"));
+    QFile::link(own, aLink);
+    EXPECT_FALSE(SerialPortList::makeOwnFolder(aLink)) << "a link could be anyone's folder";
 }
 
 TEST(SerialPortList, NaturalNameOrder)

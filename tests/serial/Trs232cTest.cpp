@@ -1,6 +1,7 @@
 // The port component on real pseudo-terminals: properties, state rules, exclusive access,
 // line settings, reads under a time limit.
 #include "serial/Trs232c.h"
+#include "serial/SerialPortList.h"
 #include "tests/serial/SerialTestSupport.h"
 #include "tools/GmSimulator.h"
 
@@ -192,6 +193,21 @@ TEST(Trs232cState, MissingDeviceFailsWithAReason)
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "a refused permission is told apart";
+}
+
+TEST(Trs232cState, OpensTheNameThePortListShows)
+{
+    Line line;
+    const QString folder = SerialPortList::defaultLinkFolder();
+    ASSERT_TRUE(SerialPortList::makeOwnFolder(folder));
+    const QString name = QStringLiteral("test-%1").arg(::getpid());
+    ASSERT_TRUE(line.sim.publish(QDir(folder).filePath(name).toStdString()));
+    Trs232c c;
+    c.setPortname(name);
+    ASSERT_TRUE(c.open()) << c.lastError().toStdString();
+    EXPECT_TRUE(line.exclusive()) << "the simulator's line, not some other file, is open";
+    EXPECT_EQ(c.portname(), name) << "the name stays as set";
+    c.close();
 }
 
 TEST(Trs232cState, DestroyingAnOpenComponentFiresOnCloseOnce)
