@@ -779,6 +779,11 @@ TEST_F(MeasurementTest, ADialogHeldOpenAcrossThreeMinutesPutsNoTallyOff)
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     startMeasuring(at(10, 20, 30));
+    // With no dialog open a tally takes the keyboard, even from typing.
+    form->Edit1->setFocus();
+    send(3);
+    tick(at(10, 21, 0));
+    EXPECT_EQ(form->focusWidget(), form->StringGrid1);
     form->Edit1->setFocus();
 
     QDialog dialog(form.get());
@@ -790,26 +795,27 @@ TEST_F(MeasurementTest, ADialogHeldOpenAcrossThreeMinutesPutsNoTallyOff)
     ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == typing; }));
 
     // Every minute is stored, shown, selected and saved on time.
-    const int sent[] = {4, 5, 6};
+    const int counts[] = {4, 5, 6};
     for (int i = 0; i < 3; ++i) {
-        pulses(sent[i]);
-        tick(at(10, 21 + i, 0));
-        EXPECT_EQ(cell(1, rowOf(10, 21 + i)), QString::number(sent[i]));
+        send(counts[i]);
+        tick(at(10, 22 + i, 0));
+        EXPECT_EQ(cell(1, rowOf(10, 22 + i)), QString::number(counts[i]));
         EXPECT_EQ(form->pulseCounter(), 0);
         EXPECT_EQ(form->Label1->text(), QStringLiteral("カウント数 0"));
-        EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21 + i));
-        EXPECT_EQ(form->Chart1->series(0)->count(), i + 1);
-        EXPECT_TRUE(QFileInfo::exists(AutoSave::filePath(data, at(10, 21 + i, 0))));
-        tick(at(10, 21 + i, 30));
+        EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 22 + i));
+        EXPECT_EQ(form->Chart1->series(0)->count(), i + 2);
+        EXPECT_TRUE(QFileInfo::exists(AutoSave::filePath(data, at(10, 22 + i, 0))));
+        tick(at(10, 22 + i, 30));
     }
     EXPECT_EQ(form->dayTable()->colCount(), 11);
+    expectAllPulsesKept();
     // The keyboard stays with the dialog.
     EXPECT_EQ(QApplication::focusWidget(), typing);
     EXPECT_EQ(form->focusWidget(), form->Edit1);
 
     dialog.close();
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == nullptr; }));
-    tick(at(10, 23, 31));
+    tick(at(10, 24, 31));
     EXPECT_EQ(form->focusWidget(), form->StringGrid1);
 }
 
