@@ -4,6 +4,7 @@
 #include "logfile/AutoSave.h"
 #include "logfile/LogFile.h"
 #include "logfile/LogFormat.h"
+#include "logfile/RecoveryCopy.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -55,6 +56,30 @@ static void BM_AutoSave(benchmark::State &state)
     }
 }
 BENCHMARK(BM_AutoSave)->Arg(10)->Arg(365)->Arg(3650)->Unit(benchmark::kMillisecond);
+
+// What the recovery copy adds to every tally: the whole table written to the
+// state folder (encoding, temporary file, fsync, rename); with auto-save on
+// (second argument 1) the copy is settled again right after, so each write
+// makes a new file.
+static void BM_RecoveryCopy(benchmark::State &state)
+{
+    DayTable t;
+    fill(t, int(state.range(0)));
+    QTemporaryDir dir;
+    RecoveryCopy copy(dir.filePath(QStringLiteral("torvale")));
+    const bool settle = state.range(1) != 0;
+    for (auto _ : state) {
+        const QString error = copy.write(t);
+        if (!error.isEmpty())
+            state.SkipWithError(error.toStdString().c_str());
+        if (settle)
+            copy.settle();
+    }
+}
+BENCHMARK(BM_RecoveryCopy)
+    ->ArgsProduct({{10, 365}, {0, 1}})
+    ->ArgNames({"columns", "settled"})
+    ->Unit(benchmark::kMillisecond);
 
 // Opening a file: the temporary copy, reading it into a fresh table, dating
 // the columns.
