@@ -384,6 +384,9 @@ int main(int argc, char **argv)
         }
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The windows' recovery copies go to a folder of the run's own, never the user's.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVALE"));
     bool ok = true;
