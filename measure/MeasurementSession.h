@@ -13,7 +13,8 @@ class QTimer;
 class Trs232c;
 
 // One measurement at a time on one serial port: the port component, the
-// pulse counter, the minute tally with the change of day, and auto-save.
+// pulse counter, the minute tally with the change of day, auto-save, the
+// recovery copy, and reopening a port lost during the measurement.
 // It owns the port component; the day table belongs to the caller and must
 // outlive it.  The caller reads the clock and hands each reading to tick().
 //
