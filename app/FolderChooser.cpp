@@ -2,18 +2,22 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-FolderChooser::FolderChooser(const QString &title, const QString &startDir, QWidget *parent)
-    : QDialog(parent), m_model(new QFileSystemModel(this)), m_tree(new QTreeView(this)),
+FolderChooser::FolderChooser(const QString &title, const QString &startDir,
+                             std::function<bool()> confirmMissing, QWidget *parent)
+    : QDialog(parent), m_confirmMissing(std::move(confirmMissing)),
+      m_model(new QFileSystemModel(this)), m_tree(new QTreeView(this)),
       m_path(new QLineEdit(QDir::toNativeSeparators(startDir), this))
 {
     setWindowTitle(title);
     setObjectName(QStringLiteral("FolderChooser"));
+    m_path->setObjectName(QStringLiteral("path"));
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_model->setRootPath(QDir::rootPath());
     m_tree->setModel(m_model);
@@ -43,4 +47,11 @@ FolderChooser::FolderChooser(const QString &title, const QString &startDir, QWid
 QString FolderChooser::path() const
 {
     return QDir::fromNativeSeparators(m_path->text().trimmed());
+}
+
+void FolderChooser::accept()
+{
+    if (!QFileInfo(path()).isDir() && m_confirmMissing && !m_confirmMissing())
+        return;
+    QDialog::accept();
 }

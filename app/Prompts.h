@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 // Everything the main window asks of the user or shows in a box goes through
 // here, so that tests can answer in place of a person.  QtPrompts is the real
 // one.  Called on the GUI thread only.
@@ -30,7 +33,11 @@ public:
     // File dialogs with the log filter; an empty result means cancelled.
     virtual QString saveFileName(const QString &initialDir, const QString &proposed) = 0;
     virtual QString openFileName(const QString &initialDir, const QString &proposed) = 0;
-    // The folder chooser; empty means cancelled.  It may return a folder that
-    // does not exist yet (the window asks and creates it).
-    virtual QString chooseFolder(const QString &title, const QString &startDir) = 0;
+    // The folder chooser, opened at startDir; nothing when cancelled, else
+    // the path in its field.  OK on a path that names no existing folder
+    // (an empty one too) first calls confirmMissing: false keeps the chooser
+    // open with the path as typed, true returns the path, which the window
+    // then creates.
+    virtual std::optional<QString> chooseFolder(const QString &title, const QString &startDir,
+                                                const std::function<bool()> &confirmMissing) = 0;
 };

@@ -37,6 +37,14 @@ QString forDisplay(const QString &text)
 
 bool s_unattended = false;
 
+// A box opened while a dialog is up (the folder chooser's question) belongs
+// to that dialog, so that it stays above it; any other to the window.
+QWidget *owner(QWidget *window)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal->isVisible() ? modal : window;
+}
+
 // What a box would have said, for whoever reads the program's output later.
 void toStandardError(const QString &title, const QString &text)
 {
@@ -79,7 +87,7 @@ void QtPrompts::message(const QString &title, const QString &text, Icon icon)
 {
     if (s_unattended)
         return toStandardError(title, text);
-    QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok, m_window);
+    QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok, owner(m_window));
     box.exec();
 }
 
@@ -90,7 +98,7 @@ bool QtPrompts::confirm(const QString &title, const QString &text, Icon icon, bo
         return false;
     }
     QMessageBox box(toQt(icon), title, forDisplay(text), QMessageBox::Ok | QMessageBox::Cancel,
-                    m_window);
+                    owner(m_window));
     box.setDefaultButton(cancelIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
@@ -103,7 +111,7 @@ bool QtPrompts::askYesNo(const QString &title, const QString &text)
         return false;
     }
     QMessageBox box(QMessageBox::Question, title, forDisplay(text),
-                    QMessageBox::Yes | QMessageBox::No, m_window);
+                    QMessageBox::Yes | QMessageBox::No, owner(m_window));
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -149,10 +157,13 @@ QString QtPrompts::openFileName(const QString &initialDir, const QString &propos
     return runLogDialog(m_window, QFileDialog::AcceptOpen, initialDir, proposed);
 }
 
-QString QtPrompts::chooseFolder(const QString &title, const QString &startDir)
+std::optional<QString> QtPrompts::chooseFolder(const QString &title, const QString &startDir,
+                                               const std::function<bool()> &confirmMissing)
 {
     if (s_unattended)
-        return QString();
-    FolderChooser chooser(title, startDir, m_window);
-    return chooser.exec() == QDialog::Accepted ? chooser.path() : QString();
+        return std::nullopt;
+    FolderChooser chooser(title, startDir, confirmMissing, m_window);
+    if (chooser.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return chooser.path();
 }

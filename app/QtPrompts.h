@@ -22,7 +22,8 @@ public:
     void beep() override;
     QString saveFileName(const QString &initialDir, const QString &proposed) override;
     QString openFileName(const QString &initialDir, const QString &proposed) override;
-    QString chooseFolder(const QString &title, const QString &startDir) override;
+    std::optional<QString> chooseFolder(const QString &title, const QString &startDir,
+                                        const std::function<bool()> &confirmMissing) override;
 
     static QString logFilter();
 

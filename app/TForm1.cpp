@@ -389,22 +389,20 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::Button3Click()
 {
     const QString start = QFileInfo(Edit1->text()).isDir() ? Edit1->text() : QDir::currentPath();
-    for (;;) {
-        const QString chosen = m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start);
-        if (chosen.isEmpty())
-            return;
-        if (!QFileInfo(chosen).isDir()) {
-            if (!m_prompts->askYesNo(
-                    QApplication::applicationName(),
-                    QStringLiteral("指定されたディレクトリが存在しません。作成しますか？")))
-                continue;
-            // A bare name has no parent to be made in.
-            if (QDir::isRelativePath(chosen) || !QDir().mkpath(chosen)) {
-                m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
-                return;
-            }
-        }
-        Edit1->setText(chosen);
+    const std::optional<QString> chosen =
+        m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start, [this] {
+            return m_prompts->askYesNo(
+                QApplication::applicationName(),
+                QStringLiteral("指定されたディレクトリが存在しません。作成しますか？"));
+        });
+    if (!chosen)
+        return;
+    // Creation was agreed to.  An empty path or a bare name has no parent
+    // to be made in.
+    if (!QFileInfo(*chosen).isDir() &&
+        (chosen->isEmpty() || QDir::isRelativePath(*chosen) || !QDir().mkpath(*chosen))) {
+        m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
         return;
     }
+    Edit1->setText(*chosen);
 }

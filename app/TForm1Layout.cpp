@@ -39,12 +39,14 @@ template <class W> W *place(W *w, const char *name, int x, int y, int width, int
     return w;
 }
 
+// The colour of an enabled control's text; a disabled one keeps the
+// style's greyed text, so that it still looks disabled.
 void setTextColor(QWidget *w, const QColor &c)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::ButtonText, c);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::ButtonText, QPalette::WindowText, QPalette::Text})
+            p.setColor(g, r, c);
     w->setPalette(p);
 }
 
@@ -84,6 +86,7 @@ void TForm1::createControls()
 
     // The rest, in creation order: a later one lies on top of an earlier one.
     Chart1 = place(new GmChartView(this), "Chart1", 280, 128, 674, 659);
+    Chart1->setFocusPolicy(Qt::NoFocus); // a picture, no tab stop
     memo2 = place(new QPlainTextEdit(QStringLiteral("途中経過の表示"), this), "memo2", 536, 124,
                   153, 25);
     memo2->setFont(pixelFont(PMincho, 19));
@@ -178,8 +181,5 @@ void TForm1::setTabOrderChain()
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)
-        w->setFocusPolicy(w == StringGrid1 || w == Memo1 || w == memo2 || w == Edit1 ||
-                                  w == ComboBox1
-                              ? Qt::StrongFocus
-                              : Qt::StrongFocus);
+        w->setFocusPolicy(Qt::StrongFocus);
 }

@@ -72,7 +72,11 @@ public:
     void beep() override {}
     QString saveFileName(const QString &, const QString &) override { return {}; }
     QString openFileName(const QString &, const QString &) override { return {}; }
-    QString chooseFolder(const QString &, const QString &) override { return {}; }
+    std::optional<QString> chooseFolder(const QString &, const QString &,
+                                        const std::function<bool()> &) override
+    {
+        return std::nullopt;
+    }
 };
 
 struct Harness {

@@ -2,9 +2,11 @@
 
 #include "app/Prompts.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include <deque>
+#include <optional>
 
 // Answers the window's questions from a script and records what it showed.
 class FakePrompts final : public Prompts
@@ -23,7 +25,9 @@ public:
     std::deque<bool> yesNoAnswers;   // empty: No
     std::deque<QString> saveNames;   // empty: cancelled
     std::deque<QString> openNames;
-    std::deque<QString> folders;
+    // Each entry is one OK on that path; nothing means Cancel, and so does
+    // running out of entries.
+    std::deque<std::optional<QString>> folders;
     QString lastInitialDir;
     QString lastProposed;
     QString lastFolderTitle;
@@ -76,12 +80,18 @@ public:
         lastProposed = proposed;
         return pop(openNames, QString());
     }
-    QString chooseFolder(const QString &title, const QString &startDir) override
+    std::optional<QString> chooseFolder(const QString &title, const QString &startDir,
+                                        const std::function<bool()> &confirmMissing) override
     {
         ++folderDialogs;
         lastFolderTitle = title;
         lastInitialDir = startDir;
-        return pop(folders, QString());
+        // No to the question keeps the chooser open for the next OK.
+        while (const std::optional<QString> path = pop(folders, std::optional<QString>())) {
+            if (QFileInfo(*path).isDir() || confirmMissing())
+                return path;
+        }
+        return std::nullopt;
     }
 
 private:

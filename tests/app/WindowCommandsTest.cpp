@@ -16,8 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QWindow>
 
 using namespace apptest;
 
@@ -60,13 +62,17 @@ public:
 };
 
 // Answers the real boxes and dialogs as they come up, as a user would: each
-// modal one is recorded and then closed by `answer` (by default: Cancel).
+// modal one is recorded and then answered by the next entry of `script`, or
+// by `answer` (by default: Cancel).  A dialog that comes back to the top
+// after a box over it has closed counts as coming up again.
 class DialogCloser : public QObject
 {
 public:
+    using Answer = std::function<void(QDialog *)>;
     QStringList seen;      // class names, in order
     QStringList fileTypes; // the file type entries of the last file dialog
-    std::function<void(QDialog *)> answer = [](QDialog *d) { d->reject(); };
+    std::deque<Answer> script;
+    Answer answer = [](QDialog *d) { d->reject(); };
 
     DialogCloser()
     {
@@ -81,11 +87,21 @@ public:
                 for (int i = 0; i < combo->count(); ++i)
                     fileTypes << combo->itemText(i);
             }
-            answer(d);
-            // Under a window manager the window gets the focus back only
-            // later, after the key that opened the dialog has been handled.
-            if (QWidget *f = QApplication::focusWidget())
-                f->clearFocus();
+            Answer a = answer;
+            if (!script.empty()) {
+                a = script.front();
+                script.pop_front();
+            }
+            // Answered from the event loop, so that a box the answer opens
+            // is met by this timer too.
+            QTimer::singleShot(0, d, [d, a] {
+                a(d);
+                // Under a window manager the window gets the focus back
+                // only later, after the key that opened the dialog has
+                // been handled.
+                if (QWidget *f = QApplication::focusWidget())
+                    f->clearFocus();
+            });
         });
         m_timer.start(10);
     }
@@ -280,8 +296,10 @@ TEST_F(WindowCommandsTest, ShortcutsShowTheRealDialogsOncePerPress)
     const QString path = tempPath(QStringLiteral("day.CSV"));
     closer.answer = [&](QDialog *d) {
         if (auto *f = qobject_cast<QFileDialog *>(d)) {
-            f->selectFile(tempPath(QStringLiteral("day")));
-            static_cast<QDialog *>(f)->accept(); // as its Save button does
+            // Typed into the name field, and Save pressed.
+            f->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+                ->setText(tempPath(QStringLiteral("day")));
+            static_cast<QDialog *>(f)->accept();
         } else {
             d->reject();
         }
@@ -291,6 +309,80 @@ TEST_F(WindowCommandsTest, ShortcutsShowTheRealDialogsOncePerPress)
     EXPECT_EQ(closer.seen, QStringList(2, QStringLiteral("QFileDialog")));
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(form->windowTitle(), path);
+}
+
+TEST_F(WindowCommandsTest, TheChartTakesNoFocusAndDisabledButtonsLookDisabled)
+{
+    portList = QStringList{};
+    build();
+    ASSERT_NO_FATAL_FAILURE(showActive());
+    form->Button_MoveToRight->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return form->Button_MoveToRight->hasFocus(); }));
+    QTest::keyClick(form->Button_MoveToRight, Qt::Key_Tab);
+    EXPECT_TRUE(form->button_SAVE->hasFocus())
+        << QApplication::focusWidget()->objectName().toStdString();
+    QTest::mouseClick(form->Chart1->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(form->button_SAVE->hasFocus());
+
+    // Buttons with a text colour of their own grey out like the others.
+    const QColor greyed =
+        form->button_EXIT->palette().color(QPalette::Disabled, QPalette::ButtonText);
+    ASSERT_NE(greyed, QColor(Qt::black));
+    for (QPushButton *b : {form->Button_start, form->Button1, form->Button3,
+                           static_cast<QPushButton *>(form->Button_MoveToLeft)}) {
+        EXPECT_EQ(b->palette().color(QPalette::Active, QPalette::ButtonText), QColor(Qt::black));
+        EXPECT_EQ(b->palette().color(QPalette::Disabled, QPalette::ButtonText), greyed)
+            << b->objectName().toStdString();
+    }
+}
+
+TEST_F(WindowCommandsTest, TheRealFolderChooserAsksOverItselfAndKeepsWhatWasTyped)
+{
+    portList = QStringList{};
+    realPrompts = true;
+    build();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->Edit1->setText(QStringLiteral("kept"));
+    const QString typed = tempPath(QStringLiteral("new/folder"));
+    const auto field = [](QDialog *d) { return d->findChild<QLineEdit *>(QStringLiteral("path")); };
+    const auto press = [](QMessageBox::StandardButton which) {
+        return [which](QDialog *d) { static_cast<QMessageBox *>(d)->button(which)->click(); };
+    };
+    QString fieldAfterNo;
+    QString questionOwner;
+    DialogCloser closer;
+    closer.script = {
+        [&](QDialog *d) {
+            field(d)->setText(typed);
+            d->accept(); // OK on a folder that does not exist
+        },
+        [&](QDialog *d) {
+            questionOwner = QString::fromLatin1(d->parentWidget()->metaObject()->className());
+            press(QMessageBox::No)(d);
+        },
+        [&](QDialog *d) {
+            fieldAfterNo = field(d)->text();
+            field(d)->clear();
+            d->accept(); // OK with nothing in the field
+        },
+        press(QMessageBox::Yes),
+    };
+    form->Button3->click();
+    EXPECT_EQ(closer.seen,
+              (QStringList{QStringLiteral("FolderChooser"), QStringLiteral("QMessageBox"),
+                           QStringLiteral("FolderChooser"), QStringLiteral("QMessageBox")}));
+    EXPECT_EQ(fieldAfterNo, typed);
+    EXPECT_EQ(questionOwner, QStringLiteral("FolderChooser")); // above the chooser
+    EXPECT_FALSE(QFileInfo::exists(typed));
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("kept"));
+
+    // The error report is a box of the window, so that it stays above it.
+    auto *report = form->findChild<QMessageBox *>(QStringLiteral("standardErrorReport"));
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->text(), QStringLiteral("ディレクトリを作成できません."));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(report));
+    EXPECT_EQ(report->windowHandle()->transientParent(), form->windowHandle());
 }
 
 TEST_F(WindowCommandsTest, TheProgressPaneTogglesAndKeepsItsLines)
