@@ -13,7 +13,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
-deb=$("$here/package.sh" | tail -n1)
+deb=$("$here/package.sh" | tail -n1) || { echo "package-check: the package did not build" >&2; exit 1; }
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Depends
 

@@ -7,8 +7,9 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # dpkg-shlibdeps and file find the Depends of the linked libraries.
 torvale_packages=("${torvale_program_packages[@]}" dpkg-dev file)
-torvale_install_packages
-TORVALE_TARGETS="torvale gmsim torvale_compressed_docs" torvale_build
+# Only the package's path goes to standard output.
+torvale_install_packages >&2
+TORVALE_TARGETS="torvale gmsim torvale_compressed_docs" torvale_build >&2
 out=$TORVALE_BUILD/packages
 rm -f "$out"/*.deb
 cpack --config "$TORVALE_BUILD/CPackConfig.cmake" -B "$out" >&2
