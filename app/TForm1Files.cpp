@@ -210,12 +210,11 @@ void TForm1::applySettings(const Settings &s)
             ComboBox1->setCurrentIndex(0);
     } else {
         rs232c1->setPortname(s.portname);
-        for (int i = 0; i <= 10; ++i) {
-            if (i < ComboBox1->count() && ComboBox1->itemText(i) == s.portname) {
-                ComboBox1->setCurrentIndex(i);
-                break;
-            }
-        }
+        // Entries 0 to 10; a whole path, as older settings files hold, picks
+        // the entry of the same device.
+        const int i = ComboBox1->entryFor(s.portname, 11);
+        if (i >= 0)
+            ComboBox1->setCurrentIndex(i);
     }
     CheckBox2->setChecked(s.autSave);
 }

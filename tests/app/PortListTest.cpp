@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QFile>
 
 using namespace apptest;
 
@@ -24,10 +25,13 @@ TEST_F(PortListTest, NamesInTheFieldDescriptionsInTheListAndTheNameOpens)
     ASSERT_TRUE(sim.publish(link.toStdString()));
     portList = QStringList{QStringLiteral("ttyTORVALE-none"), name};
 
+    // A settings file of an older version holds the link's whole path: the
+    // restore picks the entry of the same device.
+    ASSERT_TRUE(writeFile(tempPath(QStringLiteral("torvale.ini")),
+                          "[TORVALE]\r\nportname=" + QFile::encodeName(link) + "\r\n"));
     build();
     PortComboBox *list = form->ComboBox1;
-    list->setCurrentIndex(1);
-    list->setEditText(name);
+    EXPECT_EQ(list->selectedEntry(), name);
     form->ComboBox1DropDown();
     EXPECT_EQ(list->currentText(), name) << "the field keeps its text";
     EXPECT_EQ(list->selectedEntry(), name);
@@ -36,7 +40,6 @@ TEST_F(PortListTest, NamesInTheFieldDescriptionsInTheListAndTheNameOpens)
     EXPECT_GT(list->view()->minimumWidth(), list->width() + 40)
         << "the list is wide enough for the description";
 
-    // A settings file of an older version holds the link's whole path.
     EXPECT_EQ(list->entryFor(name, 11), 1);
     EXPECT_EQ(list->entryFor(link, 11), 1);
     EXPECT_EQ(list->entryFor(link, 1), -1) << "only the entries compared";
