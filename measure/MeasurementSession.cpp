@@ -183,9 +183,10 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
                           .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
                           .arg(d.spannedMinutes));
     emit tallied(t, d.row, stored);
-    keepRecoveryCopy();
-    if (m_autoSave)
-        autoSave(t);
+    // An auto-save file that was written holds the whole table, so the copy
+    // is only needed when there is none: a tally writes one file, not two.
+    if (!m_autoSave || !autoSave(t))
+        keepRecoveryCopy();
 }
 
 void MeasurementSession::keepRecoveryCopy()
@@ -200,7 +201,7 @@ void MeasurementSession::keepRecoveryCopy()
     m_reportedRecoveryError = failure;
 }
 
-void MeasurementSession::autoSave(const QDateTime &t)
+bool MeasurementSession::autoSave(const QDateTime &t)
 {
     QString path;
     const QString failure = AutoSave::save(m_dataFolder, t, *m_table, &path);
@@ -209,11 +210,12 @@ void MeasurementSession::autoSave(const QDateTime &t)
         // The file holds the whole table, the copy's minutes with it.
         m_recovery.settle();
         emit autoSaved(path);
-        return;
+        return true;
     }
     // The same failure (a full disk) every minute is told once, until a
     // save succeeds or the failure changes.
     if (failure != m_reportedAutoSaveError)
         emit error(failure);
     m_reportedAutoSaveError = failure;
+    return false;
 }

@@ -52,8 +52,10 @@ public:
     static constexpr int ReconnectIntervalMs = 2000;
     bool isPortLost() const { return m_portLost; }
 
-    // Written after every tally (a failure is told once, like auto-save's),
-    // settled by each auto-save; a front end settles it after a manual save.
+    // Holds the table of every tally no auto-save file holds: written after
+    // a tally while auto-save is off or failed (a failure is told once, like
+    // auto-save's), settled by each auto-save that is written; a front end
+    // settles it after a manual save.
     RecoveryCopy &recoveryCopy() { return m_recovery; }
 
     // Reads every byte queued now; each one is a pulse.  Returns the bytes
@@ -114,7 +116,8 @@ private:
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
     // The column of `day`, inserted in its place by date when missing.
     int dayColumn(const QDate &day);
-    void autoSave(const QDateTime &t);
+    // True when the file was written.
+    bool autoSave(const QDateTime &t);
 
     DayTable *m_table;
     Trs232c *m_port;
