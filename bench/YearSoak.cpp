@@ -30,8 +30,8 @@
 // Runs in UTC, so that no day is 23 or 25 hours long.  Exit status 1 when a count was lost, an
 // error was reported, an auto-save is missing or the descriptors changed after the first
 // recorded day; 2 when it cannot start.
+#include "UnattendedPrompts.h"
 #include "app/PortComboBox.h"
-#include "app/Prompts.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
@@ -70,26 +70,6 @@ private:
     QDateTime m_now;
 };
 
-// Nobody answers: questions are answered yes, and every error is kept for the verdict.
-class SoakPrompts final : public Prompts
-{
-public:
-    QStringList errors;
-
-    void reportError(const QString &text) override { errors.append(text); }
-    void message(const QString &, const QString &text, Icon) override { errors.append(text); }
-    bool confirm(const QString &, const QString &, Icon, bool) override { return true; }
-    bool askYesNo(const QString &, const QString &) override { return true; }
-    void beep() override {}
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseFolder(const QString &, const QString &,
-                                        const std::function<bool()> &) override
-    {
-        return std::nullopt;
-    }
-};
-
 // CPU time of the calling thread: unlike the wall clock it leaves out the time another process
 // had the processor.
 qint64 threadCpuNs()
@@ -116,7 +96,13 @@ public:
         t.start();
         const qint64 cpu = threadCpuNs();
         const bool r = QApplication::notify(receiver, event);
-        longestNs = std::max(longestNs, t.nsecsElapsed());
+        const qint64 wall = t.nsecsElapsed();
+        if (wall > longestNs) {
+            longestNs = wall;
+            longestWhat = QStringLiteral("event %1 to %2")
+                              .arg(int(event->type()))
+                              .arg(QString::fromLatin1(receiver->metaObject()->className()));
+        }
         longestCpuNs = std::max(longestCpuNs, threadCpuNs() - cpu);
         --m_depth;
         return r;
@@ -124,6 +110,7 @@ public:
 
     qint64 longestNs = 0;
     qint64 longestCpuNs = 0;
+    QString longestWhat; // what the longest wall-clock event was
 
 private:
     int m_depth = 0;
@@ -284,7 +271,7 @@ int main(int argc, char **argv)
     qputenv("XDG_STATE_HOME", QFile::encodeName(work.filePath(QStringLiteral("state"))));
 
     SoakClock clock;
-    SoakPrompts prompts;
+    UnattendedPrompts prompts;
     const QDateTime start(QDate(2027, 1, 1), QTime(0, 0, 1), Qt::LocalTime);
     clock.set(start);
     TForm1::Options o;
@@ -373,7 +360,10 @@ int main(int argc, char **argv)
             form.Timer_INTERVALTimer();
             const qint64 ns = tally.nsecsElapsed();
             const qint64 cpuNs = threadCpuNs() - cpuBefore;
-            app.longestNs = std::max(app.longestNs, ns);
+            if (ns > app.longestNs) {
+                app.longestNs = ns;
+                app.longestWhat = QStringLiteral("the tallying tick");
+            }
             app.longestCpuNs = std::max(app.longestCpuNs, cpuNs);
             autoSaveMinutes += autoSave;
             if (recordDay) {
@@ -406,11 +396,12 @@ int main(int argc, char **argv)
                         Stats::medianMs(stats.withSaveCpu), Stats::medianMs(stats.withoutSave),
                         Stats::maxMs(stats.withoutSave), Stats::medianMs(stats.withoutSaveCpu),
                         sent, stored, double(elapsed.elapsed()) / 1000});
+        std::printf("day %d done after %.0f s; longest GUI event: %s\n", day, rows.back().elapsedS,
+                    qPrintable(app.longestWhat));
+        printRow(rows.back());
         stats = {};
         app.longestNs = 0;
         app.longestCpuNs = 0;
-        std::printf("day %d done after %.0f s:\n", day, rows.back().elapsedS);
-        printRow(rows.back());
     }
     form.Button_stopClick();
     autoSavedFiles += pruneAutoSaves(data) + 1;
