@@ -13,121 +13,26 @@
 #   fallback.sh PROGRAM PULSE_SENDER
 #
 # About a minute and a half.  Exit status 0 passed, 1 failed, 77 a tool is missing.
-set -uo pipefail
-export LC_ALL=C.UTF-8
-
 program=${1:?program}
 sender=${2:?pulse sender}
-faketime_lib=${TORVALE_FAKETIME_LIB:-/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1}
 per_second=3
 pulses=$((per_second * 66))
 
-for tool in Xvfb xdotool iconv awk; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    [ "${CI:-}" = true ] && exit 1
-    exit 77
-  fi
-done
-if [ ! -f "$faketime_lib" ]; then
-  echo "SKIP: $faketime_lib is missing (Debian package faketime)"
-  [ "${CI:-}" = true ] && exit 1
-  exit 77
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+require_tools Xvfb xdotool iconv awk
+require_faketime
+make_work fallback
+start_watchdog 220
 
-work=$(mktemp -d /tmp/torvale-fallback.XXXXXX)
-# The counter's link goes into the program's link folder; the settings name it by its link name.
-port=fallback-$$-$RANDOM
-link=$work/xdg/torvale-ports/$port
-data=$work/data
-ini=$work/bin/torvale.ini
-clock_file=$work/faketime
-xvfb_pid= sender_pid= program_pid= watchdog_pid=
-passed=0
-
-log() { printf '[%s] %s\n' "$(date +%T)" "$*"; }
-
-stop_process() {
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-}
-
-cleanup() {
-  trap - EXIT INT TERM
-  stop_process "$program_pid"
-  stop_process "$sender_pid"
-  stop_process "$xvfb_pid"
-  [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
-  rm -f "$link"
-  if [ "$passed" = 1 ]; then
-    rm -rf "$work"
-  else
-    echo "Files of the run kept in $work"
-  fi
-}
-trap cleanup EXIT
-trap 'log "interrupted"; exit 1' INT TERM
-
-(for _ in $(seq 220); do sleep 1; kill -0 $$ 2>/dev/null || exit 0; done; kill -TERM $$) \
-  >/dev/null 2>&1 &
-watchdog_pid=$!
-
-# cells FILE: "row column count" for every non-empty minute cell of a log file.
-cells() {
-  iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' | awk -F'\t",' 'NR > 2 {
-    for (c = 2; c <= NF; ++c) { v = $c; gsub(/["\t]/, "", v); if (v != "") print NR - 2, c - 1, v } }'
-}
-
-fail() {
-  log "FAIL: $*"
-  [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null &&
-    echo "Screen at failure: $work/failure.png"
-  echo "---- program output"; cat "$work/program.log" 2>/dev/null
-  echo "---- sender output"; cat "$work/sender.log" 2>/dev/null
-  echo "---- data folder"; find "$data" -printf '%y %s %p\n' 2>/dev/null
+on_failure() {
   local f
   for f in "$data"/*/*.CSV "$work"/first-pass.CSV; do
     [ -f "$f" ] && { echo "---- cells of $f"; cells "$f"; }
   done
-  exit 1
 }
 
-wait_for() {
-  local seconds=$1 what=$2
-  shift 2
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && fail "timed out after ${seconds}s waiting for $what"
-    sleep 0.2
-  done
-}
-
-# set_clock UTC_TIME: from now on the program reads this instant (and on from it).
-set_clock() {
-  local offset=$(($(date -u -d "2026-10-25 $1" +%s) - $(date +%s)))
-  [ "$offset" -ge 0 ] && offset=+$offset
-  echo "$offset" >"$clock_file.new" && mv "$clock_file.new" "$clock_file"
-}
-
-program_has_open() {
-  local fd
-  for fd in /proc/"$program_pid"/fd/*; do
-    [ "$(readlink "$fd" 2>/dev/null)" = "$slave" ] && return 0
-  done
-  return 1
-}
-program_lacks_open() { ! program_has_open; }
-program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
-sender_done() { grep -q '^sent ' "$work/sender.log"; }
-window_found() {
-  wid=$(xdotool search --onlyvisible --name '^TORVALE$' 2>/dev/null | head -1)
-  [ -n "$wid" ]
-}
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
+# at_utc TIME: TIME (UTC) on the night in question, in seconds since the epoch.
+at_utc() { date -u -d "2026-10-25 $1" +%s; }
 
 day=$data/2026年10月25日
 file_of() { echo "$day/TORVALE 2026年10月25日$1.CSV"; }
@@ -135,36 +40,19 @@ f_0201=$(file_of 2時1分) f_0259=$(file_of 2時59分) f_0200=$(file_of 2時0分
 row_0200=121 row_0201=122 row_0259=180
 
 # --- X server, counter, program -------------------------------------------------------------
-mkdir -p "$work/bin" "$work/xdg" "$data"
-chmod 700 "$work/xdg"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-display_ready() { [ -s "$work/display" ]; }
-wait_for 10 "the X server" display_ready
-export DISPLAY=":$(head -1 "$work/display")"
+start_x_server
+start_counter "$pulses" "$per_second"
+install_program
+write_settings true
 
-"$sender" "$link" "$pulses" "$per_second" >"$work/sender.log" 2>&1 &
-sender_pid=$!
-link_ready() { [ -L "$link" ] && [ -s "$work/sender.log" ]; }
-wait_for 10 "the simulated counter" link_ready
-slave=$(head -1 "$work/sender.log")
-
-cp "$program" "$work/bin/torvale"
-printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=true\r\n' "$port" "$data" >"$ini"
-
-set_clock 00:00:20
-(cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" \
-  XDG_STATE_HOME="$work/state" TZ=Europe/Berlin \
-  LD_PRELOAD="$faketime_lib" FAKETIME_TIMESTAMP_FILE="$clock_file" FAKETIME_NO_CACHE=1 \
-  FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1 "$work/bin/torvale") >"$work/program.log" 2>&1 &
-program_pid=$!
-wid=
+set_clock "$(at_utc 00:00:20)"
+start_window TZ=Europe/Berlin "${clock_env[@]}" NO_FAKE_STAT=1
 wait_for 30 "the main window" window_found
 sleep 1.5 # the settings are restored 50 ms after the window opens
 log "window $wid is up; X server on $DISPLAY, counter on $slave"
 
 # --- first pass through 2:01 ----------------------------------------------------------------
-set_clock 00:00:42
+set_clock "$(at_utc 00:00:42)"
 sleep 0.3
 click 84 20 # Button_start
 wait_for 5 "the program to open $link after パルスカウント開始" program_has_open
@@ -182,7 +70,7 @@ first_count=$(printf '%s\n' "$first_pass" | awk '{ print $3 }')
 log "2:01 CEST tallied: $first_count"
 
 # --- forward to 2:59:52 CEST, back to 2:00 CET ------------------------------------------------
-set_clock 00:59:52
+set_clock "$(at_utc 00:59:52)"
 jumped=$(date +%s)
 log "clock set forward to 2:59:52 CEST"
 fall_back_written() { [ -f "$f_0200" ]; }
@@ -198,14 +86,10 @@ second_written() { [ "$(stat -c %Y "$f_0201")" -ge $((jumped + 60)) ]; }
 wait_for $((jumped + 90 - $(date +%s))) "the second auto-save file of 2:01 (CET)" second_written
 sleep 1
 
-xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowactivate --sync "$wid" 2>/dev/null
-xdotool key Escape
+press Escape
 wait_for 5 "Esc to stop the measurement" program_lacks_open
 click 692 20 # button_EXIT
-wait_for 10 "EXIT to end the program" program_ended
-wait "$program_pid"
-status=$?
-program_pid=
+await_end 10 "EXIT to end the program"
 [ "$status" = 0 ] || fail "the program ended with status $status"
 
 # --- the auto-saved files -------------------------------------------------------------------
@@ -232,5 +116,4 @@ log "counts: 2:00 $c0200, 2:01 $c0201 (first pass $first_count), 2:59 $c0259 = $
 [ "$c0201" -gt "$first_count" ] || fail "2:01 holds $c0201, not more than its first pass $first_count"
 for n in "$c0200" "$c0259"; do [ "$n" -gt 0 ] || fail "a tallied minute holds no count"; done
 
-passed=1
-log "PASS"
+pass
