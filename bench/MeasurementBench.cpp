@@ -18,9 +18,9 @@
 //
 // Budget: counted equals sent, longest stall under 100 ms, tally under 1 ms, graph rebuild under
 // 100 ms.  Exit code 1 when missed.
+#include "UnattendedPrompts.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
-#include "app/Prompts.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
@@ -59,29 +59,9 @@ private:
     QDateTime m_fixed;
 };
 
-// Answers every question with OK and remembers what would have been shown.
-class BenchPrompts final : public Prompts
-{
-public:
-    QStringList errors;
-
-    void reportError(const QString &text) override { errors.append(text); }
-    void message(const QString &, const QString &text, Icon) override { errors.append(text); }
-    bool confirm(const QString &, const QString &, Icon, bool) override { return true; }
-    bool askYesNo(const QString &, const QString &) override { return true; }
-    void beep() override {}
-    QString saveFileName(const QString &, const QString &) override { return {}; }
-    QString openFileName(const QString &, const QString &) override { return {}; }
-    std::optional<QString> chooseFolder(const QString &, const QString &,
-                                        const std::function<bool()> &) override
-    {
-        return std::nullopt;
-    }
-};
-
 struct Harness {
     BenchClock clock;
-    BenchPrompts prompts;
+    UnattendedPrompts prompts;
     QTemporaryDir folder;
     std::unique_ptr<TForm1> form;
 

@@ -52,12 +52,7 @@ protected:
     void send(HeadlessLogger &logger, int n)
     {
         const int before = logger.session()->pulseCounter();
-        GmSimulator::Options o;
-        o.mode = GmSimulator::Mode::Burst;
-        o.burstSize = n;
-        o.burstPeriodMs = 1;
-        o.limit = n;
-        ASSERT_EQ(sim.run(o), n);
+        ASSERT_EQ(sim.run(oneWrite(n)), n);
         ASSERT_TRUE(waitUntil([&] { return logger.session()->pulseCounter() == before + n; }));
     }
 

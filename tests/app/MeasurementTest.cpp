@@ -261,11 +261,7 @@ TEST_F(MeasurementTest, NonPrintableBytesAreShownAsHex)
 {
     build();
     startMeasuring(at(10, 20, 30));
-    GmSimulator::Options o;
-    o.mode = GmSimulator::Mode::Burst;
-    o.burstSize = 1;
-    o.burstPeriodMs = 1;
-    o.limit = 1;
+    GmSimulator::Options o = oneWrite(1);
     o.pulseByte = '\n';
     ASSERT_EQ(sim.run(o), 1);
     ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() == 1; }));
@@ -453,12 +449,7 @@ TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
     ASSERT_NE(reconnect, nullptr);
     const auto send = [&](GmSimulator &line, int n) {
         const int before = form->pulseCounter();
-        GmSimulator::Options o;
-        o.mode = GmSimulator::Mode::Burst;
-        o.burstSize = n;
-        o.burstPeriodMs = 1;
-        o.limit = n;
-        ASSERT_EQ(line.run(o), n);
+        ASSERT_EQ(line.run(oneWrite(n)), n);
         ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() == before + n; }));
     };
     const auto comesBack = [&](GmSimulator &line, const QString &time) {

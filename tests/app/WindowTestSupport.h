@@ -72,6 +72,17 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
+// Simulator options that send n pulses in a single write.
+inline GmSimulator::Options oneWrite(int n)
+{
+    GmSimulator::Options o;
+    o.mode = GmSimulator::Mode::Burst;
+    o.burstSize = n;
+    o.burstPeriodMs = 1;
+    o.limit = n;
+    return o;
+}
+
 class WindowTest : public ::testing::Test
 {
 protected:
@@ -139,12 +150,7 @@ protected:
     void pulses(int n)
     {
         const int before = form->pulseCounter();
-        GmSimulator::Options o;
-        o.mode = GmSimulator::Mode::Burst;
-        o.burstSize = n;
-        o.burstPeriodMs = 1;
-        o.limit = n;
-        ASSERT_EQ(sim.run(o), n);
+        ASSERT_EQ(sim.run(oneWrite(n)), n);
         ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() >= before + n; }))
             << "counted " << form->pulseCounter() - before << " of " << n;
         settle(20);
