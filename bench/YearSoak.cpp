@@ -30,6 +30,7 @@
 // Runs in UTC, so that no day is 23 or 25 hours long.  Exit status 1 when a count was lost, an
 // error was reported, an auto-save is missing or the descriptors changed after the first
 // recorded day; 2 when it cannot start.
+#include "StoredCounts.h"
 #include "UnattendedPrompts.h"
 #include "app/PortComboBox.h"
 #include "app/TForm1.h"
@@ -134,18 +135,6 @@ long long statusKb(const char *key)
 int openDescriptors()
 {
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
-}
-
-long long storedCounts(const DayTable &table)
-{
-    long long sum = 0;
-    for (int col = 1; col < table.colCount(); ++col)
-        for (int row = 1; row <= DayTable::MinuteRows; ++row) {
-            int n = 0;
-            if (table.cellCount(col, row, &n))
-                sum += n;
-        }
-    return sum;
 }
 
 // Deletes every auto-saved file but the newest, and the folders left empty.  Returns the number
