@@ -9,7 +9,6 @@
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
 #include "logfile/AtomicFile.h"
-#include "logfile/AutoSave.h"
 #include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
 #include "logfile/RecoveryCopy.h"
