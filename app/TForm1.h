@@ -26,9 +26,10 @@ class QPushButton;
 class QTimer;
 class Trs232c;
 
-// The main window `Form1`: owns every control, the day table, the serial port
-// component `rs232c1` and the two timers.  Everything here runs on the GUI
-// thread; the serial component hands its events over to it.
+// The main window `Form1`: owns every control, the day table, the two timers
+// and the measurement session, whose serial port component is `rs232c1`.
+// Everything here runs on the GUI thread; the serial component hands its
+// events over to it.
 //
 // Controls keep the names of the window layout and are public so that tests
 // can look at them and press them.
