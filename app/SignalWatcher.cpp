@@ -5,7 +5,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
+#include <cstring>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -44,7 +45,7 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     Q_ASSERT(s_writeFd == -1);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
         qWarning("SignalWatcher: no socket pair (%s); signals end the program at once",
-                 strerror(errno));
+                 std::strerror(errno));
         return;
     }
     m_notifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read, this);
