@@ -4,6 +4,35 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+
+namespace
+{
+
+// Whether a raw argument before any "--" is one of `options`, or with
+// `withValue` also one of them followed by "=value".
+bool givenBeforeDashes(int argc, char **argv, std::initializer_list<const char *> options,
+                       bool withValue)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        for (const char *option : options) {
+            const std::size_t n = std::strlen(option);
+            if (std::strncmp(argv[i], option, n) == 0 &&
+                (argv[i][n] == '\0' || (withValue && argv[i][n] == '=')))
+                return true;
+        }
+    }
+    return false;
+}
+
+QString tryHelp(const QString &program)
+{
+    return QStringLiteral("Try '") + program + QStringLiteral(" --help' for the options.\n");
+}
+
+} // namespace
 
 CommandLine::CommandLine()
 {
@@ -31,38 +60,19 @@ CommandLine::CommandLine()
 
 bool CommandLine::printsOnly(int argc, char **argv)
 {
-    static const char *const textOnly[] = {"-h", "--help", "-?", "-v", "--version"};
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0)
-            return false;
-        for (const char *option : textOnly) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
-    }
-    return false;
+    return givenBeforeDashes(argc, argv, {"-h", "--help", "-?", "-v", "--version"}, false);
 }
 
 bool CommandLine::wantsHeadless(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--") == 0)
-            return false;
-        // Its options alone also need no display: they are refused without it.
-        for (const char *option : {"--headless", "--port", "--data", "--open"}) {
-            const std::size_t n = std::strlen(option);
-            if (std::strncmp(argv[i], option, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '='))
-                return true;
-        }
-    }
-    return false;
+    // Its options alone also need no display: they are refused without it.
+    return givenBeforeDashes(argc, argv, {"--headless", "--port", "--data", "--open"}, true);
 }
 
 CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
 {
     if (!m_parser.parse(arguments)) {
-        m_text = m_parser.errorText() + u'\n' + QStringLiteral("Try '") + arguments.value(0) +
-                 QStringLiteral(" --help' for the options.\n");
+        m_text = m_parser.errorText() + u'\n' + tryHelp(arguments.value(0));
         return Outcome::Fail;
     }
     // Only the parser knows Qt's own options: it prints them and exits.
@@ -92,8 +102,7 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
               m_parser.isSet(QStringLiteral("open"))))
         wrong = QStringLiteral("--port, --data and --open go with --headless.");
     if (!wrong.isEmpty()) {
-        m_text = wrong + u'\n' + QStringLiteral("Try '") + arguments.value(0) +
-                 QStringLiteral(" --help' for the options.\n");
+        m_text = wrong + u'\n' + tryHelp(arguments.value(0));
         return Outcome::Fail;
     }
     return Outcome::Run;
