@@ -95,9 +95,7 @@ void HeadlessLogger::stop()
 
 void HeadlessLogger::scheduleTick()
 {
-    // Just after each wall-clock second begins, as in the window, so that a
-    // drifting timer skips no minute.
-    m_timer->start(1000 - QTime::currentTime().msec() + 2);
+    m_timer->start(msUntilNextSecond());
 }
 
 void HeadlessLogger::tick()

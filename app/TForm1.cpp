@@ -114,10 +114,7 @@ void TForm1::FormCreate()
 
 void TForm1::scheduleTick()
 {
-    // Tick just after each wall-clock second begins, so that no second, and
-    // above all no whole minute, is skipped by a drifting timer.
-    const int ms = QTime::currentTime().msec();
-    Timer_INTERVAL->start(1000 - ms + 2);
+    Timer_INTERVAL->start(msUntilNextSecond());
 }
 
 void TForm1::progress(const QString &line)

@@ -16,3 +16,12 @@ class SystemClock final : public Clock
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
+
+// Milliseconds from now (the real clock, whatever Clock is in use) to just
+// after the next wall-clock second begins.  A one-second tick timer started
+// anew with this after each tick skips no second, and above all no whole
+// minute, however its timer drifts.
+inline int msUntilNextSecond()
+{
+    return 1000 - QTime::currentTime().msec() + 2;
+}
