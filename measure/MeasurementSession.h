@@ -91,8 +91,9 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
-    // One line for the progress pane: port opened, closed, lost, back; a
-    // tally of several minutes; the clock set back.
+    // One line for the progress pane: port opened or not (with a hint when
+    // this user may not open it), closed, lost, back; a tally of several
+    // minutes; the clock set back.
     void progress(const QString &line);
     // `stored` (the cell's count now) was stored into lastTallyColumn(),
     // `row`, and the counter reset.
