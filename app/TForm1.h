@@ -3,7 +3,9 @@
 #include "graph/SevenDayGraph.h"
 
 #include "logfile/Settings.h"
+#include "logfile/SettingsSection.h"
 
+#include <QList>
 #include <QStringList>
 #include <QWidget>
 
@@ -119,6 +121,11 @@ public:
     // Appends one line to the progress pane.
     void progress(const QString &line);
 
+    // A feature's own section of the settings file: read with the settings
+    // at start, written after [TORVALE] at close.  The section must outlive
+    // the window's close.
+    void addSettingsSection(SettingsSection *section) { m_settingsSections.append(section); }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -155,6 +162,7 @@ private:
     std::unique_ptr<Prompts> m_ownPrompts;
     QStringList m_arguments;
     QString m_settingsPath;
+    QList<SettingsSection *> m_settingsSections;
     std::function<QStringList()> m_listPorts;
 
     DayTable *m_table = nullptr;

@@ -226,6 +226,8 @@ void TForm1::Timer_FOpenTimer()
     // Missing layout keys keep the controls where the new window size has
     // put them, so they are read only now.
     applySettings(Settings::read(ini, currentSettings()));
+    for (SettingsSection *section : std::as_const(m_settingsSections))
+        section->readSettings(ini);
     offerRecoveryCopy();
     openCommandLineFile();
 }
@@ -264,7 +266,10 @@ bool TForm1::FormClose()
                                       QStringLiteral("設定を保存しないで終了しますか？"),
                                   Prompts::Icon::Warning, false);
     }
-    if (!s.write(m_settingsPath).isEmpty()) {
+    IniFile ini = s.toIni();
+    for (const SettingsSection *section : std::as_const(m_settingsSections))
+        section->writeSettings(ini);
+    if (!ini.saveTo(m_settingsPath).isEmpty()) {
         m_prompts->reportError(m_settingsPath + QStringLiteral(" に書き込めません"));
         return false;
     }

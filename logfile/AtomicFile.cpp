@@ -42,7 +42,7 @@ bool AtomicFile::mayReplace(const QString &path)
     return ::access(name.constData(), W_OK) == 0 || (errno != EACCES && errno != EROFS);
 }
 
-QString AtomicFile::write(const QString &path, QByteArrayView bytes)
+QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access access)
 {
     if (!mayReplace(path))
         return FileError::text(EACCES);
@@ -59,7 +59,8 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes)
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = folder + ".torvale-" +
                QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                    access == Access::OwnerOnly ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -67,7 +68,8 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes)
         return FileError::text(errno);
 
     struct stat old;
-    const bool replacing = ::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool replacing = access == Access::Usual && ::stat(target.constData(), &old) == 0 &&
+                           S_ISREG(old.st_mode);
 
     int error = 0;
     if (!writeAll(fd, bytes.data(), bytes.size()) ||

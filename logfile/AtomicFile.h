@@ -23,7 +23,11 @@
 class AtomicFile
 {
 public:
-    static QString write(const QString &path, QByteArrayView bytes);
+    enum class Access {
+        Usual,     // as described above
+        OwnerOnly, // mode 0600 from the first byte, new or replaced (secrets)
+    };
+    static QString write(const QString &path, QByteArrayView bytes, Access access = Access::Usual);
 
     // False when a file (not a folder) exists at `path` that this user may
     // not write, or that nobody may write by its mode (so that root, whom

@@ -183,6 +183,9 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
                           .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
                           .arg(d.spannedMinutes));
     emit tallied(t, d.row, stored);
+    // Truncated in absolute time, so a repeated hour keeps its own offset.
+    const QDateTime end = t.addMSecs(-(t.time().second() * 1000LL + t.time().msec()));
+    emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes});
     // An auto-save file that was written holds the whole table, so the copy
     // is only needed when there is none: a tally writes one file, not two.
     if (!m_autoSave || !autoSave(t))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MinuteCount.h"
 #include "core/MinuteTally.h"
 #include "logfile/RecoveryCopy.h"
 
@@ -98,6 +99,10 @@ signals:
     // `stored` (the cell's count now) was stored into lastTallyColumn(),
     // `row`, and the counter reset.
     void tallied(const QDateTime &t, int row, qint64 stored);
+    // Right after tallied: the tally's own pulses, for the readout,
+    // statistics and publishing (the cell may hold more after the clock
+    // went back).
+    void minuteCounted(const MinuteCount &minute);
     // The auto-save file of this minute was written.
     void autoSaved(const QString &path);
     // An error the user should see once: a failing auto-save (told again

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMetaType>
+
+// The pulses of one minute tally, as the consumers of a measurement (the
+// readout, statistics, publishing, uploads) see it: the tally's own count,
+// not the sum its cell may hold after the clock went back.
+struct MinuteCount {
+    // The end of the minute, local time, seconds and milliseconds zero: the
+    // time its row stands for.
+    QDateTime end;
+    // The pulses counted since the previous tally.
+    qint64 count = 0;
+    // Real minutes the count covers: 1, or more when ticks were missed (a
+    // suspended machine, a clock set forward) and one tally took them all.
+    int minutes = 1;
+};
+Q_DECLARE_METATYPE(MinuteCount)
