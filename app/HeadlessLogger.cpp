@@ -2,17 +2,16 @@
 
 #include "core/Clock.h"
 #include "core/DayTable.h"
+#include "logfile/DataFolder.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "measure/TickDriver.h"
 #include "serial/Trs232c.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QTimer>
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
-      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
+      m_session(new MeasurementSession(m_table, this)),
+      m_ticks(new TickDriver(m_session, m_options.clock, this))
 {
     m_table->fillTimeColumn();
     m_session->setAutoSave(true);
@@ -30,13 +29,8 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
         if (m_tally)
             m_tally->path = path;
     });
-
-    m_timer->setSingleShot(true);
-    m_timer->setTimerType(Qt::PreciseTimer);
-    connect(m_timer, &QTimer::timeout, this, [this] {
-        tick();
-        scheduleTick();
-    });
+    connect(m_ticks, &TickDriver::clockRead, this, [this] { m_tally.reset(); });
+    connect(m_ticks, &TickDriver::ticked, this, &HeadlessLogger::writeTally);
 }
 
 HeadlessLogger::~HeadlessLogger()
@@ -47,15 +41,14 @@ HeadlessLogger::~HeadlessLogger()
 bool HeadlessLogger::start()
 {
     const QString folder = m_options.dataFolder;
-    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir() ||
-        !QFileInfo(folder).isWritable()) {
+    if (DataFolder::prepare(folder) != DataFolder::Status::Ready) {
         writeLine(m_options.err,
                   QStringLiteral("error: cannot make or write the data folder ") + folder);
         return false;
     }
     if (!m_options.openFile.isEmpty()) {
         const QString &path = m_options.openFile;
-        if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
+        if (!LogFile::exists(path)) {
             writeLine(m_options.err, QStringLiteral("error: no log file ") + path);
             return false;
         }
@@ -76,14 +69,14 @@ bool HeadlessLogger::start()
     }
     // The first reading only marks the minute: a tick early in the next
     // minute then tallies the pulses counted since now.
-    m_session->tick(m_options.clock->now());
-    scheduleTick();
+    m_ticks->tick();
+    m_ticks->start();
     return true;
 }
 
 void HeadlessLogger::stop()
 {
-    m_timer->stop();
+    m_ticks->stop();
     if (!m_session->measuring())
         return;
     const qint32 untallied = m_session->pulseCounter();
@@ -93,15 +86,8 @@ void HeadlessLogger::stop()
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
 }
 
-void HeadlessLogger::scheduleTick()
+void HeadlessLogger::writeTally()
 {
-    m_timer->start(msUntilNextSecond());
-}
-
-void HeadlessLogger::tick()
-{
-    m_tally.reset();
-    m_session->tick(m_options.clock->now());
     if (!m_tally)
         return;
     const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;

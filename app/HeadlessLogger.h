@@ -10,7 +10,7 @@
 class Clock;
 class DayTable;
 class MeasurementSession;
-class QTimer;
+class TickDriver;
 
 // The measurement without a window: one session on one port, auto-saving
 // every minute into a data folder, exactly the files the window writes.
@@ -29,7 +29,7 @@ class HeadlessLogger : public QObject
     Q_OBJECT
 public:
     struct Options {
-        QString portName;   // device path, opened as given
+        QString portName;   // a device path or a name of the port list, as the window takes
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
@@ -56,14 +56,14 @@ public:
     const DayTable *table() const { return m_table; }
 
 private:
-    void scheduleTick();
-    void tick();
+    // The line of the tick just done, when it tallied.
+    void writeTally();
     void writeLine(std::FILE *to, const QString &line) const;
 
     Options m_options;
     DayTable *m_table;
     MeasurementSession *m_session;
-    QTimer *m_timer;
+    TickDriver *m_ticks;
     struct Tally {
         QDateTime t;
         qint64 count = 0;

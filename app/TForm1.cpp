@@ -8,7 +8,9 @@
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
+#include "logfile/DataFolder.h"
 #include "measure/MeasurementSession.h"
+#include "measure/TickDriver.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
@@ -52,7 +54,7 @@ TForm1::TForm1(const Options &options)
 
     m_session = new MeasurementSession(m_table, this);
     rs232c1 = m_session->port();
-    rs232c1->OnRXCHAR = [this](QObject *) { rs232c1RXCHAR(); };
+    connect(m_session, &MeasurementSession::received, this, &TForm1::rs232c1RXCHAR);
     connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
     connect(m_session, &MeasurementSession::error, this,
             [this](const QString &text) { m_prompts->reportError(text); });
@@ -64,14 +66,10 @@ TForm1::TForm1(const Options &options)
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
 
-    Timer_INTERVAL = new QTimer(this);
+    m_ticks = new TickDriver(m_session, m_clock, this);
+    connect(m_ticks, &TickDriver::clockRead, this, &TForm1::showClock);
+    Timer_INTERVAL = m_ticks->timer();
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
-    Timer_INTERVAL->setSingleShot(true);
-    Timer_INTERVAL->setTimerType(Qt::PreciseTimer);
-    connect(Timer_INTERVAL, &QTimer::timeout, this, [this] {
-        Timer_INTERVALTimer();
-        scheduleTick();
-    });
     Timer_FOpen = new QTimer(this);
     Timer_FOpen->setObjectName(QStringLiteral("Timer_FOpen"));
     Timer_FOpen->setSingleShot(true);
@@ -94,7 +92,7 @@ TForm1::TForm1(const Options &options)
     qApp->installEventFilter(this);
 
     FormCreate();
-    scheduleTick();
+    m_ticks->start();
 }
 
 TForm1::~TForm1()
@@ -112,11 +110,6 @@ void TForm1::FormCreate()
     Timer_FOpen->start();
 }
 
-void TForm1::scheduleTick()
-{
-    Timer_INTERVAL->start(msUntilNextSecond());
-}
-
 void TForm1::progress(const QString &line)
 {
     Memo1->appendPlainText(line);
@@ -129,22 +122,8 @@ void TForm1::progress(const QString &line)
 
 void TForm1::Button_startClick()
 {
-    if (CheckBox2->isChecked()) {
-        const QString folder = Edit1->text();
-        if (!QFileInfo(folder).isDir()) {
-            const bool create = m_prompts->confirm(
-                QString(),
-                folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
-                Prompts::Icon::Warning, true);
-            if (!create)
-                return;
-        }
-        if (folder.isEmpty()) {
-            m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
-            return;
-        }
-        QDir().mkpath(folder);
-    }
+    if (CheckBox2->isChecked() && !prepareDataFolder())
+        return;
     const QString name = ComboBox1->selectedEntry();
     if (!m_session->start(name)) {
         m_prompts->beep();
@@ -158,6 +137,29 @@ void TForm1::Button_startClick()
     Button_start->setEnabled(false);
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
+}
+
+bool TForm1::prepareDataFolder()
+{
+    const QString folder = Edit1->text();
+    if (!DataFolder::exists(folder)) {
+        const bool create = m_prompts->confirm(
+            QString(), folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
+            Prompts::Icon::Warning, true);
+        if (!create)
+            return false;
+    }
+    switch (DataFolder::prepare(folder)) {
+    case DataFolder::Status::Ready:
+        return true;
+    case DataFolder::Status::CannotMake:
+        m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
+        return false;
+    case DataFolder::Status::NotWritable:
+        m_prompts->reportError(folder + QStringLiteral(" に書き込めません"));
+        return false;
+    }
+    return false;
 }
 
 void TForm1::Button_stopClick()
@@ -186,11 +188,8 @@ int TForm1::lastTallyRow() const
     return m_session->lastTallyRow();
 }
 
-void TForm1::rs232c1RXCHAR()
+void TForm1::rs232c1RXCHAR(const QByteArray &bytes)
 {
-    const QByteArray bytes = m_session->receive();
-    if (bytes.isEmpty())
-        return;
     QString lines;
     lines.reserve(bytes.size() * 10);
     for (char ch : std::as_const(bytes)) {
@@ -210,13 +209,16 @@ void TForm1::rs232c1RXCHAR()
 
 void TForm1::Timer_INTERVALTimer()
 {
-    const QDateTime t = m_clock->now();
+    // The tally runs whatever dialog, question or message is open: a minute
+    // is never put off into the next one.
+    m_ticks->tick();
+}
+
+void TForm1::showClock(const QDateTime &t)
+{
     Label_clock->setText(QStringLiteral("現在は ") + TimeText::date(t.date()) + u' ' +
                          TimeText::time(t.time()));
     Label_clock->adjustSize();
-    // The tally runs whatever dialog, question or message is open: a minute
-    // is never put off into the next one.
-    m_session->tick(t);
     focusGridWhenFree();
 }
 
@@ -385,7 +387,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::Button3Click()
 {
-    const QString start = QFileInfo(Edit1->text()).isDir() ? Edit1->text() : QDir::currentPath();
+    const QString start = DataFolder::exists(Edit1->text()) ? Edit1->text() : QDir::currentPath();
     const std::optional<QString> chosen =
         m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start, [this] {
             return m_prompts->askYesNo(
@@ -396,8 +398,9 @@ void TForm1::Button3Click()
         return;
     // Creation was agreed to.  An empty path or a bare name has no parent
     // to be made in.
-    if (!QFileInfo(*chosen).isDir() &&
-        (chosen->isEmpty() || QDir::isRelativePath(*chosen) || !QDir().mkpath(*chosen))) {
+    if (!DataFolder::exists(*chosen) &&
+        (QDir::isRelativePath(*chosen) ||
+         DataFolder::prepare(*chosen) == DataFolder::Status::CannotMake)) {
         m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
         return;
     }

@@ -26,6 +26,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class TickDriver;
 class Trs232c;
 
 // The main window `Form1`: owns every control, the day table, the two timers
@@ -97,7 +98,7 @@ public:
     void FormCreate();
     void Button_startClick();
     void Button_stopClick();
-    void rs232c1RXCHAR();
+    void rs232c1RXCHAR(const QByteArray &bytes);
     void Timer_INTERVALTimer();
     void ComboBox1DropDown();
     void get_com_port();
@@ -134,7 +135,11 @@ protected:
 private:
     void createControls();
     void setTabOrderChain();
-    void scheduleTick();
+    // The clock label, and the grid's focus once a dialog has closed.
+    void showClock(const QDateTime &t);
+    // Asks before a missing data folder is made; false (told) when it cannot
+    // take the auto-save files.
+    bool prepareDataFolder();
     // The window's part of a minute tally, after the count was stored.
     void showTally(int row);
     // Gives the grid the keyboard focus a tally asked for, unless a dialog
@@ -167,6 +172,7 @@ private:
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;
+    TickDriver *m_ticks = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;

@@ -9,11 +9,10 @@
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
 #include "logfile/AtomicFile.h"
+#include "logfile/DataFolder.h"
 #include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
-#include "logfile/RecoveryCopy.h"
 #include "measure/MeasurementSession.h"
-#include "serial/Trs232c.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -65,7 +64,7 @@ bool TForm1::rebuildGraph(bool onceOnly)
 
 void TForm1::button_SAVEClick()
 {
-    if (QFileInfo(Edit1->text()).isDir())
+    if (DataFolder::exists(Edit1->text()))
         m_saveInitialDir = Edit1->text();
     const QString chosen = m_prompts->saveFileName(m_saveInitialDir, m_saveFileName);
     if (chosen.isEmpty())
@@ -82,18 +81,17 @@ void TForm1::button_SAVEClick()
             return;
     }
     setWindowTitle(path);
-    const QString error = LogFile::save(path, *m_table, LogTitle::Manual);
+    const QString error = m_session->save(path);
     if (!error.isEmpty()) {
         m_prompts->reportError(error);
         return;
     }
     m_openFileName = path;
-    m_session->recoveryCopy().settle();
 }
 
 void TForm1::Button_OPENClick()
 {
-    if (QFileInfo(Edit1->text()).isDir())
+    if (DataFolder::exists(Edit1->text()))
         m_openInitialDir = Edit1->text();
     const QString chosen = m_prompts->openFileName(m_openInitialDir, m_openFileName);
     if (chosen.isEmpty())
@@ -106,8 +104,7 @@ void TForm1::Button_OPENClick()
 
 TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 {
-    // A folder is no log file: it is missing as one.
-    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
+    if (!LogFile::exists(path)) {
         m_prompts->message(QStringLiteral("Open"),
                            path + u'\r' + QStringLiteral(" File not found."),
                            Prompts::Icon::Warning);
@@ -208,7 +205,7 @@ void TForm1::applySettings(const Settings &s)
         if (ComboBox1->count() > 0)
             ComboBox1->setCurrentIndex(0);
     } else {
-        rs232c1->setPortname(s.portname);
+        m_session->setPortName(s.portname);
         // Entries 0 to 10; a whole path, as older settings files hold, picks
         // the entry of the same device.
         const int i = ComboBox1->entryFor(s.portname, 11);
@@ -241,7 +238,7 @@ void TForm1::openCommandLineFile()
     QString path = m_arguments.first();
     if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
         path = path.mid(1, path.size() - 2);
-    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
+    if (!LogFile::exists(path)) {
         m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" は存在しません"),
                            Prompts::Icon::Warning);
         return;
@@ -253,11 +250,10 @@ bool TForm1::FormClose()
 {
     // Closing while measuring ends the measurement: the port closes, and a
     // window that stays open (the close was cancelled) must not go on
-    // tallying minutes from a closed port.
+    // tallying minutes from a closed port.  Not measuring, the session holds
+    // no port open.
     if (measuring())
         Button_stopClick();
-    else
-        rs232c1->close();
 
     const Settings s = currentSettings();
     if (!canWriteSettings(m_settingsPath)) {

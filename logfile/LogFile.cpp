@@ -111,13 +111,15 @@ QString LogFile::forceCsvExtension(const QString &name)
     return stem + QStringLiteral(".CSV");
 }
 
+bool LogFile::exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
 QString LogFile::existingCsvFile(const QString &forced, const QString &chosen)
 {
-    const auto isFile = [](const QString &path) {
-        const QFileInfo info(path);
-        return info.exists() && !info.isDir();
-    };
-    if (isFile(forced) || !forced.endsWith(QStringLiteral(".CSV")))
+    if (exists(forced) || !forced.endsWith(QStringLiteral(".CSV")))
         return forced;
     const QString stem = forced.chopped(4);
     QStringList candidates;
@@ -133,7 +135,7 @@ QString LogFile::existingCsvFile(const QString &forced, const QString &chosen)
         candidates << stem + ext;
     }
     for (const QString &candidate : std::as_const(candidates))
-        if (isFile(candidate))
+        if (exists(candidate))
             return candidate;
     return forced;
 }

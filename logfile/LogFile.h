@@ -39,6 +39,10 @@ public:
     // all load without error; what they hold is the reading rules' concern.
     static LoadResult load(const QString &path, DayTable &table, const QDate &today);
 
+    // True when something other than a folder has that name: a file to load
+    // (a folder is no log file: it is missing as one).
+    static bool exists(const QString &path);
+
     // The name with its extension made ".CSV": the text from the last "."
     // after the last "/", "\" or ":" is replaced, and a name without one gets
     // ".CSV" appended (data.csv, data.txt and data all give data.CSV).

@@ -3,6 +3,7 @@
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "logfile/AutoSave.h"
+#include "logfile/LogFile.h"
 #include "serial/Trs232c.h"
 
 #include <QTimer>
@@ -24,6 +25,19 @@ MeasurementSession::~MeasurementSession()
 {
     // The port's handlers call back into this object: close while it is whole.
     m_port->close();
+}
+
+void MeasurementSession::setPortName(const QString &portName)
+{
+    m_port->setPortname(portName);
+}
+
+QString MeasurementSession::save(const QString &path)
+{
+    const QString failure = LogFile::save(path, *m_table, LogTitle::Manual);
+    if (failure.isEmpty())
+        m_recovery.settle();
+    return failure;
 }
 
 bool MeasurementSession::start(const QString &portName)
@@ -57,19 +71,20 @@ void MeasurementSession::stop()
     emit progress(QStringLiteral("Com Port ") + m_port->portname() + QStringLiteral(" Close"));
 }
 
-QByteArray MeasurementSession::receive()
+void MeasurementSession::receive()
 {
     // Every byte queued now is one pulse; none is left for a later event.
     // Nothing queued (the bytes of this wake-up were read by the event
     // before): nothing to count, and no reason to wait for the read time-out.
     const int queued = m_port->inQueue();
     if (queued <= 0)
-        return {};
+        return;
     QByteArray bytes(queued, '\0');
     if (!m_port->read(bytes.data(), queued))
         bytes.truncate(m_port->transferred()); // what did come is consumed: count it
     m_pulseCounter += qint32(bytes.size());
-    return bytes;
+    if (!bytes.isEmpty())
+        emit received(bytes);
 }
 
 void MeasurementSession::onLost()

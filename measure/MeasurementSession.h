@@ -17,7 +17,8 @@ class Trs232c;
 // pulse counter, the minute tally with the change of day, auto-save, the
 // recovery copy, and reopening a port lost during the measurement.
 // It owns the port component; the day table belongs to the caller and must
-// outlive it.  The caller reads the clock and hands each reading to tick().
+// outlive it.  A TickDriver reads the clock and hands each reading to
+// tick().  While not measuring no port is held open.
 //
 // Everything runs on the thread that owns the object (the GUI thread, or the
 // main thread of the headless logger); the port's comm thread hands its
@@ -33,9 +34,13 @@ public:
     explicit MeasurementSession(DayTable *table, QObject *parent = nullptr);
     ~MeasurementSession() override;
 
-    // The port component.  Its OnRXCHAR is bound to receive(); a front end
-    // may bind it to a handler of its own that calls receive().
+    // The port component, for its settings and lastError().  Its handlers
+    // are the session's: bytes are counted here and told by received().
     Trs232c *port() const { return m_port; }
+
+    // Names the port without opening it (a restored setting); start() names
+    // it anew.
+    void setPortName(const QString &portName);
 
     // Opens `portName` and raises DTR.  On failure nothing changes, the
     // session stays idle and port()->lastError() says why.
@@ -51,17 +56,17 @@ public:
     // as at start: the same line settings, DTR raised.  Each attempt is a
     // non-blocking open that fails at once while the device is missing.
     static constexpr int ReconnectIntervalMs = 2000;
-    bool isPortLost() const { return m_portLost; }
 
     // Holds the table of every tally no auto-save file holds: written after
     // a tally while auto-save is off or failed (a failure is told once, like
-    // auto-save's), settled by each auto-save that is written; a front end
-    // settles it after a manual save.
+    // auto-save's), settled by each auto-save or save() that is written.
     RecoveryCopy &recoveryCopy() { return m_recovery; }
 
-    // Reads every byte queued now; each one is a pulse.  Returns the bytes
-    // counted (empty when nothing could be read).
-    QByteArray receive();
+    // The user's own save of the whole table to `path` (LogFile::save with
+    // the manual title); a written file holds the recovery copy's minutes, so
+    // the copy is settled.  Returns empty text on success, else the text to
+    // show; a failure leaves the copy as it was.
+    QString save(const QString &path);
 
     // One clock reading (local time): makes the minute tally when the minute
     // changed while measuring (MinuteTally says when and which row).  The
@@ -92,6 +97,9 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
+    // Bytes just counted as pulses (never empty); pulseCounter() holds them
+    // already.  The window shows them.
+    void received(const QByteArray &bytes);
     // One line for the progress pane: port opened or not (with a hint when
     // this user may not open it), closed, lost, back; a tally of several
     // minutes; the clock set back.
@@ -115,6 +123,8 @@ signals:
     void portReturned(const QString &portName);
 
 private:
+    // Reads every byte queued now; each one is a pulse, told by received().
+    void receive();
     void onLost();
     void tryReconnect();
     void keepRecoveryCopy();

@@ -201,7 +201,7 @@ TEST_F(MeasurementTest, TheFolderQuestionGuardsTheStart)
     expectMeasuring();
 }
 
-TEST_F(MeasurementTest, AnEmptyDataFolderCannotBeCreated)
+TEST_F(MeasurementTest, ADataFolderThatCannotTakeFilesRefusesTheStart)
 {
     build();
     form->CheckBox2->setChecked(true);
@@ -211,6 +211,26 @@ TEST_F(MeasurementTest, AnEmptyDataFolderCannotBeCreated)
 
     EXPECT_EQ(prompts.errors(), QStringList{QStringLiteral("ディレクトリを作成できません")});
     expectIdle();
+    EXPECT_FALSE(memoText().contains(QStringLiteral("Com Port")));
+
+    // A folder below a file, or one that takes no files: refused as the
+    // headless logger refuses it, not left for every tally to fail.
+    ASSERT_TRUE(writeFile(tempPath(QStringLiteral("plain")), "x"));
+    form->Edit1->setText(tempPath(QStringLiteral("plain/data")));
+    prompts.confirmAnswers = {true};
+    form->Button_startClick();
+    EXPECT_EQ(prompts.errors().size(), 2);
+    EXPECT_EQ(prompts.errors().last(), QStringLiteral("ディレクトリを作成できません"));
+    expectIdle();
+    if (geteuid() != 0) {
+        const QString readOnly = tempPath(QStringLiteral("readonly"));
+        ASSERT_TRUE(QDir().mkpath(readOnly));
+        ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+        form->Edit1->setText(readOnly);
+        form->Button_startClick();
+        EXPECT_EQ(prompts.errors().last(), readOnly + QStringLiteral(" に書き込めません"));
+        expectIdle();
+    }
     EXPECT_FALSE(memoText().contains(QStringLiteral("Com Port")));
 }
 
