@@ -1,7 +1,11 @@
 #pragma once
 
+#include "upload/UploadService.h"
+
 #include <QCommandLineParser>
+#include <QMap>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 
@@ -55,6 +59,12 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // The maps to upload to (--upload, each once), their credentials file,
+    // the addresses given by --upload-url, and the interval in minutes.
+    QList<UploadService> uploadServices() const { return m_uploadServices; }
+    QString uploadCredentials() const { return m_uploadCredentials; }
+    QMap<UploadService, QUrl> uploadUrls() const { return m_uploadUrls; }
+    int uploadInterval() const { return m_uploadInterval; }
 
     // --factor F (counts per minute per µSv/h), with --headless, --export
     // or --stats; a bad value fails the parse with the reason.
@@ -76,6 +86,9 @@ public:
     int finish(Outcome outcome) const;
 
 private:
+    // Reads the upload options; the reason when they are wrong, else empty.
+    QString parseUploads();
+
     QCommandLineParser m_parser;
     QString m_text;
     QStringList m_files;
@@ -83,6 +96,10 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    QList<UploadService> m_uploadServices;
+    QString m_uploadCredentials;
+    QMap<UploadService, QUrl> m_uploadUrls;
+    int m_uploadInterval = 0;
     std::optional<double> m_factor;
     std::optional<double> m_alarmCpm;
     int m_alarmMinutes = 10;
