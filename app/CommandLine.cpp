@@ -230,6 +230,10 @@ QString CommandLine::checkDoseAndLogOptions()
         m_alarmMinutes = value("alarm-minutes").toInt(&ok);
         if (!ok || m_alarmMinutes < 1 || m_alarmMinutes > Alarm::MaxMinutes)
             return QStringLiteral("--alarm-minutes: 1 to %1.").arg(Alarm::MaxMinutes);
+    }
+    return {};
+}
+
 QString CommandLine::parseUploads()
 {
     const auto isSet = [this](const char *name) { return m_parser.isSet(QString::fromLatin1(name)); };
