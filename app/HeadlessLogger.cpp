@@ -24,12 +24,12 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     });
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &t, int, qint64 stored) {
-                m_tally = Tally{t, stored, {}};
+                m_tallies.push_back(Tally{t, stored});
             });
-    connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
-        if (m_tally)
-            m_tally->path = path;
-    });
+    // Each tally's auto-save ends in one of the two, in the order of the tallies.
+    connect(m_session, &MeasurementSession::autoSaved, this, &HeadlessLogger::writeTallyLine);
+    connect(m_session, &MeasurementSession::autoSaveFailed, this,
+            [this] { writeTallyLine(QStringLiteral("-")); });
 
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -88,6 +88,9 @@ void HeadlessLogger::stop()
         return;
     const qint32 untallied = m_session->pulseCounter();
     m_session->stop();
+    if (!m_session->finishWrites())
+        writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
+                                     .arg(qsizetype(m_tallies.size())));
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
@@ -100,14 +103,17 @@ void HeadlessLogger::scheduleTick()
 
 void HeadlessLogger::tick()
 {
-    m_tally.reset();
     m_session->tick(m_options.clock->now());
-    if (!m_tally)
+}
+
+void HeadlessLogger::writeTallyLine(const QString &file)
+{
+    if (m_tallies.empty())
         return;
-    const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
-    writeLine(m_options.out, m_tally->t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(m_tally->count) + u'\t' + file);
-    m_tally.reset();
+    const Tally tally = m_tallies.front();
+    m_tallies.pop_front();
+    writeLine(m_options.out, tally.t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
+                                 QString::number(tally.count) + u'\t' + file);
 }
 
 void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const

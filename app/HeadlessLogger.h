@@ -5,7 +5,7 @@
 #include <QString>
 
 #include <cstdio>
-#include <optional>
+#include <deque>
 
 class Clock;
 class DayTable;
@@ -19,7 +19,7 @@ class QTimer;
 // Reports as text lines, each flushed at once:
 // - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
 //   (the minute the count is stored under, the count, the file written; "-"
-//   for the file when the auto-save failed);
+//   for the file when the auto-save failed), written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
 //   long gaps) and errors, and why start() failed.
 //
@@ -47,9 +47,11 @@ public:
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are
-    // released.  As in the window, the pulses of the running minute are not
-    // tallied (a part of a minute is no minute count); their number is
-    // written to `err`.  Does nothing when not measuring.
+    // released, then the files of the tallies made are waited for (at most
+    // MeasurementSession::FinishWritesMs).  As in the window, the pulses of
+    // the running minute are not tallied (a part of a minute is no minute
+    // count); their number is written to `err`.  Does nothing when not
+    // measuring.
     void stop();
 
     MeasurementSession *session() const { return m_session; }
@@ -58,6 +60,7 @@ public:
 private:
     void scheduleTick();
     void tick();
+    void writeTallyLine(const QString &file);
     void writeLine(std::FILE *to, const QString &line) const;
 
     Options m_options;
@@ -67,7 +70,6 @@ private:
     struct Tally {
         QDateTime t;
         qint64 count = 0;
-        QString path;
     };
-    std::optional<Tally> m_tally; // the tally of the tick under way
+    std::deque<Tally> m_tallies; // tallied, their files not yet written
 };
