@@ -1,7 +1,11 @@
 #pragma once
 
+#include "upload/UploadService.h"
+
 #include <QCommandLineParser>
+#include <QMap>
 #include <QStringList>
+#include <QUrl>
 
 // The program's command line: --help, --version, and the log file to open
 // at start; or --headless with --port, --data and --open for a measurement
@@ -49,11 +53,20 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // The maps to upload to (--upload, each once), their credentials file,
+    // the addresses given by --upload-url, and the interval in minutes.
+    QList<UploadService> uploadServices() const { return m_uploadServices; }
+    QString uploadCredentials() const { return m_uploadCredentials; }
+    QMap<UploadService, QUrl> uploadUrls() const { return m_uploadUrls; }
+    int uploadInterval() const { return m_uploadInterval; }
 
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
 
 private:
+    // Reads the upload options; the reason when they are wrong, else empty.
+    QString parseUploads();
+
     QCommandLineParser m_parser;
     QString m_text;
     QStringList m_files;
@@ -61,4 +74,8 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    QList<UploadService> m_uploadServices;
+    QString m_uploadCredentials;
+    QMap<UploadService, QUrl> m_uploadUrls;
+    int m_uploadInterval = 0;
 };
