@@ -5,6 +5,8 @@
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
 #include "serial/Trs232c.h"
+#include "stats/Alarm.h"
+#include "stats/ReadoutText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +14,8 @@
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
-      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
+      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this)),
+      m_alarm(new Alarm(this))
 {
     m_table->fillTimeColumn();
     m_session->setAutoSave(true);
@@ -24,8 +27,26 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     });
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &t, int, qint64 stored) {
-                m_tallies.push_back(Tally{t, stored});
+                m_tallies.push_back(Tally{t, stored, {}});
             });
+    m_alarm->setThreshold(m_options.alarmCpm);
+    m_alarm->setMinutes(m_options.alarmMinutes);
+    connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
+        m_recent.add(m);
+        m_alarm->add(m);
+        if (!m_tallies.empty())
+            m_tallies.back().doseFields = doseFields();
+    });
+    connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
+        QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
+                           .arg(m_alarm->minutes())
+                           .arg(mean, 0, 'f', 1)
+                           .arg(above ? QStringLiteral("reached") : QStringLiteral("fell below"))
+                           .arg(threshold, 0, 'g', 6);
+        if (m_options.factor)
+            line += QStringLiteral(" (%1 µSv/h)").arg(ReadoutText::usvh(mean / *m_options.factor));
+        writeLine(m_options.err, line);
+    });
     // Each tally's auto-save ends in one of the two, in the order of the tallies.
     connect(m_session, &MeasurementSession::autoSaved, this, &HeadlessLogger::writeTallyLine);
     connect(m_session, &MeasurementSession::autoSaveFailed, this,
@@ -113,7 +134,18 @@ void HeadlessLogger::writeTallyLine(const QString &file)
     const Tally tally = m_tallies.front();
     m_tallies.pop_front();
     writeLine(m_options.out, tally.t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(tally.count) + u'\t' + file);
+                                 QString::number(tally.count) + u'\t' + file + tally.doseFields);
+}
+
+QString HeadlessLogger::doseFields() const
+{
+    if (!m_options.factor)
+        return {};
+    const auto mean = m_recent.mean(ReadoutText::MeanMinutes);
+    if (!mean)
+        return QStringLiteral("\t-\t-");
+    return u'\t' + QString::number(mean->cpm, 'f', 1) + u'\t' +
+           ReadoutText::usvh(mean->cpm / *m_options.factor);
 }
 
 void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const
