@@ -254,6 +254,11 @@ bool TForm1::FormClose()
     // no port open.
     if (measuring())
         Button_stopClick();
+    // Every minute tallied reaches its file before the program ends.
+    if (!m_session->finishWrites())
+        m_prompts->reportError(QStringLiteral("自動保存の書き込みが終わりません。"
+                                              "最後の数分のファイルは書かれていない"
+                                              "ことがあります"));
 
     const Settings s = currentSettings();
     if (!canWriteSettings(m_settingsPath)) {

@@ -11,11 +11,15 @@
 
 class DayTable;
 class QTimer;
+class TableWriter;
 class Trs232c;
 
 // One measurement at a time on one serial port: the port component, the
 // pulse counter, the minute tally with the change of day, auto-save, the
 // recovery copy, and reopening a port lost during the measurement.
+// Files are written by a TableWriter from a snapshot taken at the tally, so
+// a slow disk never holds up the tally; their outcomes come back later, on
+// this object's thread, in the order of the tallies.
 // It owns the port component; the day table belongs to the caller and must
 // outlive it.  A TickDriver reads the clock and hands each reading to
 // tick().  While not measuring no port is held open.
@@ -60,19 +64,31 @@ public:
     // Holds the table of every tally no auto-save file holds: written after
     // a tally while auto-save is off or failed (a failure is told once, like
     // auto-save's), settled by each auto-save or save() that is written.
+    // Read it here only while nothing is queued for writing (at start).
     RecoveryCopy &recoveryCopy() { return m_recovery; }
+    // Settles the recovery copy after the writes queued before (the user
+    // gave its minutes up, or a file holds them).
+    void settleRecoveryCopy();
+
+    // Waits (blocking) until the files of every tally so far are written or
+    // `ms` passed, and delivers their outcomes (autoSaved, error) before it
+    // returns.  False when writes were left.  Close and the end of the
+    // headless logger call it; stop() does not wait.
+    bool finishWrites(int ms = FinishWritesMs);
+    static constexpr int FinishWritesMs = 15000;
 
     // The user's own save of the whole table to `path` (LogFile::save with
-    // the manual title); a written file holds the recovery copy's minutes, so
-    // the copy is settled.  Returns empty text on success, else the text to
-    // show; a failure leaves the copy as it was.
+    // the manual title, written now on this thread); a written file holds
+    // the recovery copy's minutes, so the copy is settled.  Returns empty
+    // text on success, else the text to show; a failure leaves the copy.
     QString save(const QString &path);
 
     // One clock reading (local time): makes the minute tally when the minute
     // changed while measuring (MinuteTally says when and which row).  The
     // tally stores the counter into the row of its minute in the column of
-    // its date and resets the counter (emits tallied), then auto-saves when
-    // that is on (emits autoSaved or error).
+    // its date and resets the counter (emits tallied), then queues the
+    // auto-save when that is on, else the recovery copy (autoSaved,
+    // autoSaveFailed or error follow once written).
     //
     // A tally never replaces or lowers a count: when the cell holds a count
     // already it adds to it.  A clock set back (by hand, by NTP, at the end
@@ -111,8 +127,12 @@ signals:
     // statistics and publishing (the cell may hold more after the clock
     // went back).
     void minuteCounted(const MinuteCount &minute);
-    // The auto-save file of this minute was written.
+    // The auto-save file of a tally was written.  Comes after the tally,
+    // once the writer is done with it.
     void autoSaved(const QString &path);
+    // The auto-save file of a tally could not be written (error tells why,
+    // once) or was dropped because the disk could not keep up.
+    void autoSaveFailed(const QString &path);
     // An error the user should see once: a failing auto-save (told again
     // only when the failure changes or after a success), a lost device, a
     // failing event handler.
@@ -127,13 +147,13 @@ private:
     void receive();
     void onLost();
     void tryReconnect();
-    void keepRecoveryCopy();
     QString lastTickTime() const;
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
     // The column of `day`, inserted in its place by date when missing.
     int dayColumn(const QDate &day);
-    // True when the file was written.
-    bool autoSave(const QDateTime &t);
+    void onAutoSaveFailed(const QString &path, const QString &failure);
+    void onRecoveryFailed(const QString &path, const QString &failure);
+    void onDropped(const QString &path);
 
     DayTable *m_table;
     Trs232c *m_port;
@@ -151,4 +171,6 @@ private:
     QString m_reportedAutoSaveError;
     RecoveryCopy m_recovery;
     QString m_reportedRecoveryError;
+    TableWriter *m_writer;
+    bool m_toldDropped = false; // since the last write that succeeded
 };

@@ -31,5 +31,4 @@ void TickDriver::tick()
     const QDateTime now = m_clock->now();
     emit clockRead(now);
     m_session->tick(now);
-    emit ticked(now);
 }

@@ -37,8 +37,6 @@ public:
 signals:
     // The reading of this tick, before the session's tick.
     void clockRead(const QDateTime &now);
-    // The session's tick with this reading is done (tally and auto-save included).
-    void ticked(const QDateTime &now);
 
 private:
     MeasurementSession *m_session;
