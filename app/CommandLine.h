@@ -1,7 +1,11 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
+
 #include <QCommandLineParser>
 #include <QStringList>
+
+#include <optional>
 
 // The program's command line: --help, --version, and the log file to open
 // at start; or --headless with --port, --data and --open for a measurement
@@ -49,6 +53,10 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // --mqtt URL with --mqtt-password-file and --station: the broker to
+    // publish to, the password read already.  A malformed URL, an unreadable
+    // password file (or one others may read) is a Fail.
+    const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
 
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
@@ -61,4 +69,7 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    std::optional<MqttConfig> m_mqtt;
+
+    QString readMqtt();
 };

@@ -4,6 +4,7 @@
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "publish/MqttPublisher.h"
 #include "serial/Trs232c.h"
 
 #include <QDir>
@@ -74,6 +75,14 @@ bool HeadlessLogger::start()
                                      m_session->port()->lastError());
         return false;
     }
+    if (m_options.mqtt) {
+        m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
+        m_publisher->setClock(m_options.clock);
+        connect(m_publisher, &MqttPublisher::message, this,
+                [this](const QString &line) { writeLine(m_options.err, line); });
+        m_publisher->attach(m_session);
+        m_publisher->start();
+    }
     // The first reading only marks the minute: a tick early in the next
     // minute then tallies the pulses counted since now.
     m_session->tick(m_options.clock->now());
@@ -88,6 +97,10 @@ void HeadlessLogger::stop()
         return;
     const qint32 untallied = m_session->pulseCounter();
     m_session->stop();
+    if (m_publisher) {
+        m_publisher->setCounterConnected(false);
+        m_publisher->stop();
+    }
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));

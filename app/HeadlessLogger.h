@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,7 @@
 class Clock;
 class DayTable;
 class MeasurementSession;
+class MqttPublisher;
 class QTimer;
 
 // The measurement without a window: one session on one port, auto-saving
@@ -33,6 +36,8 @@ public:
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
+        std::optional<MqttConfig> mqtt; // publish to this broker
+        QString mqttOutbox;             // empty: the station's default outbox folder
         std::FILE *out = stdout;
         std::FILE *err = stderr;
     };
@@ -54,6 +59,7 @@ public:
 
     MeasurementSession *session() const { return m_session; }
     const DayTable *table() const { return m_table; }
+    MqttPublisher *publisher() const { return m_publisher; }
 
 private:
     void scheduleTick();
@@ -64,6 +70,7 @@ private:
     DayTable *m_table;
     MeasurementSession *m_session;
     QTimer *m_timer;
+    MqttPublisher *m_publisher = nullptr;
     struct Tally {
         QDateTime t;
         qint64 count = 0;

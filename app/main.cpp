@@ -40,6 +40,7 @@ int runHeadless(int argc, char **argv)
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
+    options.mqtt = commandLine.mqtt();
     options.clock = &clock;
     HeadlessLogger logger(options);
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &logger, [&logger] {
