@@ -2,6 +2,7 @@
 
 #include "logfile/SecretFile.h"
 #include "publish/MqttUrl.h"
+#include "upload/Uploader.h"
 
 #include <QCoreApplication>
 
@@ -71,6 +72,21 @@ CommandLine::CommandLine()
                         QStringLiteral("With --mqtt: the station's name (default: the host name; "
                                        "the topics default to torvale/<station>)."),
                         QStringLiteral("name")});
+    m_parser.addOption({QStringLiteral("upload"),
+                        QStringLiteral("With --headless: upload the mean cpm to a map: radmon, "
+                                       "gmcmap or safecast; may be given more than once."),
+                        QStringLiteral("service")});
+    m_parser.addOption({QStringLiteral("upload-credentials"),
+                        QStringLiteral("With --upload: the file of key=value lines with the "
+                                       "accounts, keys and location; readable by its owner alone."),
+                        QStringLiteral("file")});
+    m_parser.addOption({QStringLiteral("upload-url"),
+                        QStringLiteral("With --upload: another address for a map (a mirror, a "
+                                       "test server)."),
+                        QStringLiteral("service=url")});
+    m_parser.addOption({QStringLiteral("upload-interval"),
+                        QStringLiteral("With --upload: minutes between uploads (default 5)."),
+                        QStringLiteral("minutes")});
 }
 
 bool CommandLine::printsOnly(int argc, char **argv)
@@ -81,8 +97,11 @@ bool CommandLine::printsOnly(int argc, char **argv)
 bool CommandLine::wantsHeadless(int argc, char **argv)
 {
     // Its options alone also need no display: they are refused without it.
-    return givenBeforeDashes(argc, argv, {"--headless", "--port", "--data", "--open", "--mqtt",
-                                          "--mqtt-password-file", "--station"}, true);
+    return givenBeforeDashes(argc, argv,
+                             {"--headless", "--port", "--data", "--open", "--upload",
+                              "--upload-credentials", "--upload-url", "--upload-interval",
+                              "--mqtt", "--mqtt-password-file", "--station"},
+                             true);
 }
 
 CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
@@ -123,6 +142,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         wrong = QStringLiteral("--mqtt-password-file and --station go with --mqtt.");
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
+    if (wrong.isEmpty())
+        wrong = parseUploads();
     if (!wrong.isEmpty()) {
         m_text = wrong + u'\n' + tryHelp(arguments.value(0));
         return Outcome::Fail;
@@ -158,6 +179,48 @@ QString CommandLine::readMqtt()
                                   "(mqtt://user@host).");
     }
     m_mqtt = config;
+    return {};
+}
+
+QString CommandLine::parseUploads()
+{
+    const auto isSet = [this](const char *name) { return m_parser.isSet(QString::fromLatin1(name)); };
+    const bool any = isSet("upload") || isSet("upload-credentials") || isSet("upload-url") ||
+                     isSet("upload-interval");
+    if (!any)
+        return {};
+    if (!m_headless)
+        return QStringLiteral("--upload and its options go with --headless.");
+    if (!isSet("upload"))
+        return QStringLiteral("--upload-credentials, --upload-url and --upload-interval go with "
+                              "--upload.");
+    for (const QString &name : m_parser.values(QStringLiteral("upload"))) {
+        const std::optional<UploadService> s = UploadServices::fromKey(name);
+        if (!s)
+            return QStringLiteral("--upload: unknown map '") + name +
+                   QStringLiteral("'; use radmon, gmcmap or safecast.");
+        if (!m_uploadServices.contains(*s))
+            m_uploadServices.append(*s);
+    }
+    m_uploadCredentials = m_parser.value(QStringLiteral("upload-credentials"));
+    if (m_uploadCredentials.isEmpty())
+        return QStringLiteral("--upload needs --upload-credentials FILE.");
+    for (const QString &pair : m_parser.values(QStringLiteral("upload-url"))) {
+        const std::optional<UploadService> s = UploadServices::fromKey(pair.section(u'=', 0, 0));
+        const QUrl url(pair.section(u'=', 1), QUrl::StrictMode);
+        if (!s || !UploadServices::isUsableUrl(url))
+            return QStringLiteral("--upload-url wants SERVICE=URL with radmon, gmcmap or "
+                                  "safecast and an http or https URL.");
+        m_uploadUrls.insert(*s, url);
+    }
+    m_uploadInterval = Uploader::DefaultIntervalMinutes;
+    if (isSet("upload-interval")) {
+        bool ok = false;
+        m_uploadInterval = m_parser.value(QStringLiteral("upload-interval")).toInt(&ok);
+        if (!ok || m_uploadInterval < Uploader::MinIntervalMinutes ||
+            m_uploadInterval > Uploader::MaxIntervalMinutes)
+            return QStringLiteral("--upload-interval wants whole minutes from 1 to 1440.");
+    }
     return {};
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "publish/MqttConfig.h"
+#include "upload/UploadService.h"
 
 #include <QCommandLineParser>
+#include <QMap>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 
@@ -57,11 +60,22 @@ public:
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
     const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
+    // The maps to upload to (--upload, each once), their credentials file,
+    // the addresses given by --upload-url, and the interval in minutes.
+    QList<UploadService> uploadServices() const { return m_uploadServices; }
+    QString uploadCredentials() const { return m_uploadCredentials; }
+    QMap<UploadService, QUrl> uploadUrls() const { return m_uploadUrls; }
+    int uploadInterval() const { return m_uploadInterval; }
 
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
 
 private:
+    // Reads the upload options; the reason when they are wrong, else empty.
+    QString parseUploads();
+    // Reads --mqtt and its options; the reason when they are wrong, else empty.
+    QString readMqtt();
+
     QCommandLineParser m_parser;
     QString m_text;
     QStringList m_files;
@@ -70,6 +84,8 @@ private:
     QString m_dataFolder;
     QString m_openFile;
     std::optional<MqttConfig> m_mqtt;
-
-    QString readMqtt();
+    QList<UploadService> m_uploadServices;
+    QString m_uploadCredentials;
+    QMap<UploadService, QUrl> m_uploadUrls;
+    int m_uploadInterval = 0;
 };

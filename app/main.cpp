@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessLogger.h"
+#include "app/HeadlessUploads.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
@@ -47,6 +48,16 @@ int runHeadless(int argc, char **argv)
         logger.stop();
         QCoreApplication::quit();
     });
+    HeadlessUploads uploads;
+    if (!commandLine.uploadServices().isEmpty()) {
+        HeadlessUploads::Options upload;
+        upload.services = commandLine.uploadServices();
+        upload.credentialsPath = commandLine.uploadCredentials();
+        upload.urls = commandLine.uploadUrls();
+        upload.intervalMinutes = commandLine.uploadInterval();
+        if (!uploads.start(upload, logger.session()))
+            return 1;
+    }
     if (!logger.start())
         return 1;
     return QCoreApplication::exec();
