@@ -1,6 +1,7 @@
 #pragma once
 
 #include "publish/MqttConfig.h"
+#include "core/RecentMinutes.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 
+class Alarm;
 class Clock;
 class DayTable;
 class MeasurementSession;
@@ -22,9 +24,12 @@ class QTimer;
 // Reports as text lines, each flushed at once:
 // - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
 //   (the minute the count is stored under, the count, the file written; "-"
-//   for the file when the auto-save failed);
+//   for the file when the auto-save failed); with a conversion factor two
+//   more fields: the mean of the last 10 minutes in cpm and that mean in
+//   µSv/h, so scripts that read the first three keep working;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
-//   long gaps) and errors, and why start() failed.
+//   long gaps) and errors, why start() failed, and the alarm's crossings
+//   ("alarm: ..." lines) when a threshold is given.
 //
 // Main thread only.  The clock must outlive the logger.
 class HeadlessLogger : public QObject
@@ -38,6 +43,9 @@ public:
         const Clock *clock = nullptr;
         std::optional<MqttConfig> mqtt; // publish to this broker
         QString mqttOutbox;             // empty: the station's default outbox folder
+        std::optional<double> factor;   // counts per minute per µSv/h
+        std::optional<double> alarmCpm; // threshold of the running mean
+        int alarmMinutes = 10;
         std::FILE *out = stdout;
         std::FILE *err = stderr;
     };
@@ -65,12 +73,15 @@ private:
     void scheduleTick();
     void tick();
     void writeLine(std::FILE *to, const QString &line) const;
+    QString doseFields() const;
 
     Options m_options;
     DayTable *m_table;
     MeasurementSession *m_session;
     QTimer *m_timer;
     MqttPublisher *m_publisher = nullptr;
+    Alarm *m_alarm;
+    RecentMinutes m_recent;
     struct Tally {
         QDateTime t;
         qint64 count = 0;

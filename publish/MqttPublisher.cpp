@@ -128,3 +128,14 @@ void MqttPublisher::publishEvent(const QDateTime &t, const QString &name,
     o.insert(QStringLiteral("event"), name);
     m_link->enqueue("event", QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
+
+void MqttPublisher::publishAlarm(const QDateTime &t, double meanCpm, double thresholdCpm,
+                                 int minutes, bool above)
+{
+    QJsonObject o{{QStringLiteral("mean_cpm"), std::round(meanCpm * 100) / 100},
+                  {QStringLiteral("threshold_cpm"), std::round(thresholdCpm * 100) / 100},
+                  {QStringLiteral("minutes"), minutes}};
+    if (m_factor)
+        o.insert(QStringLiteral("mean_usv_h"), std::round(meanCpm / *m_factor * 10000) / 10000);
+    publishEvent(t, above ? QStringLiteral("alarm_on") : QStringLiteral("alarm_off"), o);
+}

@@ -62,6 +62,11 @@ public:
     // plus `details`' members.
     void publishEvent(const QDateTime &t, const QString &name, const QJsonObject &details = {});
 
+    // The alarm's crossing: {"event": "alarm_on" | "alarm_off", "mean_cpm",
+    // "threshold_cpm", "minutes"} and, with a factor, "mean_usv_h".
+    void publishAlarm(const QDateTime &t, double meanCpm, double thresholdCpm, int minutes,
+                      bool above);
+
     // End of the minute with its UTC offset: 2026-12-08T09:15:00+09:00.
     static QString isoTime(const QDateTime &t);
 

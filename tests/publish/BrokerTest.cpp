@@ -273,6 +273,9 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
         o.err = err;
         o.mqtt = config(broker.port());
         o.mqttOutbox = path(QStringLiteral("outbox"));
+        o.factor = 100;
+        o.alarmCpm = 12.5;
+        o.alarmMinutes = 1;
         return std::make_unique<HeadlessLogger>(o);
     };
     int minutesDone = 0;
@@ -299,7 +302,7 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
     minuteOf(*logger, 12);
     ASSERT_TRUE(broker.start());
     Subscriber sub;
-    sub.start(broker.port(), QStringLiteral("torvale/st1/minute"));
+    sub.start(broker.port(), QStringLiteral("torvale/st1/#"));
     minuteOf(*logger, 13);
     ASSERT_TRUE(waitUntil([&] { return sub.payloads(QStringLiteral("torvale/st1/minute")).size() == 3; }, 20000));
 
@@ -315,7 +318,7 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
     minuteOf(*logger, 17);
     ASSERT_TRUE(broker.start());
     sub.stop();
-    sub.start(broker.port(), QStringLiteral("torvale/st1/minute"));
+    sub.start(broker.port(), QStringLiteral("torvale/st1/#"));
     minuteOf(*logger, 18);
     ASSERT_TRUE(waitUntil([&] { return sub.payloads(QStringLiteral("torvale/st1/minute")).size() >= 8; }, 30000))
         << sub.lines().join(u'\n').toStdString();
@@ -343,6 +346,10 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
                         .ok);
         EXPECT_EQ(table.cell(1, TimeText::rowOf(t)), QString::number(sent.at(i)));
     }
+    // The alarm's crossing at the third minute, with its dose rate.
+    const QJsonObject alarm = json(sub.payloads(QStringLiteral("torvale/st1/event")).value(0));
+    EXPECT_EQ(alarm.value(QStringLiteral("event")).toString(), QStringLiteral("alarm_on"));
+    EXPECT_DOUBLE_EQ(alarm.value(QStringLiteral("mean_usv_h")).toDouble(), 0.13);
     logger.reset();
     std::fclose(out);
     std::fclose(err);
