@@ -8,7 +8,7 @@
 #include <QString>
 
 #include <cstdio>
-#include <optional>
+#include <deque>
 
 class Alarm;
 class Clock;
@@ -26,7 +26,8 @@ class QTimer;
 //   (the minute the count is stored under, the count, the file written; "-"
 //   for the file when the auto-save failed); with a conversion factor two
 //   more fields: the mean of the last 10 minutes in cpm and that mean in
-//   µSv/h, so scripts that read the first three keep working;
+//   µSv/h, so scripts that read the first three keep working; the line is
+//   written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
 //   long gaps) and errors, why start() failed, and the alarm's crossings
 //   ("alarm: ..." lines) when a threshold is given.
@@ -60,9 +61,11 @@ public:
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are
-    // released.  As in the window, the pulses of the running minute are not
-    // tallied (a part of a minute is no minute count); their number is
-    // written to `err`.  Does nothing when not measuring.
+    // released, then the files of the tallies made are waited for (at most
+    // MeasurementSession::FinishWritesMs).  As in the window, the pulses of
+    // the running minute are not tallied (a part of a minute is no minute
+    // count); their number is written to `err`.  Does nothing when not
+    // measuring.
     void stop();
 
     MeasurementSession *session() const { return m_session; }
@@ -72,6 +75,7 @@ public:
 private:
     void scheduleTick();
     void tick();
+    void writeTallyLine(const QString &file);
     void writeLine(std::FILE *to, const QString &line) const;
     QString doseFields() const;
 
@@ -85,7 +89,7 @@ private:
     struct Tally {
         QDateTime t;
         qint64 count = 0;
-        QString path;
+        QString doseFields; // as they were at the tally
     };
-    std::optional<Tally> m_tally; // the tally of the tick under way
+    std::deque<Tally> m_tallies; // tallied, their files not yet written
 };
