@@ -6,6 +6,7 @@
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "logfile/SettingsLocation.h"
+#include "stats/LogCommands.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,7 +42,11 @@ int runHeadless(int argc, char **argv)
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
+    options.mqtt = commandLine.mqtt();
     options.clock = &clock;
+    options.factor = commandLine.factor();
+    options.alarmCpm = commandLine.alarmCpm();
+    options.alarmMinutes = commandLine.alarmMinutes();
     HeadlessLogger logger(options);
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &logger, [&logger] {
         logger.stop();
@@ -62,6 +67,27 @@ int runHeadless(int argc, char **argv)
     return QCoreApplication::exec();
 }
 
+// --export and --stats: read a log, print, exit; no display.
+int runLogCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    CommandLine commandLine;
+    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
+        outcome != CommandLine::Outcome::Run)
+        return commandLine.finish(outcome);
+    LogCommands::Options options;
+    options.logPath = commandLine.logFile();
+    options.outputPath = commandLine.outputFile();
+    options.factor = commandLine.factor();
+    options.span = {StoredMinutes::parseMinute(commandLine.from()),
+                    StoredMinutes::parseMinute(commandLine.to())};
+    options.today = SystemClock().now().date();
+    return commandLine.logCommand() == CommandLine::LogCommand::Export
+               ? LogCommands::runExport(options)
+               : LogCommands::runStats(options);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,6 +99,8 @@ int main(int argc, char **argv)
         CommandLine commandLine;
         return commandLine.finish(commandLine.parse(QCoreApplication::arguments()));
     }
+    if (CommandLine::wantsLogCommand(argc, argv))
+        return runLogCommand(argc, argv);
     if (CommandLine::wantsHeadless(argc, argv))
         return runHeadless(argc, argv);
 

@@ -22,8 +22,9 @@ class HeadlessTest : public WindowTest
 {
 protected:
     // A logger whose two outputs are files of the test's folder.
-    std::unique_ptr<HeadlessLogger> makeLogger(const QString &port, const QString &data,
-                                               const QString &openFile = {})
+    std::unique_ptr<HeadlessLogger> makeLogger(
+        const QString &port, const QString &data, const QString &openFile = {},
+        const std::function<void(HeadlessLogger::Options &)> &adjust = {})
     {
         closeOutputs();
         qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder())); // the recovery copy's
@@ -36,6 +37,8 @@ protected:
         o.clock = &clock;
         o.out = out;
         o.err = err;
+        if (adjust)
+            adjust(o);
         return std::make_unique<HeadlessLogger>(o);
     }
     QStringList outLines() const { return lines(QStringLiteral("out.txt")); }
@@ -148,6 +151,27 @@ TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
     EXPECT_EQ(logged.left(loggedTitle), LogFormat::titleLine(LogTitle::AutoSave));
     EXPECT_EQ(saved.left(savedTitle), LogFormat::titleLine(LogTitle::Manual));
     EXPECT_EQ(saved.mid(savedTitle), logged.mid(loggedTitle));
+}
+
+TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
+{
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data"));
+    clock.set(at(10, 20, 55));
+    auto logger = makeLogger(port(), data, {}, [](HeadlessLogger::Options &o) {
+        o.factor = 100.0;
+        o.alarmCpm = 5.0;
+        o.alarmMinutes = 1;
+    });
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    send(*logger, 7);
+    tallyAt(at(10, 21, 0), 0);
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07 10:21\t7\t") +
+                                      AutoSave::filePath(data, at(10, 21, 0)) +
+                                      QStringLiteral("\t7.0\t0.0700")});
+    EXPECT_TRUE(errText().contains(QStringLiteral(
+        "alarm: 1-minute mean 7.0 cpm reached the threshold 5 cpm (0.0700 µSv/h)\n")))
+        << errText().toStdString();
 }
 
 TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)
