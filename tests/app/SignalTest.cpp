@@ -3,11 +3,14 @@
 #include "app/QtPrompts.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
+#include "serial/HeldLockFiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -70,11 +73,16 @@ TEST(SignalWatcher, FirstSignalAsksOnceAndEachWatcherRestoresTheHandlers)
     EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
+// ... and takes the serial lock files with it, which the close would have removed.
 TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    const QByteArray lock = QFile::encodeName(dir.filePath(QStringLiteral("LCK..ttyUSB0")));
     EXPECT_EXIT(
         {
+            QFile(QFile::decodeName(lock)).open(QIODevice::WriteOnly);
+            HeldLockFiles::add(lock);
             SignalWatcher watcher;
             ::raise(SIGINT);
             ::raise(SIGTERM);
@@ -82,6 +90,7 @@ TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
             ::_exit(0);
         },
         testing::KilledBySignal(SIGINT), "");
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(lock)));
 }
 
 TEST(SignalClose, ClosesAfterCancellingTheDialogOnScreenAndNeverWaitsForAnAnswer)
