@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -77,12 +77,13 @@ TEST(SignalWatcher, FirstSignalAsksOnceAndEachWatcherRestoresTheHandlers)
 TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    QTemporaryDir dir;
-    const QByteArray lock = QFile::encodeName(dir.filePath(QStringLiteral("LCK..ttyUSB0")));
+    // A name the re-run test body in the child process shares.
+    const QString lock = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath()) +
+                         QStringLiteral("/LCK..signal-test");
+    ASSERT_TRUE(QFile(lock).open(QIODevice::WriteOnly));
     EXPECT_EXIT(
         {
-            QFile(QFile::decodeName(lock)).open(QIODevice::WriteOnly);
-            HeldLockFiles::add(lock);
+            HeldLockFiles::add(QFile::encodeName(lock));
             SignalWatcher watcher;
             ::raise(SIGINT);
             ::raise(SIGTERM);
@@ -90,7 +91,8 @@ TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
             ::_exit(0);
         },
         testing::KilledBySignal(SIGINT), "");
-    EXPECT_FALSE(QFile::exists(QFile::decodeName(lock)));
+    EXPECT_FALSE(QFile::exists(lock));
+    QFile::remove(lock);
 }
 
 TEST(SignalClose, ClosesAfterCancellingTheDialogOnScreenAndNeverWaitsForAnAnswer)
