@@ -56,6 +56,10 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
     connect(m_session, &MeasurementSession::error, this,
             [this](const QString &text) { m_prompts->reportError(text); });
+    // The box saying that counting has stopped is wrong once it goes on.
+    connect(m_session, &MeasurementSession::portReturned, this, [this](const QString &name) {
+        m_prompts->withdrawError(MeasurementSession::portLostText(name));
+    });
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);

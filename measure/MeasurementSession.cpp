@@ -82,9 +82,7 @@ void MeasurementSession::onLost()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました") +
                   lastTickTime());
     emit portLost(name);
-    emit error(QStringLiteral("シリアルポート ") + name +
-               QStringLiteral(" が切断されました。計数は止まっています。"
-                              "ポートが戻りしだい計数を続けます"));
+    emit error(portLostText(name));
     if (m_measuring)
         m_reconnect->start();
 }
@@ -107,6 +105,13 @@ void MeasurementSession::tryReconnect()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" に再接続しました") +
                   lastTickTime());
     emit portReturned(name);
+}
+
+QString MeasurementSession::portLostText(const QString &portName)
+{
+    return QStringLiteral("シリアルポート ") + portName +
+           QStringLiteral(" が切断されました。計数は止まっています。"
+                          "ポートが戻りしだい計数を続けます。");
 }
 
 QString MeasurementSession::lastTickTime() const

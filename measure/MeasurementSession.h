@@ -52,6 +52,9 @@ public:
     // non-blocking open that fails at once while the device is missing.
     static constexpr int ReconnectIntervalMs = 2000;
     bool isPortLost() const { return m_portLost; }
+    // The error() told when the device went away; a front end withdraws it
+    // at portReturned.
+    static QString portLostText(const QString &portName);
 
     // Holds the table of every tally no auto-save file holds: written after
     // a tally while auto-save is off or failed (a failure is told once, like
