@@ -10,6 +10,23 @@
 #include <QFileInfo>
 #include <QTimer>
 
+namespace
+{
+
+// The minute with its offset from UTC, so that the two passes of an hour
+// repeated when the clocks go back read differently: 2026-11-01T01:00-04:00.
+QString isoMinute(const QDateTime &t)
+{
+    const int offset = t.offsetFromUtc() / 60;
+    const int size = offset < 0 ? -offset : offset;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(size / 60, 2, 10, QLatin1Char('0'))
+               .arg(size % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
       m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
@@ -22,10 +39,8 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
         writeLine(m_options.err, QStringLiteral("error: ") + text);
     });
-    connect(m_session, &MeasurementSession::tallied, this,
-            [this](const QDateTime &t, int, qint64 stored) {
-                m_tally = Tally{t, stored, {}};
-            });
+    connect(m_session, &MeasurementSession::minuteCounted, this,
+            [this](const MinuteCount &minute) { m_tally = Tally{minute.end, minute.count, {}}; });
     connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
         if (m_tally)
             m_tally->path = path;
@@ -105,8 +120,8 @@ void HeadlessLogger::tick()
     if (!m_tally)
         return;
     const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
-    writeLine(m_options.out, m_tally->t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(m_tally->count) + u'\t' + file);
+    writeLine(m_options.out, isoMinute(m_tally->t) + u'\t' + QString::number(m_tally->count) +
+                                 u'\t' + file);
     m_tally.reset();
 }
 
