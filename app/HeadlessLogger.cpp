@@ -4,6 +4,7 @@
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "serial/Trs232c.h"
 
 #include <QDir>
@@ -87,6 +88,8 @@ bool HeadlessLogger::start()
         writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
+        if (m_session->port()->lastErrorWasPermission())
+            writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
         return false;
     }
     // The first reading only marks the minute: a tick early in the next

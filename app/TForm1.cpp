@@ -9,6 +9,7 @@
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
@@ -151,6 +152,9 @@ void TForm1::Button_startClick()
     }
     const QString name = ComboBox1->selectedEntry();
     if (!m_session->start(name)) {
+        // The usual cause on a fresh system, and not one the user can guess.
+        if (m_session->port()->lastErrorWasPermission())
+            progress(PermissionAdvice::japanese(name));
         m_prompts->beep();
         m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
                            Prompts::Icon::None);

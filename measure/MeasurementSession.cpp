@@ -31,13 +31,6 @@ bool MeasurementSession::start(const QString &portName)
     m_port->setPortname(portName);
     if (!m_port->open()) {
         emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
-        // The usual cause on a fresh system, and not one the user can guess.
-        if (m_port->lastErrorWasPermission())
-            emit progress(QStringLiteral("  ") + portName +
-                          QStringLiteral(" を開く権限がありません。root で「adduser %1 dialout」"
-                                         "を実行して (sudo があれば sudo adduser %1 dialout)、"
-                                         "ログインし直してください")
-                              .arg(qEnvironmentVariable("USER", QStringLiteral("ユーザー名"))));
         return false;
     }
     emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Open"));

@@ -38,7 +38,8 @@ public:
     Trs232c *port() const { return m_port; }
 
     // Opens `portName` and raises DTR.  On failure nothing changes, the
-    // session stays idle and port()->lastError() says why.
+    // session stays idle and port()->lastError() says why; a front end adds
+    // PermissionAdvice when port()->lastErrorWasPermission().
     bool start(const QString &portName);
     // Lowers DTR and closes the port.  Pulses not yet tallied stay in the
     // counter for the next measurement.  During an outage it ends the
@@ -95,8 +96,8 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
-    // One line for the progress pane: port opened or not (with a hint when
-    // this user may not open it), closed, lost, back; a tally of several
+    // One line for the progress pane: port opened or not, closed, lost,
+    // back; a tally of several
     // minutes; the clock set back.
     void progress(const QString &line);
     // `stored` (the cell's count now) was stored into lastTallyColumn(),

@@ -151,7 +151,9 @@ TEST_F(MeasurementTest, APortRefusedForLackOfPermissionSaysHowToGetIt)
 
     expectIdle();
     EXPECT_TRUE(memoText().contains(QStringLiteral(" Not Open\n")));
-    EXPECT_TRUE(memoText().endsWith(QStringLiteral("ログインし直してください")));
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("「chmod u+rw ") + locked +
+                                    QStringLiteral("」で所有者に読み書きを許してください")))
+        << memoText().toStdString();
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Com Port Open Error"));
 }
