@@ -6,6 +6,8 @@
 #include "measure/MeasurementSession.h"
 #include "measure/PermissionAdvice.h"
 #include "serial/Trs232c.h"
+#include "stats/Alarm.h"
+#include "stats/ReadoutText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +32,8 @@ QString isoMinute(const QDateTime &t)
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
-      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
+      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this)),
+      m_alarm(new Alarm(this))
 {
     m_table->fillTimeColumn();
     m_session->setAutoSave(true);
@@ -40,8 +43,23 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
         writeLine(m_options.err, QStringLiteral("error: ") + text);
     });
-    connect(m_session, &MeasurementSession::minuteCounted, this,
-            [this](const MinuteCount &minute) { m_tally = Tally{minute.end, minute.count, {}}; });
+    m_alarm->setThreshold(m_options.alarmCpm);
+    m_alarm->setMinutes(m_options.alarmMinutes);
+    connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
+        m_tally = Tally{m.end, m.count, {}};
+        m_recent.add(m);
+        m_alarm->add(m);
+    });
+    connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
+        QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
+                           .arg(m_alarm->minutes())
+                           .arg(mean, 0, 'f', 1)
+                           .arg(above ? QStringLiteral("reached") : QStringLiteral("fell below"))
+                           .arg(threshold, 0, 'g', 6);
+        if (m_options.factor)
+            line += QStringLiteral(" (%1 µSv/h)").arg(ReadoutText::usvh(mean / *m_options.factor));
+        writeLine(m_options.err, line);
+    });
     connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
         if (m_tally)
             m_tally->path = path;
@@ -124,8 +142,19 @@ void HeadlessLogger::tick()
         return;
     const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
     writeLine(m_options.out, isoMinute(m_tally->t) + u'\t' + QString::number(m_tally->count) +
-                                 u'\t' + file);
+                                 u'\t' + file + doseFields());
     m_tally.reset();
+}
+
+QString HeadlessLogger::doseFields() const
+{
+    if (!m_options.factor)
+        return {};
+    const auto mean = m_recent.mean(ReadoutText::MeanMinutes);
+    if (!mean)
+        return QStringLiteral("\t-\t-");
+    return u'\t' + QString::number(mean->cpm, 'f', 1) + u'\t' +
+           ReadoutText::usvh(mean->cpm / *m_options.factor);
 }
 
 void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const

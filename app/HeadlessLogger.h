@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecentMinutes.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <optional>
 
+class Alarm;
 class Clock;
 class DayTable;
 class MeasurementSession;
@@ -20,11 +23,14 @@ class QTimer;
 // - `out`: one line per minute tally, "yyyy-MM-ddTHH:mm+hh:mm<TAB>count<TAB>file"
 //   (the minute the count is stored under with its offset from UTC, the
 //   tally's own count, the file written; "-" for the file when the auto-save
-//   failed).  A minute met twice (the clocks went back) gets a line for each
-//   pass with its own count and offset, while its cell in the file holds the
-//   sum;
+//   failed); with a conversion factor two more fields: the mean of the last
+//   10 minutes in cpm and that mean in µSv/h, so scripts that read the first
+//   three keep working.  A minute met twice (the clocks went back) gets a
+//   line for each pass with its own count and offset, while its cell in the
+//   file holds the sum;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
-//   long gaps) and errors, and why start() failed.
+//   long gaps) and errors, why start() failed, and the alarm's crossings
+//   ("alarm: ..." lines) when a threshold is given.
 //
 // Main thread only.  The clock must outlive the logger.
 class HeadlessLogger : public QObject
@@ -36,6 +42,9 @@ public:
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
+        std::optional<double> factor;   // counts per minute per µSv/h
+        std::optional<double> alarmCpm; // threshold of the running mean
+        int alarmMinutes = 10;
         std::FILE *out = stdout;
         std::FILE *err = stderr;
     };
@@ -62,11 +71,14 @@ private:
     void scheduleTick();
     void tick();
     void writeLine(std::FILE *to, const QString &line) const;
+    QString doseFields() const;
 
     Options m_options;
     DayTable *m_table;
     MeasurementSession *m_session;
     QTimer *m_timer;
+    Alarm *m_alarm;
+    RecentMinutes m_recent;
     struct Tally {
         QDateTime t;
         qint64 count = 0;

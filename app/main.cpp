@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessLogger.h"
+#include "app/HeadlessUploads.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
@@ -8,6 +9,7 @@
 #include "logfile/AutoSave.h"
 #include "logfile/RecoveryCopy.h"
 #include "logfile/SettingsLocation.h"
+#include "stats/LogCommands.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -54,6 +56,9 @@ int runHeadless(int argc, char **argv)
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
     options.clock = &clock;
+    options.factor = commandLine.factor();
+    options.alarmCpm = commandLine.alarmCpm();
+    options.alarmMinutes = commandLine.alarmMinutes();
     if (!options.dataFolder.isEmpty())
         removeLeftovers({RecoveryCopy::defaultFolder(), options.dataFolder,
                          AutoSave::dayFolder(options.dataFolder, clock.now())});
@@ -62,9 +67,40 @@ int runHeadless(int argc, char **argv)
         logger.stop();
         QCoreApplication::quit();
     });
+    HeadlessUploads uploads;
+    if (!commandLine.uploadServices().isEmpty()) {
+        HeadlessUploads::Options upload;
+        upload.services = commandLine.uploadServices();
+        upload.credentialsPath = commandLine.uploadCredentials();
+        upload.urls = commandLine.uploadUrls();
+        upload.intervalMinutes = commandLine.uploadInterval();
+        if (!uploads.start(upload, logger.session()))
+            return 1;
+    }
     if (!logger.start())
         return 1;
     return QCoreApplication::exec();
+}
+
+// --export and --stats: read a log, print, exit; no display.
+int runLogCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    CommandLine commandLine;
+    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
+        outcome != CommandLine::Outcome::Run)
+        return commandLine.finish(outcome);
+    LogCommands::Options options;
+    options.logPath = commandLine.logFile();
+    options.outputPath = commandLine.outputFile();
+    options.factor = commandLine.factor();
+    options.span = {StoredMinutes::parseMinute(commandLine.from()),
+                    StoredMinutes::parseMinute(commandLine.to())};
+    options.today = SystemClock().now().date();
+    return commandLine.logCommand() == CommandLine::LogCommand::Export
+               ? LogCommands::runExport(options)
+               : LogCommands::runStats(options);
 }
 
 } // namespace
@@ -78,6 +114,8 @@ int main(int argc, char **argv)
         CommandLine commandLine;
         return commandLine.finish(commandLine.parse(QCoreApplication::arguments()));
     }
+    if (CommandLine::wantsLogCommand(argc, argv))
+        return runLogCommand(argc, argv);
     if (CommandLine::wantsHeadless(argc, argv))
         return runHeadless(argc, argv);
 

@@ -43,8 +43,9 @@ class HeadlessTest : public WindowTest
 {
 protected:
     // A logger whose two outputs are files of the test's folder.
-    std::unique_ptr<HeadlessLogger> makeLogger(const QString &port, const QString &data,
-                                               const QString &openFile = {})
+    std::unique_ptr<HeadlessLogger> makeLogger(
+        const QString &port, const QString &data, const QString &openFile = {},
+        const std::function<void(HeadlessLogger::Options &)> &adjust = {})
     {
         closeOutputs();
         qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder())); // the recovery copy's
@@ -57,6 +58,8 @@ protected:
         o.clock = &clock;
         o.out = out;
         o.err = err;
+        if (adjust)
+            adjust(o);
         return std::make_unique<HeadlessLogger>(o);
     }
     QStringList outLines() const { return lines(QStringLiteral("out.txt")); }
@@ -199,6 +202,28 @@ TEST_F(HeadlessTest, ARepeatedMinuteGetsALineOfItsOwnPerPass)
     EXPECT_TRUE(out[1].startsWith(QStringLiteral("2026-11-01T01:59-04:00\t2\t")));
     EXPECT_EQ(out[2], QStringLiteral("2026-11-01T01:00-05:00\t4\t") + file);
     EXPECT_EQ(logger->table()->cell(1, TimeText::rowOf(QTime(1, 0))), QStringLiteral("7"));
+}
+
+TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
+{
+    const ScopedTimeZone tokyo("Asia/Tokyo");
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data"));
+    clock.set(at(10, 20, 55));
+    auto logger = makeLogger(port(), data, {}, [](HeadlessLogger::Options &o) {
+        o.factor = 100.0;
+        o.alarmCpm = 5.0;
+        o.alarmMinutes = 1;
+    });
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    send(*logger, 7);
+    tallyAt(at(10, 21, 0), 0);
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07T10:21+09:00\t7\t") +
+                                      AutoSave::filePath(data, at(10, 21, 0)) +
+                                      QStringLiteral("\t7.0\t0.0700")});
+    EXPECT_TRUE(errText().contains(QStringLiteral(
+        "alarm: 1-minute mean 7.0 cpm reached the threshold 5 cpm (0.0700 µSv/h)\n")))
+        << errText().toStdString();
 }
 
 TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)
