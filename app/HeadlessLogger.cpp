@@ -46,9 +46,9 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     m_alarm->setThreshold(m_options.alarmCpm);
     m_alarm->setMinutes(m_options.alarmMinutes);
     connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
-        m_tally = Tally{m.end, m.count, {}};
         m_recent.add(m);
         m_alarm->add(m);
+        m_tallies.push_back(Tally{m.end, m.count, doseFields()});
     });
     connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
         QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
@@ -60,10 +60,10 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
             line += QStringLiteral(" (%1 µSv/h)").arg(ReadoutText::usvh(mean / *m_options.factor));
         writeLine(m_options.err, line);
     });
-    connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
-        if (m_tally)
-            m_tally->path = path;
-    });
+    // Each tally's auto-save ends in one of the two, in the order of the tallies.
+    connect(m_session, &MeasurementSession::autoSaved, this, &HeadlessLogger::writeTallyLine);
+    connect(m_session, &MeasurementSession::autoSaveFailed, this,
+            [this] { writeTallyLine(QStringLiteral("-")); });
 
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -124,6 +124,9 @@ void HeadlessLogger::stop()
         return;
     const qint32 untallied = m_session->pulseCounter();
     m_session->stop();
+    if (!m_session->finishWrites())
+        writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
+                                     .arg(qsizetype(m_tallies.size())));
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
@@ -136,14 +139,17 @@ void HeadlessLogger::scheduleTick()
 
 void HeadlessLogger::tick()
 {
-    m_tally.reset();
     m_session->tick(m_options.clock->now());
-    if (!m_tally)
+}
+
+void HeadlessLogger::writeTallyLine(const QString &file)
+{
+    if (m_tallies.empty())
         return;
-    const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
-    writeLine(m_options.out, isoMinute(m_tally->t) + u'\t' + QString::number(m_tally->count) +
-                                 u'\t' + file + doseFields());
-    m_tally.reset();
+    const Tally tally = m_tallies.front();
+    m_tallies.pop_front();
+    writeLine(m_options.out, isoMinute(tally.t) + u'\t' + QString::number(tally.count) + u'\t' +
+                                 file + tally.doseFields);
 }
 
 QString HeadlessLogger::doseFields() const

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include <cstdio>
-#include <optional>
+#include <deque>
 
 class Alarm;
 class Clock;
@@ -27,7 +27,7 @@ class QTimer;
 //   10 minutes in cpm and that mean in µSv/h, so scripts that read the first
 //   three keep working.  A minute met twice (the clocks went back) gets a
 //   line for each pass with its own count and offset, while its cell in the
-//   file holds the sum;
+//   file holds the sum; the line is written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
 //   long gaps) and errors, why start() failed, and the alarm's crossings
 //   ("alarm: ..." lines) when a threshold is given.
@@ -59,9 +59,11 @@ public:
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are
-    // released.  As in the window, the pulses of the running minute are not
-    // tallied (a part of a minute is no minute count); their number is
-    // written to `err`.  Does nothing when not measuring.
+    // released, then the files of the tallies made are waited for (at most
+    // MeasurementSession::FinishWritesMs).  As in the window, the pulses of
+    // the running minute are not tallied (a part of a minute is no minute
+    // count); their number is written to `err`.  Does nothing when not
+    // measuring.
     void stop();
 
     MeasurementSession *session() const { return m_session; }
@@ -70,6 +72,7 @@ public:
 private:
     void scheduleTick();
     void tick();
+    void writeTallyLine(const QString &file);
     void writeLine(std::FILE *to, const QString &line) const;
     QString doseFields() const;
 
@@ -82,7 +85,7 @@ private:
     struct Tally {
         QDateTime t;
         qint64 count = 0;
-        QString path;
+        QString doseFields; // as they were at the tally
     };
-    std::optional<Tally> m_tally; // the tally of the tick under way
+    std::deque<Tally> m_tallies; // tallied, their files not yet written
 };
