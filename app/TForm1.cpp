@@ -9,6 +9,7 @@
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 #include "upload/Uploader.h"
@@ -57,6 +58,10 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
     connect(m_session, &MeasurementSession::error, this,
             [this](const QString &text) { m_prompts->reportError(text); });
+    // The box saying that counting has stopped is wrong once it goes on.
+    connect(m_session, &MeasurementSession::portReturned, this, [this](const QString &name) {
+        m_prompts->withdrawError(MeasurementSession::portLostText(name));
+    });
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
@@ -153,6 +158,9 @@ void TForm1::Button_startClick()
     }
     const QString name = ComboBox1->selectedEntry();
     if (!m_session->start(name)) {
+        // The usual cause on a fresh system, and not one the user can guess.
+        if (m_session->port()->lastErrorWasPermission())
+            progress(PermissionAdvice::japanese(name));
         m_prompts->beep();
         m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
                            Prompts::Icon::None);
