@@ -5,10 +5,29 @@
 #include "logfile/DataFolder.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "measure/TickDriver.h"
+#include "publish/MqttPublisher.h"
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
 #include "stats/ReadoutText.h"
+
+namespace
+{
+
+// The minute with its offset from UTC, so that the two passes of an hour
+// repeated when the clocks go back read differently: 2026-11-01T01:00-04:00.
+QString isoMinute(const QDateTime &t)
+{
+    const int offset = t.offsetFromUtc() / 60;
+    const int size = offset < 0 ? -offset : offset;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(size / 60, 2, 10, QLatin1Char('0'))
+               .arg(size % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
@@ -23,17 +42,12 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
         writeLine(m_options.err, QStringLiteral("error: ") + text);
     });
-    connect(m_session, &MeasurementSession::tallied, this,
-            [this](const QDateTime &t, int, qint64 stored) {
-                m_tallies.push_back(Tally{t, stored, {}});
-            });
     m_alarm->setThreshold(m_options.alarmCpm);
     m_alarm->setMinutes(m_options.alarmMinutes);
     connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
         m_recent.add(m);
         m_alarm->add(m);
-        if (!m_tallies.empty())
-            m_tallies.back().doseFields = doseFields();
+        m_tallies.push_back(Tally{m.end, m.count, doseFields()});
     });
     connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
         QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
@@ -83,7 +97,23 @@ bool HeadlessLogger::start()
         writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
+        if (m_session->port()->lastErrorWasPermission())
+            writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
         return false;
+    }
+    if (m_options.mqtt) {
+        m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
+        m_publisher->setClock(m_options.clock);
+        m_publisher->setFactor(m_options.factor);
+        connect(m_alarm, &Alarm::crossed, m_publisher,
+                [this](double mean, double threshold, bool above) {
+                    m_publisher->publishAlarm(m_options.clock->now(), mean, threshold,
+                                              m_alarm->minutes(), above);
+                });
+        connect(m_publisher, &MqttPublisher::message, this,
+                [this](const QString &line) { writeLine(m_options.err, line); });
+        m_publisher->attach(m_session);
+        m_publisher->start();
     }
     // The first reading only marks the minute: a tick early in the next
     // minute then tallies the pulses counted since now.
@@ -102,6 +132,10 @@ void HeadlessLogger::stop()
     if (!m_session->finishWrites())
         writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
                                      .arg(qsizetype(m_tallies.size())));
+    if (m_publisher) {
+        m_publisher->setCounterConnected(false);
+        m_publisher->stop();
+    }
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
@@ -113,8 +147,8 @@ void HeadlessLogger::writeTallyLine(const QString &file)
         return;
     const Tally tally = m_tallies.front();
     m_tallies.pop_front();
-    writeLine(m_options.out, tally.t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(tally.count) + u'\t' + file + tally.doseFields);
+    writeLine(m_options.out, isoMinute(tally.t) + u'\t' + QString::number(tally.count) + u'\t' +
+                                 file + tally.doseFields);
 }
 
 QString HeadlessLogger::doseFields() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
 #include "core/RecentMinutes.h"
 
 #include <QDateTime>
@@ -13,6 +14,7 @@ class Alarm;
 class Clock;
 class DayTable;
 class MeasurementSession;
+class MqttPublisher;
 class TickDriver;
 
 // The measurement without a window: one session on one port, auto-saving
@@ -20,12 +22,14 @@ class TickDriver;
 // Needs QtCore only, so it runs under a QCoreApplication with no display.
 //
 // Reports as text lines, each flushed at once:
-// - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
-//   (the minute the count is stored under, the count, the file written; "-"
-//   for the file when the auto-save failed); with a conversion factor two
-//   more fields: the mean of the last 10 minutes in cpm and that mean in
-//   µSv/h, so scripts that read the first three keep working; the line is
-//   written once the file is;
+// - `out`: one line per minute tally, "yyyy-MM-ddTHH:mm+hh:mm<TAB>count<TAB>file"
+//   (the minute the count is stored under with its offset from UTC, the
+//   tally's own count, the file written; "-" for the file when the auto-save
+//   failed); with a conversion factor two more fields: the mean of the last
+//   10 minutes in cpm and that mean in µSv/h, so scripts that read the first
+//   three keep working.  A minute met twice (the clocks went back) gets a
+//   line for each pass with its own count and offset, while its cell in the
+//   file holds the sum; the line is written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
 //   long gaps) and errors, why start() failed, and the alarm's crossings
 //   ("alarm: ..." lines) when a threshold is given.
@@ -40,6 +44,8 @@ public:
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
+        std::optional<MqttConfig> mqtt; // publish to this broker
+        QString mqttOutbox;             // empty: the station's default outbox folder
         std::optional<double> factor;   // counts per minute per µSv/h
         std::optional<double> alarmCpm; // threshold of the running mean
         int alarmMinutes = 10;
@@ -66,6 +72,7 @@ public:
 
     MeasurementSession *session() const { return m_session; }
     const DayTable *table() const { return m_table; }
+    MqttPublisher *publisher() const { return m_publisher; }
 
 private:
     void writeTallyLine(const QString &file);
@@ -76,6 +83,7 @@ private:
     DayTable *m_table;
     MeasurementSession *m_session;
     TickDriver *m_ticks;
+    MqttPublisher *m_publisher = nullptr;
     Alarm *m_alarm;
     RecentMinutes m_recent;
     struct Tally {
