@@ -68,6 +68,7 @@ TEST_F(UploadWindowTest, TheDialogAsksFirstKeepsSecretsApartAndUploads)
 
     EXPECT_EQ(QFile::permissions(secretPath()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_TRUE(readAll(secretPath()).contains(Secret.toUtf8()));
+    tally(0);
     tally(1);
     ASSERT_TRUE(waitUntil([&] { return memoText().contains(QStringLiteral("upload accepted")); }));
     ASSERT_EQ(server.requests.size(), 1);
