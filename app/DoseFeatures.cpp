@@ -31,7 +31,7 @@ const QRect ReadoutPlace(478, 101, 470, 20);
 QFont readoutFont()
 {
     QFont f(QStringLiteral("IPAPGothic"));
-    f.setPixelSize(14);
+    f.setPixelSize(13);
     return f;
 }
 
@@ -91,6 +91,11 @@ DoseFeatures::DoseFeatures(TForm1 *form)
 
 DoseFeatures::~DoseFeatures() = default;
 
+StatsDialog *DoseFeatures::statsDialog() const
+{
+    return m_statsDialog;
+}
+
 void DoseFeatures::readSettings(const IniFile &ini)
 {
     m_dose.readSettings(ini);
@@ -102,9 +107,13 @@ void DoseFeatures::readSettings(const IniFile &ini)
 
 void DoseFeatures::writeSettings(IniFile &ini) const
 {
-    m_dose.writeSettings(ini);
-    m_alarmSettings.writeSettings(ini);
-    m_chartSettings.writeSettings(ini);
+    // A user who never chose any of these keeps the settings file of old.
+    if (!m_dose.isDefault())
+        m_dose.writeSettings(ini);
+    if (!m_alarmSettings.isDefault())
+        m_alarmSettings.writeSettings(ini);
+    if (!m_chartSettings.isDefault())
+        m_chartSettings.writeSettings(ini);
 }
 
 void DoseFeatures::minuteCounted(const MinuteCount &m)

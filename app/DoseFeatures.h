@@ -7,6 +7,7 @@
 #include "stats/AlarmSettings.h"
 
 #include <QObject>
+#include <QPointer>
 
 class Alarm;
 class ChartMenu;
@@ -20,7 +21,8 @@ class TForm1;
 // too), the alarm on the running mean, the day table's context menu
 // (statistics of the selection, tidy export) and the chart's context menu.
 // It keeps the [Dose], [Alarm] and [Chart] sections of the settings file, in
-// that order, and applies them when they are read.
+// that order, each only when it holds a choice (so the file of a user who
+// never made one is as before), and applies them when they are read.
 //
 // Created by the window after its controls, on the GUI thread; lives as its
 // child.  Nothing it adds moves or changes an existing control.
@@ -37,7 +39,7 @@ public:
     Alarm *alarm() const { return m_alarm; }
     ChartMenu *chartMenu() const { return m_chartMenu; }
     QLabel *readout() const { return m_readout; }
-    StatsDialog *statsDialog() const { return m_statsDialog; }
+    StatsDialog *statsDialog() const;
 
     // The factor and alarm dialog (the readout's context menu).
     void editDose();
@@ -67,5 +69,6 @@ private:
     Alarm *m_alarm;
     QLabel *m_readout;
     ChartMenu *m_chartMenu;
-    StatsDialog *m_statsDialog = nullptr;
+    // The window owns the dialog and may delete it first when it closes.
+    QPointer<StatsDialog> m_statsDialog;
 };

@@ -22,6 +22,9 @@ public:
     bool doseAxis() const { return m_doseAxis; }
     void setDoseAxis(bool on) { m_doseAxis = on; }
 
+    // Today's chart: a settings file needs no [Chart] section.
+    bool isDefault() const { return m_movingAverage == 0 && !m_doseAxis; }
+
     void readSettings(const IniFile &ini) override;
     void writeSettings(IniFile &ini) const override;
 
