@@ -1,11 +1,12 @@
 #include "app/SignalWatcher.h"
 
+#include "core/SystemError.h"
+
 #include <QSocketNotifier>
 #include <QtGlobal>
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -45,7 +46,7 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     Q_ASSERT(s_writeFd == -1);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
         qWarning("SignalWatcher: no socket pair (%s); signals end the program at once",
-                 std::strerror(errno));
+                 qPrintable(SystemError::text(errno)));
         return;
     }
     m_notifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read, this);

@@ -1,5 +1,7 @@
 #include "serial/SerialPosix.h"
 
+#include "core/SystemError.h"
+
 // The kernel's termios2 gives any line speed the driver takes (BOTHER); it cannot be mixed
 // with the C library's <termios.h>, so this file uses the ioctls directly.
 #include <asm/termbits.h>
@@ -15,7 +17,6 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -151,7 +152,7 @@ SerialPosix::~SerialPosix()
 
 QString SerialPosix::errorText(const QString &step, int err)
 {
-    return step + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err));
+    return step + QStringLiteral(": ") + SystemError::text(err);
 }
 
 bool SerialPosix::fail(const QString &step, int err)
@@ -375,8 +376,10 @@ bool SerialPosix::close()
     return ::close(fd) == 0 || errno == EINTR;
 }
 
-int SerialPosix::read(char *buffer, int count, int totalMs, int gapMs)
+int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
 {
+    const int totalMs = timeouts.totalMs;
+    const int gapMs = timeouts.gapMs;
     if (m_fd < 0)
         return -1;
     int got = 0;
