@@ -1,7 +1,14 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
+#include "upload/UploadService.h"
+
 #include <QCommandLineParser>
+#include <QMap>
 #include <QStringList>
+#include <QUrl>
+
+#include <optional>
 
 // The program's command line: --help, --version, and the log file to open
 // at start; or --headless with --port, --data and --open for a measurement
@@ -31,6 +38,10 @@ public:
     // needed, also to refuse a wrong command line.
     static bool wantsHeadless(int argc, char **argv);
 
+    // Whether the raw arguments ask for --export or --stats on a log file
+    // (before any "--"); such a run needs no display either.
+    static bool wantsLogCommand(int argc, char **argv);
+
     // Reads the arguments as QCoreApplication::arguments() gives them: the
     // program's path first, Qt's own options (-platform, -style ...) taken
     // out already.  Needs the application object for the help's texts.
@@ -49,11 +60,42 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // --mqtt URL with --mqtt-password-file and --station: the broker to
+    // publish to, the password read already.  A malformed URL, an unreadable
+    // password file (or one others may read) is a Fail.
+    const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
+    // The maps to upload to (--upload, each once), their credentials file,
+    // the addresses given by --upload-url, and the interval in minutes.
+    QList<UploadService> uploadServices() const { return m_uploadServices; }
+    QString uploadCredentials() const { return m_uploadCredentials; }
+    QMap<UploadService, QUrl> uploadUrls() const { return m_uploadUrls; }
+    int uploadInterval() const { return m_uploadInterval; }
+
+    // --factor F (counts per minute per µSv/h), with --headless, --export
+    // or --stats; a bad value fails the parse with the reason.
+    std::optional<double> factor() const { return m_factor; }
+    // --alarm-cpm N / --alarm-usvh X and --alarm-minutes M, with --headless:
+    // the threshold in cpm (µSv/h times the factor).
+    std::optional<double> alarmCpm() const { return m_alarmCpm; }
+    int alarmMinutes() const { return m_alarmMinutes; }
+
+    // --export LOG [--output OUT] or --stats LOG [--from T] [--to T].
+    enum class LogCommand { None, Export, Stats };
+    LogCommand logCommand() const { return m_logCommand; }
+    QString logFile() const { return m_logFile; }
+    QString outputFile() const { return m_outputFile; }
+    QString from() const { return m_from; }
+    QString to() const { return m_to; }
 
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
 
 private:
+    // Reads the upload options; the reason when they are wrong, else empty.
+    QString parseUploads();
+    // Reads --mqtt and its options; the reason when they are wrong, else empty.
+    QString readMqtt();
+
     QCommandLineParser m_parser;
     QString m_text;
     QStringList m_files;
@@ -61,4 +103,20 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    std::optional<MqttConfig> m_mqtt;
+    QList<UploadService> m_uploadServices;
+    QString m_uploadCredentials;
+    QMap<UploadService, QUrl> m_uploadUrls;
+    int m_uploadInterval = 0;
+    std::optional<double> m_factor;
+    std::optional<double> m_alarmCpm;
+    int m_alarmMinutes = 10;
+    LogCommand m_logCommand = LogCommand::None;
+    QString m_logFile;
+    QString m_outputFile;
+    QString m_from;
+    QString m_to;
+
+    // The checks of the dose, alarm and log-file options; empty when fine.
+    QString checkDoseAndLogOptions();
 };

@@ -4,15 +4,37 @@
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
+#include "publish/MqttPublisher.h"
 #include "serial/Trs232c.h"
+#include "stats/Alarm.h"
+#include "stats/ReadoutText.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
+namespace
+{
+
+// The minute with its offset from UTC, so that the two passes of an hour
+// repeated when the clocks go back read differently: 2026-11-01T01:00-04:00.
+QString isoMinute(const QDateTime &t)
+{
+    const int offset = t.offsetFromUtc() / 60;
+    const int size = offset < 0 ? -offset : offset;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(size / 60, 2, 10, QLatin1Char('0'))
+               .arg(size % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
-      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this))
+      m_session(new MeasurementSession(m_table, this)), m_timer(new QTimer(this)),
+      m_alarm(new Alarm(this))
 {
     m_table->fillTimeColumn();
     m_session->setAutoSave(true);
@@ -22,14 +44,27 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
         writeLine(m_options.err, QStringLiteral("error: ") + text);
     });
-    connect(m_session, &MeasurementSession::tallied, this,
-            [this](const QDateTime &t, int, qint64 stored) {
-                m_tally = Tally{t, stored, {}};
-            });
-    connect(m_session, &MeasurementSession::autoSaved, this, [this](const QString &path) {
-        if (m_tally)
-            m_tally->path = path;
+    m_alarm->setThreshold(m_options.alarmCpm);
+    m_alarm->setMinutes(m_options.alarmMinutes);
+    connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
+        m_recent.add(m);
+        m_alarm->add(m);
+        m_tallies.push_back(Tally{m.end, m.count, doseFields()});
     });
+    connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
+        QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
+                           .arg(m_alarm->minutes())
+                           .arg(mean, 0, 'f', 1)
+                           .arg(above ? QStringLiteral("reached") : QStringLiteral("fell below"))
+                           .arg(threshold, 0, 'g', 6);
+        if (m_options.factor)
+            line += QStringLiteral(" (%1 µSv/h)").arg(ReadoutText::usvh(mean / *m_options.factor));
+        writeLine(m_options.err, line);
+    });
+    // Each tally's auto-save ends in one of the two, in the order of the tallies.
+    connect(m_session, &MeasurementSession::autoSaved, this, &HeadlessLogger::writeTallyLine);
+    connect(m_session, &MeasurementSession::autoSaveFailed, this,
+            [this] { writeTallyLine(QStringLiteral("-")); });
 
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -72,7 +107,23 @@ bool HeadlessLogger::start()
         writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
+        if (m_session->port()->lastErrorWasPermission())
+            writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
         return false;
+    }
+    if (m_options.mqtt) {
+        m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
+        m_publisher->setClock(m_options.clock);
+        m_publisher->setFactor(m_options.factor);
+        connect(m_alarm, &Alarm::crossed, m_publisher,
+                [this](double mean, double threshold, bool above) {
+                    m_publisher->publishAlarm(m_options.clock->now(), mean, threshold,
+                                              m_alarm->minutes(), above);
+                });
+        connect(m_publisher, &MqttPublisher::message, this,
+                [this](const QString &line) { writeLine(m_options.err, line); });
+        m_publisher->attach(m_session);
+        m_publisher->start();
     }
     // The first reading only marks the minute: a tick early in the next
     // minute then tallies the pulses counted since now.
@@ -88,6 +139,13 @@ void HeadlessLogger::stop()
         return;
     const qint32 untallied = m_session->pulseCounter();
     m_session->stop();
+    if (!m_session->finishWrites())
+        writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
+                                     .arg(qsizetype(m_tallies.size())));
+    if (m_publisher) {
+        m_publisher->setCounterConnected(false);
+        m_publisher->stop();
+    }
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));
@@ -100,14 +158,28 @@ void HeadlessLogger::scheduleTick()
 
 void HeadlessLogger::tick()
 {
-    m_tally.reset();
     m_session->tick(m_options.clock->now());
-    if (!m_tally)
+}
+
+void HeadlessLogger::writeTallyLine(const QString &file)
+{
+    if (m_tallies.empty())
         return;
-    const QString file = m_tally->path.isEmpty() ? QStringLiteral("-") : m_tally->path;
-    writeLine(m_options.out, m_tally->t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(m_tally->count) + u'\t' + file);
-    m_tally.reset();
+    const Tally tally = m_tallies.front();
+    m_tallies.pop_front();
+    writeLine(m_options.out, isoMinute(tally.t) + u'\t' + QString::number(tally.count) + u'\t' +
+                                 file + tally.doseFields);
+}
+
+QString HeadlessLogger::doseFields() const
+{
+    if (!m_options.factor)
+        return {};
+    const auto mean = m_recent.mean(ReadoutText::MeanMinutes);
+    if (!mean)
+        return QStringLiteral("\t-\t-");
+    return u'\t' + QString::number(mean->cpm, 'f', 1) + u'\t' +
+           ReadoutText::usvh(mean->cpm / *m_options.factor);
 }
 
 void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const

@@ -1,15 +1,20 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
+#include "core/RecentMinutes.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
 #include <cstdio>
-#include <optional>
+#include <deque>
 
+class Alarm;
 class Clock;
 class DayTable;
 class MeasurementSession;
+class MqttPublisher;
 class QTimer;
 
 // The measurement without a window: one session on one port, auto-saving
@@ -17,11 +22,17 @@ class QTimer;
 // Needs QtCore only, so it runs under a QCoreApplication with no display.
 //
 // Reports as text lines, each flushed at once:
-// - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
-//   (the minute the count is stored under, the count, the file written; "-"
-//   for the file when the auto-save failed);
+// - `out`: one line per minute tally, "yyyy-MM-ddTHH:mm+hh:mm<TAB>count<TAB>file"
+//   (the minute the count is stored under with its offset from UTC, the
+//   tally's own count, the file written; "-" for the file when the auto-save
+//   failed); with a conversion factor two more fields: the mean of the last
+//   10 minutes in cpm and that mean in µSv/h, so scripts that read the first
+//   three keep working.  A minute met twice (the clocks went back) gets a
+//   line for each pass with its own count and offset, while its cell in the
+//   file holds the sum; the line is written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
-//   long gaps) and errors, and why start() failed.
+//   long gaps) and errors, why start() failed, and the alarm's crossings
+//   ("alarm: ..." lines) when a threshold is given.
 //
 // Main thread only.  The clock must outlive the logger.
 class HeadlessLogger : public QObject
@@ -33,6 +44,11 @@ public:
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
+        std::optional<MqttConfig> mqtt; // publish to this broker
+        QString mqttOutbox;             // empty: the station's default outbox folder
+        std::optional<double> factor;   // counts per minute per µSv/h
+        std::optional<double> alarmCpm; // threshold of the running mean
+        int alarmMinutes = 10;
         std::FILE *out = stdout;
         std::FILE *err = stderr;
     };
@@ -47,27 +63,35 @@ public:
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are
-    // released.  As in the window, the pulses of the running minute are not
-    // tallied (a part of a minute is no minute count); their number is
-    // written to `err`.  Does nothing when not measuring.
+    // released, then the files of the tallies made are waited for (at most
+    // MeasurementSession::FinishWritesMs).  As in the window, the pulses of
+    // the running minute are not tallied (a part of a minute is no minute
+    // count); their number is written to `err`.  Does nothing when not
+    // measuring.
     void stop();
 
     MeasurementSession *session() const { return m_session; }
     const DayTable *table() const { return m_table; }
+    MqttPublisher *publisher() const { return m_publisher; }
 
 private:
     void scheduleTick();
     void tick();
+    void writeTallyLine(const QString &file);
     void writeLine(std::FILE *to, const QString &line) const;
+    QString doseFields() const;
 
     Options m_options;
     DayTable *m_table;
     MeasurementSession *m_session;
     QTimer *m_timer;
+    MqttPublisher *m_publisher = nullptr;
+    Alarm *m_alarm;
+    RecentMinutes m_recent;
     struct Tally {
         QDateTime t;
         qint64 count = 0;
-        QString path;
+        QString doseFields; // as they were at the tally
     };
-    std::optional<Tally> m_tally; // the tally of the tick under way
+    std::deque<Tally> m_tallies; // tallied, their files not yet written
 };

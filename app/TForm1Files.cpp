@@ -88,7 +88,7 @@ void TForm1::button_SAVEClick()
         return;
     }
     m_openFileName = path;
-    m_session->recoveryCopy().settle();
+    m_session->settleRecoveryCopy();
 }
 
 void TForm1::Button_OPENClick()
@@ -228,6 +228,7 @@ void TForm1::Timer_FOpenTimer()
     applySettings(Settings::read(ini, currentSettings()));
     for (SettingsSection *section : std::as_const(m_settingsSections))
         section->readSettings(ini);
+    applyUploadSettings();
     offerRecoveryCopy();
     openCommandLineFile();
 }
@@ -258,6 +259,11 @@ bool TForm1::FormClose()
         Button_stopClick();
     else
         rs232c1->close();
+    // Every minute tallied reaches its file before the program ends.
+    if (!m_session->finishWrites())
+        m_prompts->reportError(QStringLiteral("自動保存の書き込みが終わりません。"
+                                              "最後の数分のファイルは書かれていない"
+                                              "ことがあります"));
 
     const Settings s = currentSettings();
     if (!canWriteSettings(m_settingsPath)) {

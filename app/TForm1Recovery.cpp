@@ -21,7 +21,7 @@ void TForm1::offerRecoveryCopy()
         QStringLiteral("(%1 %2 までの集計)")
             .arg(TimeText::date(written.date()), TimeText::time(written.time()));
     if (!m_prompts->askYesNo(QApplication::applicationName(), question)) {
-        copy.settle();
+        m_session->settleRecoveryCopy();
         return;
     }
     // The copy stays until a save holds its minutes: closing again without

@@ -1,18 +1,33 @@
 #include "app/CommandLine.h"
 #include "app/HeadlessLogger.h"
+#include "app/HeadlessUploads.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
+#include "logfile/AtomicFile.h"
+#include "logfile/AutoSave.h"
+#include "logfile/RecoveryCopy.h"
 #include "logfile/SettingsLocation.h"
+#include "stats/LogCommands.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 
 namespace
 {
 
 const QString AppId = QStringLiteral("io.github.torvale.Torvale");
+
+// Half-written files of a run killed in the middle of a write (a power cut)
+// in the folders this run writes; later writes into a folder clean it too.
+void removeLeftovers(const QStringList &folders)
+{
+    for (const QString &folder : folders)
+        if (!folder.isEmpty())
+            AtomicFile::removeStaleTemporaries(folder);
+}
 
 void nameApplication()
 {
@@ -40,15 +55,54 @@ int runHeadless(int argc, char **argv)
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
+    options.mqtt = commandLine.mqtt();
     options.clock = &clock;
+    options.factor = commandLine.factor();
+    options.alarmCpm = commandLine.alarmCpm();
+    options.alarmMinutes = commandLine.alarmMinutes();
+    if (!options.dataFolder.isEmpty())
+        removeLeftovers({RecoveryCopy::defaultFolder(), options.dataFolder,
+                         AutoSave::dayFolder(options.dataFolder, clock.now())});
     HeadlessLogger logger(options);
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &logger, [&logger] {
         logger.stop();
         QCoreApplication::quit();
     });
+    HeadlessUploads uploads;
+    if (!commandLine.uploadServices().isEmpty()) {
+        HeadlessUploads::Options upload;
+        upload.services = commandLine.uploadServices();
+        upload.credentialsPath = commandLine.uploadCredentials();
+        upload.urls = commandLine.uploadUrls();
+        upload.intervalMinutes = commandLine.uploadInterval();
+        upload.factor = commandLine.factor();
+        if (!uploads.start(upload, logger.session()))
+            return 1;
+    }
     if (!logger.start())
         return 1;
     return QCoreApplication::exec();
+}
+
+// --export and --stats: read a log, print, exit; no display.
+int runLogCommand(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    CommandLine commandLine;
+    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
+        outcome != CommandLine::Outcome::Run)
+        return commandLine.finish(outcome);
+    LogCommands::Options options;
+    options.logPath = commandLine.logFile();
+    options.outputPath = commandLine.outputFile();
+    options.factor = commandLine.factor();
+    options.span = {StoredMinutes::parseMinute(commandLine.from()),
+                    StoredMinutes::parseMinute(commandLine.to())};
+    options.today = SystemClock().now().date();
+    return commandLine.logCommand() == CommandLine::LogCommand::Export
+               ? LogCommands::runExport(options)
+               : LogCommands::runStats(options);
 }
 
 } // namespace
@@ -62,6 +116,8 @@ int main(int argc, char **argv)
         CommandLine commandLine;
         return commandLine.finish(commandLine.parse(QCoreApplication::arguments()));
     }
+    if (CommandLine::wantsLogCommand(argc, argv))
+        return runLogCommand(argc, argv);
     if (CommandLine::wantsHeadless(argc, argv))
         return runHeadless(argc, argv);
 
@@ -81,6 +137,7 @@ int main(int argc, char **argv)
     options.clock = &clock;
     options.arguments = commandLine.files();
     options.settingsPath = SettingsLocation::path(QApplication::applicationFilePath());
+    removeLeftovers({RecoveryCopy::defaultFolder(), QFileInfo(options.settingsPath).absolutePath()});
     TForm1 Form1(options);
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &Form1,

@@ -4,35 +4,20 @@
 
 #include <algorithm>
 
+
 namespace
 {
 
-// A plain count: decimal digits only, no leading zero (except "0" itself),
-// and small enough for a non-negative int32.
-bool parsePlainCount(const QString &text, std::int32_t *value)
+QSharedDataPointer<DayColumn> newColumn()
 {
-    const qsizetype n = text.size();
-    if (n == 0 || n > 10)
-        return false;
-    if (n > 1 && text.at(0) == u'0')
-        return false;
-    std::int64_t v = 0;
-    for (QChar ch : text) {
-        if (ch < u'0' || ch > u'9')
-            return false;
-        v = v * 10 + (ch.unicode() - u'0');
-    }
-    if (v > INT32_MAX)
-        return false;
-    *value = std::int32_t(v);
-    return true;
+    return QSharedDataPointer<DayColumn>(new DayColumn);
 }
 
 } // namespace
 
 DayTable::DayTable(QObject *parent) : QAbstractTableModel(parent)
 {
-    m_columns.resize(InitialColumnCount);
+    growTo(InitialColumnCount);
 }
 
 int DayTable::rowCount(const QModelIndex &parent) const
@@ -73,50 +58,20 @@ bool DayTable::valid(int col, int row) const
 
 QString DayTable::cell(int col, int row) const
 {
-    if (!valid(col, row))
-        return {};
-    const Column &c = m_columns[col];
-    if (c.cells.empty())
-        return {};
-    const std::int32_t v = c.cells[row];
-    if (v >= 0)
-        return QString::number(v);
-    if (v == Text)
-        return c.texts.value(row);
-    return {};
+    return valid(col, row) ? m_columns[std::size_t(col)]->text(row) : QString();
 }
 
 bool DayTable::cellCount(int col, int row, int *count) const
 {
-    if (!valid(col, row) || m_columns[col].cells.empty())
-        return false;
-    const std::int32_t v = m_columns[col].cells[row];
-    if (v < 0)
-        return false;
-    *count = v;
-    return true;
+    return valid(col, row) && m_columns[std::size_t(col)]->count(row, count);
 }
 
 void DayTable::store(int col, int row, const QString &text)
 {
-    Column &c = m_columns[col];
-    if (c.cells.empty()) {
-        if (text.isEmpty())
-            return;
-        c.cells.assign(RowCount, Empty);
-    }
-    std::int32_t &slot = c.cells[row];
-    if (slot == Text)
-        c.texts.remove(row);
-    std::int32_t value = 0;
-    if (text.isEmpty()) {
-        slot = Empty;
-    } else if (parsePlainCount(text, &value)) {
-        slot = value;
-    } else {
-        slot = Text;
-        c.texts.insert(row, text);
-    }
+    if (text.isEmpty() && std::as_const(m_columns[std::size_t(col)])->cells.empty())
+        return;
+    // Writing through the non-const pointer copies a column a snapshot holds.
+    m_columns[std::size_t(col)]->store(row, text, RowCount);
 }
 
 void DayTable::notifyRow(int row, int firstCol, int lastCol)
@@ -161,7 +116,7 @@ void DayTable::column_insert(int index)
 {
     const int last = colCount();
     beginInsertColumns({}, last, last);
-    m_columns.emplace_back();
+    m_columns.push_back(newColumn());
     endInsertColumns();
     if (last <= index)
         return;
@@ -177,7 +132,9 @@ void DayTable::growTo(int n)
     if (n <= colCount())
         return;
     beginInsertColumns({}, colCount(), n - 1);
-    m_columns.resize(n);
+    m_columns.reserve(std::size_t(n));
+    while (colCount() < n)
+        m_columns.push_back(newColumn());
     endInsertColumns();
 }
 
@@ -185,21 +142,21 @@ QDate DayTable::columnDate(int col) const
 {
     if (col < 0 || col >= colCount())
         return {};
-    return m_columns[col].date;
+    return m_columns[std::size_t(col)]->date;
 }
 
 void DayTable::setColumnDate(int col, const QDate &date)
 {
-    if (col >= 0 && col < colCount())
-        m_columns[col].date = date;
+    if (col >= 0 && col < colCount() && std::as_const(m_columns[std::size_t(col)])->date != date)
+        m_columns[std::size_t(col)]->date = date;
 }
 
 std::size_t DayTable::memoryUsage() const
 {
-    std::size_t bytes = m_columns.capacity() * sizeof(Column);
-    for (const Column &c : m_columns) {
-        bytes += c.cells.capacity() * sizeof(std::int32_t);
-        for (auto it = c.texts.cbegin(); it != c.texts.cend(); ++it)
+    std::size_t bytes = m_columns.capacity() * sizeof(QSharedDataPointer<DayColumn>);
+    for (const QSharedDataPointer<DayColumn> &c : m_columns) {
+        bytes += sizeof(DayColumn) + c->cells.capacity() * sizeof(std::int32_t);
+        for (auto it = c->texts.cbegin(); it != c->texts.cend(); ++it)
             bytes += sizeof(int) + sizeof(QString) + std::size_t(it.value().capacity()) * 2 + 32;
     }
     return bytes;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/DayColumn.h"
+#include "core/DaySnapshot.h"
+
 #include <QAbstractTableModel>
 #include <QDate>
-#include <QHash>
+#include <QSharedDataPointer>
 #include <QStringList>
 
-#include <cstdint>
 #include <vector>
 
 // The day table: the program's only store of measurement data.
@@ -16,11 +18,10 @@
 // 1.. are day columns, newest first.  The row count never changes; the column
 // count only grows.
 //
-// Storage is compact: a cell whose text is a plain decimal count (no sign, no
-// leading zero, fits in 31 bits) is held as that number, an empty cell as a
-// marker, and any other text is kept verbatim in a per-column side table, so
-// every cell's text comes back exactly as it was written.  A column that was
-// never written costs no cell storage at all.
+// Storage is compact (DayColumn): plain counts are held as numbers, every
+// cell's text comes back exactly as it was written, and a column that was
+// never written costs no cell storage at all.  Columns are shared with the
+// snapshots taken of the table and copied only when written while shared.
 //
 // Each day column also carries the full date of its day (invalid when not
 // known), because its five-character header holds no year.
@@ -69,21 +70,17 @@ public:
     QDate columnDate(int col) const;
     void setColumnDate(int col, const QDate &date);
 
+    // The table as it is now, for a writer on another thread; see
+    // DaySnapshot.  Costs one reference per column.
+    DaySnapshot snapshot() const { return DaySnapshot(m_columns); }
+
     // Bytes held by the cell storage (not counting the QObject itself).
     std::size_t memoryUsage() const;
 
 private:
-    struct Column {
-        std::vector<std::int32_t> cells; // empty until the first write
-        QHash<int, QString> texts;       // cells that are not plain counts
-        QDate date;
-    };
-    static constexpr std::int32_t Empty = -1;
-    static constexpr std::int32_t Text = -2;
-
     bool valid(int col, int row) const;
     void store(int col, int row, const QString &text);
     void notifyRow(int row, int firstCol, int lastCol);
 
-    std::vector<Column> m_columns;
+    std::vector<QSharedDataPointer<DayColumn>> m_columns;
 };

@@ -1,5 +1,6 @@
 #include "logfile/AutoSave.h"
 
+#include "core/DayTable.h"
 #include "logfile/LogFile.h"
 
 #include <QDir>
@@ -29,6 +30,12 @@ QString AutoSave::filePath(const QString &dataFolder, const QDateTime &t)
 }
 
 QString AutoSave::save(const QString &dataFolder, const QDateTime &t, const DayTable &table,
+                       QString *writtenPath)
+{
+    return save(dataFolder, t, table.snapshot(), writtenPath);
+}
+
+QString AutoSave::save(const QString &dataFolder, const QDateTime &t, const DaySnapshot &table,
                        QString *writtenPath)
 {
     QDir().mkpath(dayFolder(dataFolder, t));

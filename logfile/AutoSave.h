@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
+class DaySnapshot;
 class DayTable;
 
 // The log file written at every minute tally while auto-save is on: one new
@@ -13,7 +14,7 @@ class DayTable;
 // an empty one a path starting at the root.  All parts come from the one
 // clock reading of the tick that tallied.
 //
-// GUI thread (the table's thread).
+// Any thread for a snapshot, the table's thread for the table.
 class AutoSave
 {
 public:
@@ -26,6 +27,8 @@ public:
     // the file path also when the write fails, since the window shows it from
     // the start of the write.  Returns empty text on success, else the text
     // to show; a failed write leaves no partial file.
+    static QString save(const QString &dataFolder, const QDateTime &t, const DaySnapshot &table,
+                        QString *writtenPath = nullptr);
     static QString save(const QString &dataFolder, const QDateTime &t, const DayTable &table,
                         QString *writtenPath = nullptr);
 };

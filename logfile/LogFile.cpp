@@ -69,9 +69,14 @@ int copyInto(const QString &path, QTemporaryFile &copy)
 
 } // namespace
 
-QString LogFile::save(const QString &path, const DayTable &table, LogTitle title)
+QString LogFile::save(const QString &path, const DaySnapshot &table, LogTitle title)
 {
     return AtomicFile::write(path, LogFormat::encode(table, title));
+}
+
+QString LogFile::save(const QString &path, const DayTable &table, LogTitle title)
+{
+    return save(path, table.snapshot(), title);
 }
 
 LogFile::LoadResult LogFile::load(const QString &path, DayTable &table, const QDate &today)

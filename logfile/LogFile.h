@@ -5,10 +5,12 @@
 #include <QDate>
 #include <QString>
 
+class DaySnapshot;
 class DayTable;
 
-// Saving the day table to a log file and loading one back.  GUI thread (the
-// table's thread); both run to their end before returning.
+// Saving the day table to a log file and loading one back.  The table's
+// thread, except save() of a snapshot: any thread.  Both run to their end
+// before returning.
 class LogFile
 {
 public:
@@ -25,6 +27,7 @@ public:
     // `path`, if any, is replaced only by a completely written new one
     // (AtomicFile); a failed save leaves it as it was and nothing else behind.
     // Returns empty text on success, else the text to show.
+    static QString save(const QString &path, const DaySnapshot &table, LogTitle title);
     static QString save(const QString &path, const DayTable &table, LogTitle title);
 
     // Copies the file to a temporary file of its own (a unique name in the

@@ -17,6 +17,11 @@ QByteArray LogFormat::titleLine(LogTitle title)
 
 QByteArray LogFormat::encode(const DayTable &table, LogTitle title)
 {
+    return encode(table.snapshot(), title);
+}
+
+QByteArray LogFormat::encode(const DaySnapshot &table, LogTitle title)
+{
     const int cols = table.colCount();
     QByteArray out;
     // Counts are short: about five bytes of field and comma per cell.

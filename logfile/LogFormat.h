@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+class DaySnapshot;
 class DayTable;
 
 // Who wrote a log file; it decides only the title line.
@@ -50,6 +51,8 @@ public:
     static constexpr int MaxColumns = 40000;
 
     static QByteArray titleLine(LogTitle title); // without CR LF
+    // Any thread for a snapshot; the table's thread for the table.
+    static QByteArray encode(const DaySnapshot &table, LogTitle title);
     static QByteArray encode(const DayTable &table, LogTitle title);
     static void decodeInto(DayTable &table, QByteArrayView fileBytes);
 

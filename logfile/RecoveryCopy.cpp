@@ -1,5 +1,7 @@
 #include "logfile/RecoveryCopy.h"
 
+#include "core/DayTable.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +22,11 @@ QString RecoveryCopy::path() const
 }
 
 QString RecoveryCopy::write(const DayTable &table)
+{
+    return write(table.snapshot());
+}
+
+QString RecoveryCopy::write(const DaySnapshot &table)
 {
     // Measurement data of one user: the folder is theirs alone.
     if (!QFileInfo(m_folder).isDir() && QDir().mkpath(m_folder))

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+class DaySnapshot;
 class DayTable;
 
 // A copy of the whole day table in the user's state folder, rewritten after
@@ -17,7 +18,8 @@ class DayTable;
 // a manual save or an auto-save of the table settles it (removes it), and so
 // does a user who declines to take it back.  The next tally writes it again.
 //
-// GUI thread (the table's thread).  Two programs measuring at once share the
+// Any thread (the session's writer thread writes and settles it while
+// measuring; the window reads it at start).  Two programs measuring at once share the
 // one copy; the later write wins.
 class RecoveryCopy
 {
@@ -34,6 +36,7 @@ public:
     // Creates the folder (owner only) when missing and replaces the copy.
     // Returns empty text on success, else the text to show; a failed write
     // leaves the copy before it in place.
+    QString write(const DaySnapshot &table);
     QString write(const DayTable &table);
     // The table is in a log file now, or the user gave the copy up.
     void settle();

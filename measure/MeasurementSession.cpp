@@ -2,14 +2,28 @@
 
 #include "core/DayTable.h"
 #include "core/TimeText.h"
-#include "logfile/AutoSave.h"
+#include "logfile/TableWriter.h"
 #include "serial/Trs232c.h"
 
 #include <QTimer>
 
 MeasurementSession::MeasurementSession(DayTable *table, QObject *parent)
-    : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this))
+    : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this)),
+      m_writer(new TableWriter(m_recovery.folder(), this))
 {
+    connect(m_writer, &TableWriter::autoSaved, this, [this](const QString &path) {
+        m_reportedAutoSaveError.clear();
+        m_toldDropped = false;
+        emit autoSaved(path);
+    });
+    connect(m_writer, &TableWriter::autoSaveFailed, this, &MeasurementSession::onAutoSaveFailed);
+    connect(m_writer, &TableWriter::recoveryCopyWritten, this, [this] {
+        m_reportedRecoveryError.clear();
+        m_toldDropped = false;
+    });
+    connect(m_writer, &TableWriter::recoveryCopyFailed, this,
+            &MeasurementSession::onRecoveryFailed);
+    connect(m_writer, &TableWriter::dropped, this, &MeasurementSession::onDropped);
     m_reconnect->setObjectName(QStringLiteral("reconnect"));
     m_reconnect->setInterval(ReconnectIntervalMs);
     connect(m_reconnect, &QTimer::timeout, this, &MeasurementSession::tryReconnect);
@@ -31,13 +45,6 @@ bool MeasurementSession::start(const QString &portName)
     m_port->setPortname(portName);
     if (!m_port->open()) {
         emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
-        // The usual cause on a fresh system, and not one the user can guess.
-        if (m_port->lastErrorWasPermission())
-            emit progress(QStringLiteral("  ") + portName +
-                          QStringLiteral(" を開く権限がありません。root で「adduser %1 dialout」"
-                                         "を実行して (sudo があれば sudo adduser %1 dialout)、"
-                                         "ログインし直してください")
-                              .arg(qEnvironmentVariable("USER", QStringLiteral("ユーザー名"))));
         return false;
     }
     emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Open"));
@@ -82,9 +89,7 @@ void MeasurementSession::onLost()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました") +
                   lastTickTime());
     emit portLost(name);
-    emit error(QStringLiteral("シリアルポート ") + name +
-               QStringLiteral(" が切断されました。計数は止まっています。"
-                              "ポートが戻りしだい計数を続けます"));
+    emit error(portLostText(name));
     if (m_measuring)
         m_reconnect->start();
 }
@@ -107,6 +112,13 @@ void MeasurementSession::tryReconnect()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" に再接続しました") +
                   lastTickTime());
     emit portReturned(name);
+}
+
+QString MeasurementSession::portLostText(const QString &portName)
+{
+    return QStringLiteral("シリアルポート ") + portName +
+           QStringLiteral(" が切断されました。計数は止まっています。"
+                          "ポートが戻りしだい計数を続けます。");
 }
 
 QString MeasurementSession::lastTickTime() const
@@ -188,37 +200,53 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
     emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes});
     // An auto-save file that was written holds the whole table, so the copy
     // is only needed when there is none: a tally writes one file, not two.
-    if (!m_autoSave || !autoSave(t))
-        keepRecoveryCopy();
+    if (m_autoSave)
+        m_writer->autoSave(m_dataFolder, t, m_table->snapshot());
+    else
+        m_writer->keepRecoveryCopy(m_table->snapshot());
 }
 
-void MeasurementSession::keepRecoveryCopy()
+void MeasurementSession::settleRecoveryCopy()
 {
-    const QString failure = m_recovery.write(*m_table);
-    if (failure.isEmpty()) {
-        m_reportedRecoveryError.clear();
-        return;
-    }
+    // Only this thread queues writes: with none queued, none can overtake.
+    if (m_writer->pending() == 0)
+        m_recovery.settle();
+    else
+        m_writer->settleRecoveryCopy();
+}
+
+bool MeasurementSession::finishWrites(int ms)
+{
+    return m_writer->finish(ms);
+}
+
+void MeasurementSession::onRecoveryFailed(const QString &path, const QString &failure)
+{
     if (failure != m_reportedRecoveryError)
-        emit error(m_recovery.path() + QStringLiteral(" に書き込めません: ") + failure);
+        emit error(path + QStringLiteral(" に書き込めません: ") + failure);
     m_reportedRecoveryError = failure;
 }
 
-bool MeasurementSession::autoSave(const QDateTime &t)
+void MeasurementSession::onAutoSaveFailed(const QString &path, const QString &failure)
 {
-    QString path;
-    const QString failure = AutoSave::save(m_dataFolder, t, *m_table, &path);
-    if (failure.isEmpty()) {
-        m_reportedAutoSaveError.clear();
-        // The file holds the whole table, the copy's minutes with it.
-        m_recovery.settle();
-        emit autoSaved(path);
-        return true;
-    }
     // The same failure (a full disk) every minute is told once, until a
     // save succeeds or the failure changes.
     if (failure != m_reportedAutoSaveError)
         emit error(failure);
     m_reportedAutoSaveError = failure;
-    return false;
+    emit autoSaveFailed(path);
+}
+
+void MeasurementSession::onDropped(const QString &path)
+{
+    emit progress(QStringLiteral("  書き込みが追いつかないため ") + path +
+                  QStringLiteral(" を書き込みませんでした"));
+    // Told once until a write goes through again; the later files hold
+    // the whole table, so no count is lost with it.
+    if (!m_toldDropped)
+        emit error(QStringLiteral("ディスクへの書き込みが追いつきません。") + path +
+                   QStringLiteral(" を書き込みませんでした。計数は続いています"));
+    m_toldDropped = true;
+    if (path != m_recovery.path())
+        emit autoSaveFailed(path);
 }

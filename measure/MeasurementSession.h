@@ -11,11 +11,15 @@
 
 class DayTable;
 class QTimer;
+class TableWriter;
 class Trs232c;
 
 // One measurement at a time on one serial port: the port component, the
 // pulse counter, the minute tally with the change of day, auto-save, the
 // recovery copy, and reopening a port lost during the measurement.
+// Files are written by a TableWriter from a snapshot taken at the tally, so
+// a slow disk never holds up the tally; their outcomes come back later, on
+// this object's thread, in the order of the tallies.
 // It owns the port component; the day table belongs to the caller and must
 // outlive it.  The caller reads the clock and hands each reading to tick().
 //
@@ -38,7 +42,8 @@ public:
     Trs232c *port() const { return m_port; }
 
     // Opens `portName` and raises DTR.  On failure nothing changes, the
-    // session stays idle and port()->lastError() says why.
+    // session stays idle and port()->lastError() says why; a front end adds
+    // PermissionAdvice when port()->lastErrorWasPermission().
     bool start(const QString &portName);
     // Lowers DTR and closes the port.  Pulses not yet tallied stay in the
     // counter for the next measurement.  During an outage it ends the
@@ -52,12 +57,25 @@ public:
     // non-blocking open that fails at once while the device is missing.
     static constexpr int ReconnectIntervalMs = 2000;
     bool isPortLost() const { return m_portLost; }
+    // The error() told when the device went away; a front end withdraws it
+    // at portReturned.
+    static QString portLostText(const QString &portName);
 
     // Holds the table of every tally no auto-save file holds: written after
     // a tally while auto-save is off or failed (a failure is told once, like
-    // auto-save's), settled by each auto-save that is written; a front end
-    // settles it after a manual save.
+    // auto-save's), settled by each auto-save that is written.  Read it here
+    // only while nothing is queued for writing (at start).
     RecoveryCopy &recoveryCopy() { return m_recovery; }
+    // Settles the recovery copy after the writes queued before: a front end
+    // calls this after a manual save of the table.
+    void settleRecoveryCopy();
+
+    // Waits (blocking) until the files of every tally so far are written or
+    // `ms` passed, and delivers their outcomes (autoSaved, error) before it
+    // returns.  False when writes were left.  Close and the end of the
+    // headless logger call it; stop() does not wait.
+    bool finishWrites(int ms = FinishWritesMs);
+    static constexpr int FinishWritesMs = 15000;
 
     // Reads every byte queued now; each one is a pulse.  Returns the bytes
     // counted (empty when nothing could be read).
@@ -66,8 +84,9 @@ public:
     // One clock reading (local time): makes the minute tally when the minute
     // changed while measuring (MinuteTally says when and which row).  The
     // tally stores the counter into the row of its minute in the column of
-    // its date and resets the counter (emits tallied), then auto-saves when
-    // that is on (emits autoSaved or error).
+    // its date and resets the counter (emits tallied), then queues the
+    // auto-save when that is on, else the recovery copy (autoSaved,
+    // autoSaveFailed or error follow once written).
     //
     // A tally never replaces or lowers a count: when the cell holds a count
     // already it adds to it.  A clock set back (by hand, by NTP, at the end
@@ -92,8 +111,8 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
-    // One line for the progress pane: port opened or not (with a hint when
-    // this user may not open it), closed, lost, back; a tally of several
+    // One line for the progress pane: port opened or not, closed, lost,
+    // back; a tally of several
     // minutes; the clock set back.
     void progress(const QString &line);
     // `stored` (the cell's count now) was stored into lastTallyColumn(),
@@ -103,8 +122,12 @@ signals:
     // statistics and publishing (the cell may hold more after the clock
     // went back).
     void minuteCounted(const MinuteCount &minute);
-    // The auto-save file of this minute was written.
+    // The auto-save file of a tally was written.  Comes after the tally,
+    // once the writer is done with it.
     void autoSaved(const QString &path);
+    // The auto-save file of a tally could not be written (error tells why,
+    // once) or was dropped because the disk could not keep up.
+    void autoSaveFailed(const QString &path);
     // An error the user should see once: a failing auto-save (told again
     // only when the failure changes or after a success), a lost device, a
     // failing event handler.
@@ -117,13 +140,13 @@ signals:
 private:
     void onLost();
     void tryReconnect();
-    void keepRecoveryCopy();
     QString lastTickTime() const;
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
     // The column of `day`, inserted in its place by date when missing.
     int dayColumn(const QDate &day);
-    // True when the file was written.
-    bool autoSave(const QDateTime &t);
+    void onAutoSaveFailed(const QString &path, const QString &failure);
+    void onRecoveryFailed(const QString &path, const QString &failure);
+    void onDropped(const QString &path);
 
     DayTable *m_table;
     Trs232c *m_port;
@@ -141,4 +164,6 @@ private:
     QString m_reportedAutoSaveError;
     RecoveryCopy m_recovery;
     QString m_reportedRecoveryError;
+    TableWriter *m_writer;
+    bool m_toldDropped = false; // since the last write that succeeded
 };

@@ -14,6 +14,7 @@
 #include "app/TForm1.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
+#include "measure/MeasurementSession.h"
 #include "serial/Trs232c.h"
 #include "tools/GmSimulator.h"
 
@@ -129,11 +130,12 @@ protected:
         return *form;
     }
 
-    // One clock tick at the given time.
+    // One clock tick at the given time, and the files of its tally written.
     void tick(const QDateTime &t)
     {
         clock.set(t);
         form->Timer_INTERVALTimer();
+        form->session()->finishWrites();
     }
 
     // Starts a measurement on the simulator's line; the first tick before it

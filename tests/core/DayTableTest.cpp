@@ -3,6 +3,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -123,4 +125,29 @@ TEST(DayTable, RowTextsAndGrowth)
     EXPECT_EQ(t.columnCount(), 14);
     t.growTo(3);
     EXPECT_EQ(t.columnCount(), 14);
+}
+
+// A snapshot keeps the table as it was, while the table goes on changing
+// (cells, texts, dates, inserted columns) and after it is gone.
+TEST(DayTable, SnapshotKeepsItsMoment)
+{
+    auto table = std::make_unique<DayTable>();
+    table->setCell(1, 5, QStringLiteral("42"));
+    table->setCell(2, 6, QStringLiteral("note"));
+    table->setColumnDate(1, QDate(2026, 12, 8));
+    const DaySnapshot before = table->snapshot();
+    table->setCell(1, 5, QStringLiteral("43"));
+    table->setCell(2, 6, QString());
+    table->column_insert(1);
+    table->setCell(1, 7, QStringLiteral("1"));
+    EXPECT_EQ(before.colCount(), DayTable::InitialColumnCount);
+    int n = 0;
+    EXPECT_TRUE(before.cellCount(1, 5, &n));
+    EXPECT_EQ(n, 42);
+    EXPECT_EQ(before.cell(2, 6), QStringLiteral("note"));
+    EXPECT_EQ(before.cell(1, 7), QString());
+    EXPECT_EQ(before.cell(99, 1), QString());
+    EXPECT_EQ(table->cell(2, 5), QStringLiteral("43"));
+    table.reset();
+    EXPECT_EQ(before.cell(1, 5), QStringLiteral("42"));
 }

@@ -1,0 +1,23 @@
+#include "core/DaySnapshot.h"
+
+#include "core/DayTable.h"
+
+DaySnapshot::DaySnapshot(std::vector<QSharedDataPointer<DayColumn>> columns)
+    : m_columns(std::move(columns))
+{
+}
+
+bool DaySnapshot::valid(int col, int row) const
+{
+    return col >= 0 && col < colCount() && row >= 0 && row < DayTable::RowCount;
+}
+
+QString DaySnapshot::cell(int col, int row) const
+{
+    return valid(col, row) ? m_columns[std::size_t(col)]->text(row) : QString();
+}
+
+bool DaySnapshot::cellCount(int col, int row, int *count) const
+{
+    return valid(col, row) && m_columns[std::size_t(col)]->count(row, count);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// A conversion factor in counts per minute per µSv/h, as the user types it.
+//
+// Plain functions, any thread.
+class DoseFactor
+{
+public:
+    // The smallest and largest factor taken: the least sensitive tubes give
+    // well under one count per minute per µSv/h, big pancake tubes a few
+    // thousand; a value outside these bounds is a typing mistake.
+    static constexpr double Min = 0.01;
+    static constexpr double Max = 100000.0;
+
+    enum class Error { None, Empty, NotNumber, NotPositive, TooSmall, TooLarge };
+
+    struct Parsed {
+        std::optional<double> value; // set only when error is None
+        Error error = Error::None;
+    };
+
+    // Reads a decimal number ("175.43", " 108 "; a comma as decimal point is
+    // taken too).  Anything else, zero, negatives, NaN, infinities and
+    // values outside [Min, Max] are refused.
+    static Parsed parse(const QString &text);
+
+    // Why a value was refused, for the command line (English) and for the
+    // window (Japanese).  Empty for Error::None.
+    static QString message(Error error);
+    static QString messageJa(Error error);
+
+    // The factor as the settings file and the dialogs write it: up to six
+    // significant digits, no exponent for the values parse() accepts.
+    static QString format(double factor);
+};

@@ -1,0 +1,235 @@
+#include "logfile/TableWriter.h"
+
+#include "logfile/AutoSave.h"
+
+#include <QPointer>
+#include <QThread>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+namespace
+{
+
+enum class Kind { AutoSave, Recovery, Settle };
+
+struct Request {
+    Kind kind;
+    QString dataFolder;
+    QDateTime t;
+    DaySnapshot table;
+};
+
+enum class Outcome { AutoSaved, AutoSaveFailed, RecoveryWritten, RecoveryFailed, Dropped };
+
+struct Report {
+    Outcome outcome;
+    QString path;
+    QString failure;
+};
+
+} // namespace
+
+// Shared with the thread, so that a thread left hanging at the end never
+// touches a destroyed writer.
+struct TableWriter::State {
+    explicit State(const QString &folder) : recovery(folder) {}
+
+    RecoveryCopy recovery;
+    std::mutex mutex;
+    std::condition_variable wake; // a request came, or the end
+    std::condition_variable idle; // a request was carried out
+    std::deque<Request> queue;
+    std::deque<Report> reports;
+    bool busy = false;
+    bool ending = false;
+    bool deliveryPosted = false;
+    std::function<void()> postDelivery; // called under the mutex
+
+    void run();
+    std::deque<Report> carryOut(const Request &r);
+    void enqueue(Request r);
+    void postReports(); // under the mutex
+    bool waitIdle(std::unique_lock<std::mutex> &lock, int ms);
+};
+
+std::deque<Report> TableWriter::State::carryOut(const Request &r)
+{
+    std::deque<Report> out;
+    const auto writeCopy = [&] {
+        const QString failure = recovery.write(r.table);
+        out.push_back({failure.isEmpty() ? Outcome::RecoveryWritten : Outcome::RecoveryFailed,
+                       recovery.path(), failure});
+    };
+    switch (r.kind) {
+    case Kind::AutoSave: {
+        QString path;
+        const QString failure = AutoSave::save(r.dataFolder, r.t, r.table, &path);
+        out.push_back({failure.isEmpty() ? Outcome::AutoSaved : Outcome::AutoSaveFailed, path,
+                       failure});
+        if (failure.isEmpty())
+            recovery.settle();
+        else
+            writeCopy();
+        break;
+    }
+    case Kind::Recovery:
+        writeCopy();
+        break;
+    case Kind::Settle:
+        recovery.settle();
+        break;
+    }
+    return out;
+}
+
+void TableWriter::State::run()
+{
+    std::unique_lock lock(mutex);
+    for (;;) {
+        wake.wait(lock, [this] { return ending || !queue.empty(); });
+        if (queue.empty())
+            return;
+        const Request r = std::move(queue.front());
+        queue.pop_front();
+        busy = true;
+        lock.unlock();
+        std::deque<Report> done = carryOut(r);
+        lock.lock();
+        busy = false;
+        for (Report &report : done)
+            reports.push_back(std::move(report));
+        postReports();
+        idle.notify_all();
+    }
+}
+
+void TableWriter::State::postReports()
+{
+    if (!reports.empty() && !deliveryPosted && postDelivery) {
+        deliveryPosted = true;
+        postDelivery();
+    }
+}
+
+bool TableWriter::State::waitIdle(std::unique_lock<std::mutex> &lock, int ms)
+{
+    return idle.wait_for(lock, std::chrono::milliseconds(ms),
+                         [this] { return queue.empty() && !busy; });
+}
+
+void TableWriter::State::enqueue(Request r)
+{
+    {
+        std::lock_guard lock(mutex);
+        if (int(queue.size()) >= MaxQueued) {
+            const Request &oldest = queue.front();
+            reports.push_back({Outcome::Dropped,
+                               oldest.kind == Kind::AutoSave
+                                   ? AutoSave::filePath(oldest.dataFolder, oldest.t)
+                                   : recovery.path(),
+                               {}});
+            queue.pop_front();
+            postReports();
+        }
+        queue.push_back(std::move(r));
+    }
+    wake.notify_one();
+}
+
+TableWriter::TableWriter(const QString &recoveryFolder, QObject *parent)
+    : QObject(parent), m_state(std::make_shared<State>(recoveryFolder))
+{
+    QPointer<TableWriter> self(this);
+    m_state->postDelivery = [self] {
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self] {
+                if (self)
+                    self->deliver();
+            },
+            Qt::QueuedConnection);
+    };
+    std::shared_ptr<State> state = m_state;
+    m_thread = QThread::create([state] { state->run(); });
+    m_thread->setObjectName(QStringLiteral("table writer"));
+    m_thread->start();
+}
+
+TableWriter::~TableWriter()
+{
+    // The outcomes have no one to go to any more; the files still matter.
+    std::unique_lock lock(m_state->mutex);
+    const bool drained = m_state->waitIdle(lock, FinishWaitMs);
+    m_state->ending = true;
+    m_state->postDelivery = nullptr;
+    lock.unlock();
+    m_state->wake.notify_all();
+    if (drained && m_thread->wait(FinishWaitMs))
+        delete m_thread;
+    // else: the thread holds its state alive and ends with the process.
+}
+
+void TableWriter::autoSave(const QString &dataFolder, const QDateTime &t,
+                           const DaySnapshot &table)
+{
+    m_state->enqueue({Kind::AutoSave, dataFolder, t, table});
+}
+
+void TableWriter::keepRecoveryCopy(const DaySnapshot &table)
+{
+    m_state->enqueue({Kind::Recovery, {}, {}, table});
+}
+
+void TableWriter::settleRecoveryCopy()
+{
+    m_state->enqueue({Kind::Settle, {}, {}, {}});
+}
+
+bool TableWriter::finish(int ms)
+{
+    bool drained = false;
+    {
+        std::unique_lock lock(m_state->mutex);
+        drained = m_state->waitIdle(lock, ms);
+    }
+    deliver();
+    return drained;
+}
+
+int TableWriter::pending() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return int(m_state->queue.size()) + (m_state->busy ? 1 : 0);
+}
+
+void TableWriter::deliver()
+{
+    std::deque<Report> reports;
+    {
+        std::lock_guard lock(m_state->mutex);
+        reports.swap(m_state->reports);
+        m_state->deliveryPosted = false;
+    }
+    for (const Report &r : reports) {
+        switch (r.outcome) {
+        case Outcome::AutoSaved:
+            emit autoSaved(r.path);
+            break;
+        case Outcome::AutoSaveFailed:
+            emit autoSaveFailed(r.path, r.failure);
+            break;
+        case Outcome::RecoveryWritten:
+            emit recoveryCopyWritten();
+            break;
+        case Outcome::RecoveryFailed:
+            emit recoveryCopyFailed(r.path, r.failure);
+            break;
+        case Outcome::Dropped:
+            emit dropped(r.path);
+            break;
+        }
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/RecentMinutes.h"
+
+#include <QString>
+
+#include <optional>
+
+// The readout's line: the last tally's count and the 10-minute mean with its
+// Poisson one-sigma uncertainty, and with a factor both as µSv/h.  "—" for
+// each before the first tally.  Never a dose without a factor.
+//
+// Plain functions, any thread.
+class ReadoutText
+{
+public:
+    static constexpr int MeanMinutes = 10;
+
+    static QString format(const RecentMinutes &recent, std::optional<double> factor);
+    // A dose rate with three significant digits after the leading zeros
+    // (0.154, 1.23, 12.3), or with the decimals of its uncertainty.
+    static QString usvh(double value);
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+
+#include <functional>
+#include <optional>
+
+class DayTable;
+
+// The day table as a tidy CSV for data tools: UTF-8, header "time,cpm" (or
+// "time,cpm,usv_h" with a factor), one row per stored count, oldest first.
+// `time` is the end of the minute in ISO 8601 local time with its UTC
+// offset, e.g. 2026-12-07T00:01:00+09:00, on the day its column carries.
+// Empty and text cells, and columns without a known date, give no row.
+//
+// Thread: the table's.  Output goes to `sink` in pieces of about 64 KiB;
+// the sink returns false to stop (a full disk, a closed pipe).
+class TidyExport
+{
+public:
+    struct Result {
+        bool ok = true;         // false when the sink refused a piece
+        qint64 rows = 0;
+        int undatedColumns = 0; // columns with counts but no date: left out
+    };
+
+    using Sink = std::function<bool(const QByteArray &)>;
+
+    static Result write(const DayTable &table, std::optional<double> factor, const Sink &sink);
+
+    // "+09:00", "-03:30", "+00:00".
+    static QByteArray offsetText(int offsetSeconds);
+    // The `time` field of the minute `minuteOfDay` of `date`, local time.
+    static QByteArray timeText(const QDate &date, int minuteOfDay);
+};

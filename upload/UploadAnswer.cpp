@@ -1,0 +1,81 @@
+#include "upload/UploadAnswer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace
+{
+
+bool saysOk(UploadService service, const QString &text)
+{
+    static const QRegularExpression ok(QStringLiteral("\\bOK\\b"));
+    static const QRegularExpression err(QStringLiteral("\\b(ERR\\w*|Incorrect|Error|Invalid)\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (service == UploadService::Safecast)
+        return false;
+    return text.contains(ok) && !text.contains(err);
+}
+
+bool isStoredMeasurement(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
+    return error.error == QJsonParseError::NoError && doc.isObject() &&
+           doc.object().contains(QStringLiteral("id"));
+}
+
+QString shortened(const QString &text)
+{
+    if (text.size() <= UploadAnswer::MaxTextLength)
+        return text;
+    return text.left(UploadAnswer::MaxTextLength - 1) + u'…';
+}
+
+} // namespace
+
+QString UploadAnswer::readable(const QByteArray &body)
+{
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QString text = QString::fromUtf8(body.left(16 * 1024));
+    // GMCmap says OK or ERR inside an HTML comment: keep what it holds.
+    text.replace(QStringLiteral("<!--"), QStringLiteral(" ")).replace(QStringLiteral("-->"), QStringLiteral(" "));
+    text.replace(tags, QStringLiteral(" "));
+    for (QChar &c : text)
+        if (!c.isPrint())
+            c = u' ';
+    return shortened(text.replace(blanks, QStringLiteral(" ")).trimmed());
+}
+
+UploadAnswer UploadAnswer::judge(UploadService service, int status, const QByteArray &reason,
+                                 const QByteArray &body)
+{
+    UploadAnswer out;
+    out.text = readable(body);
+    const bool success = status >= 200 && status < 300;
+    if (!success) {
+        out.kind = (status == 401 || status == 403) ? Kind::Refused : Kind::HttpError;
+        const QString head = QStringLiteral("HTTP ") + QString::number(status) +
+                             (reason.isEmpty() ? QString() : u' ' + readable(reason));
+        out.text = shortened(out.text.isEmpty() ? head : head + QStringLiteral(": ") + out.text);
+        return out;
+    }
+    const bool accepted = service == UploadService::Safecast ? isStoredMeasurement(body)
+                                                              : saysOk(service, out.text);
+    if (accepted)
+        out.kind = Kind::Accepted;
+    else if (out.text.isEmpty())
+        out = failed(QStringLiteral("an empty answer"));
+    else
+        out.kind = Kind::Refused;
+    return out;
+}
+
+UploadAnswer UploadAnswer::failed(const QString &reason)
+{
+    UploadAnswer out;
+    out.kind = Kind::NoAnswer;
+    out.text = reason;
+    return out;
+}
