@@ -48,15 +48,18 @@ void onSignal(int signalNumber)
 SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
 {
     Q_ASSERT(s_writeFd == -1);
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
         qWarning("SignalWatcher: no socket pair (%s); signals end the program at once",
                  qPrintable(SystemError::text(errno)));
         return;
     }
-    m_notifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read, this);
+    m_readEnd.reset(fds[0]);
+    m_writeEnd.reset(fds[1]);
+    m_notifier = new QSocketNotifier(m_readEnd.get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalWatcher::readSignal);
 
-    s_writeFd = m_fds[1];
+    s_writeFd = m_writeEnd.get();
     s_quitPending = 0;
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -77,14 +80,13 @@ SignalWatcher::~SignalWatcher()
             ::sigaction(Watched[i], &s_previous[i], nullptr);
         s_writeFd = -1;
     }
-    for (int fd : m_fds)
-        if (fd >= 0)
-            ::close(fd);
+    // Before its descriptor closes with the members.
+    delete m_notifier;
 }
 
 void SignalWatcher::readSignal()
 {
     unsigned char byte = 0;
-    if (::read(m_fds[0], &byte, 1) == 1)
+    if (::read(m_readEnd.get(), &byte, 1) == 1)
         emit quitRequested(byte);
 }

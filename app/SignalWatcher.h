@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/UniqueFd.h"
+
 #include <QObject>
 
 class QSocketNotifier;
@@ -34,7 +36,8 @@ signals:
 private:
     void readSignal();
 
-    int m_fds[2] = {-1, -1}; // [0] read by the notifier, [1] written by the handler
+    UniqueFd m_readEnd;  // read by the notifier
+    UniqueFd m_writeEnd; // written by the handler
     QSocketNotifier *m_notifier = nullptr;
     bool m_installed = false;
 };

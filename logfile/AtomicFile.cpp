@@ -1,5 +1,6 @@
 #include "logfile/AtomicFile.h"
 
+#include "core/UniqueFd.h"
 #include "logfile/FileError.h"
 
 #include <QFile>
@@ -57,26 +58,26 @@ bool sameFile(const struct stat &a, const struct stat &b)
 
 // Creates a new temporary beside the target and locks it.  The lock is taken
 // after the create, so a cleaner may have removed the name in between: then
-// the file is given up and another name tried.  -1 with errno on failure.
-int createLockedTemporary(const QByteArray &folder, mode_t mode, QByteArray &temp)
+// the file is given up and another name tried.  Holds nothing, with errno
+// set, on failure.
+UniqueFd createLockedTemporary(const QByteArray &folder, mode_t mode, QByteArray &temp)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = folder + TempPrefix +
                QByteArray::number(QRandomGenerator::global()->generate64(), 36) + TempSuffix;
-        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0) {
+        UniqueFd fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!fd.isValid()) {
             if (errno == EEXIST)
                 continue;
-            return -1;
+            return fd;
         }
         struct stat held, named;
-        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 &&
+        if (::flock(fd.get(), LOCK_EX) == 0 && ::fstat(fd.get(), &held) == 0 &&
             ::stat(temp.constData(), &named) == 0 && sameFile(held, named))
             return fd;
-        ::close(fd);
     }
     errno = EEXIST;
-    return -1;
+    return {};
 }
 
 } // namespace
@@ -92,19 +93,18 @@ int AtomicFile::removeStaleTemporaries(const QString &folder)
     while (const dirent *entry = ::readdir(dir)) {
         if (!isTemporaryName(entry->d_name))
             continue;
-        const int fd = ::openat(dirFd, entry->d_name,
-                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0)
+        const UniqueFd fd(::openat(dirFd, entry->d_name,
+                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!fd.isValid())
             continue;
         // A writer holds its lock until the rename; a lock we get at once
         // means the writer is gone.  The name must still be that file.
         struct stat held, named;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &held) == 0 &&
             S_ISREG(held.st_mode) &&
             ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             sameFile(held, named) && ::unlinkat(dirFd, entry->d_name, 0) == 0)
             ++removed;
-        ::close(fd);
     }
     ::closedir(dir);
     return removed;
@@ -135,9 +135,8 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access acce
     // A name of our own beside the target; the kernel applies the umask to a
     // new file's 0666, and a replaced file keeps the permissions it had.
     QByteArray temp;
-    const int fd =
-        createLockedTemporary(folder, access == Access::OwnerOnly ? 0600 : 0666, temp);
-    if (fd < 0)
+    UniqueFd fd = createLockedTemporary(folder, access == Access::OwnerOnly ? 0600 : 0666, temp);
+    if (!fd.isValid())
         return FileError::text(errno);
 
     struct stat old;
@@ -145,8 +144,8 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access acce
                            S_ISREG(old.st_mode);
 
     int error = 0;
-    if (!writeAll(fd, bytes.data(), bytes.size()) ||
-        (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) || ::fsync(fd) != 0)
+    if (!writeAll(fd.get(), bytes.data(), bytes.size()) ||
+        (replacing && ::fchmod(fd.get(), old.st_mode & 07777) != 0) || ::fsync(fd.get()) != 0)
         error = errno;
     // Renamed while still locked, so no cleaner takes it for a leftover.
     if (error == 0 && ::rename(temp.constData(), target.constData()) != 0)
@@ -154,7 +153,7 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access acce
     if (error != 0)
         ::unlink(temp.constData());
     // The bytes are on the disk already: a failing close loses nothing.
-    ::close(fd);
+    fd.reset();
     if (error != 0)
         return FileError::text(error);
     return {};

@@ -1,6 +1,7 @@
 #include "logfile/LogFile.h"
 
 #include "core/DayTable.h"
+#include "core/UniqueFd.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/ColumnDates.h"
 #include "logfile/FileError.h"
@@ -22,12 +23,13 @@ namespace
 // Copies the source into `copy` and returns 0, or the errno of the failure.
 int copyInto(const QString &path, QTemporaryFile &copy)
 {
-    const int in = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0)
+    const UniqueFd in(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in.isValid())
         return errno;
     struct stat st;
     int error = 0;
-    if (::fstat(in, &st) != 0)
+    if (::fstat(in.get(), &st) != 0)
         error = errno;
     else if (S_ISDIR(st.st_mode))
         error = EISDIR;
@@ -35,14 +37,12 @@ int copyInto(const QString &path, QTemporaryFile &copy)
         error = EINVAL; // a device or pipe could block or never end
     else if (st.st_size > LogFile::MaxFileBytes)
         error = EFBIG;
-    if (error != 0) {
-        ::close(in);
+    if (error != 0)
         return error;
-    }
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
-        const ssize_t n = ::read(in, buffer.data(), std::size_t(buffer.size()));
+        const ssize_t n = ::read(in.get(), buffer.data(), std::size_t(buffer.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -61,7 +61,6 @@ int copyInto(const QString &path, QTemporaryFile &copy)
             break;
         }
     }
-    ::close(in);
     if (error == 0 && !copy.flush())
         error = EIO;
     return error;

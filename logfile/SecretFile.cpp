@@ -1,5 +1,6 @@
 #include "logfile/SecretFile.h"
 
+#include "core/UniqueFd.h"
 #include "logfile/AtomicFile.h"
 
 #include <QFile>
@@ -19,13 +20,13 @@ SecretFile::Read SecretFile::read(const QString &path)
     Read out;
     // The mode is read from the open descriptor, so a file swapped between
     // the check and the read cannot slip through.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.isValid()) {
         out.error = errno;
         return out;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(fd.get(), &st) != 0) {
         out.error = errno;
     } else if (!S_ISREG(st.st_mode)) {
         out.error = EINVAL;
@@ -34,7 +35,7 @@ SecretFile::Read SecretFile::read(const QString &path)
     } else {
         char buffer[4096];
         for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -44,7 +45,6 @@ SecretFile::Read SecretFile::read(const QString &path)
             out.bytes.append(buffer, n);
         }
     }
-    ::close(fd);
     if (!out.ok())
         out.bytes.clear();
     return out;

@@ -106,12 +106,11 @@ QByteArray lockFileContents()
 // cannot read or parse is treated as held: taking over someone's port is worse than refusing.
 bool lockFileIsStale(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    if (!fd.isValid())
         return errno == ENOENT;
     char buf[128] = {};
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
-    ::close(fd);
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf - 1);
     if (n <= 0)
         return false;
     const QByteArray firstLine = QByteArray(buf, int(n)).trimmed().split('\n').value(0);
@@ -124,25 +123,22 @@ bool lockFileIsStale(const QByteArray &path)
 
 } // namespace
 
-SerialPosix::Wakeup::Wakeup() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-
-SerialPosix::Wakeup::~Wakeup()
+SerialPosix::Wakeup::Wakeup()
+    : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), m_error(m_fd.isValid() ? 0 : errno)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
 }
 
 void SerialPosix::Wakeup::signal()
 {
     const quint64 one = 1;
-    while (::write(m_fd, &one, sizeof one) < 0 && errno == EINTR) {
+    while (::write(m_fd.get(), &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
 void SerialPosix::Wakeup::drain()
 {
     quint64 value = 0;
-    while (::read(m_fd, &value, sizeof value) < 0 && errno == EINTR) {
+    while (::read(m_fd.get(), &value, sizeof value) < 0 && errno == EINTR) {
     }
 }
 
@@ -165,34 +161,29 @@ bool SerialPosix::fail(const QString &step, int err)
 
 bool SerialPosix::open(const QString &path, const QString &lockDir)
 {
-    if (m_fd >= 0)
+    if (m_fd.isValid())
         return fail(QStringLiteral("open ") + path, EBUSY);
     m_lastError.clear();
     m_lastErrno = 0;
     const QByteArray native = QFile::encodeName(path);
     // Non-blocking, so that a port waiting for carrier cannot hang the GUI thread.
-    const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isValid())
         return fail(QStringLiteral("open ") + path, errno);
-    if (!::isatty(fd)) {
-        ::close(fd);
+    if (!::isatty(fd.get()))
         return fail(QStringLiteral("open ") + path, ENOTTY);
-    }
     // flock holds against other descriptors of this very process too, and against root,
     // which TIOCEXCL does not stop.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        return fail(QStringLiteral("lock ") + path, err);
-    }
-    m_fd = fd;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return fail(QStringLiteral("lock ") + path, errno == EWOULDBLOCK ? EBUSY : errno);
+    m_fd = std::move(fd);
     if (!takeLockFile(path, lockDir)) {
         const QString why = m_lastError;
         close();
         m_lastError = why;
         return false;
     }
-    if (::ioctl(fd, TIOCEXCL) != 0 && !lacksModemLines(errno)) {
+    if (::ioctl(m_fd.get(), TIOCEXCL) != 0 && !lacksModemLines(errno)) {
         const int err = errno;
         close();
         return fail(QStringLiteral("TIOCEXCL ") + path, err);
@@ -211,11 +202,12 @@ bool SerialPosix::takeLockFile(const QString &path, const QString &lockDir)
     const QByteArray native = QFile::encodeName(file);
     const QByteArray contents = lockFileContents();
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            const bool written = ::write(fd, contents.constData(), size_t(contents.size())) ==
-                                 ssize_t(contents.size());
-            ::close(fd);
+        UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+        if (fd.isValid()) {
+            const bool written =
+                ::write(fd.get(), contents.constData(), size_t(contents.size())) ==
+                    ssize_t(contents.size()) &&
+                fd.reset();
             if (!written) {
                 ::unlink(native.constData());
                 return fail(QStringLiteral("write ") + file, EIO);
@@ -246,7 +238,7 @@ void SerialPosix::releaseLockFile()
 bool SerialPosix::configure(const LineSettings &s)
 {
     termios2 t{};
-    if (::ioctl(m_fd, TCGETS2, &t) != 0)
+    if (::ioctl(m_fd.get(), TCGETS2, &t) != 0)
         return fail(QStringLiteral("TCGETS2"), errno);
 
     t.c_iflag &= ~tcflag_t(BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY |
@@ -337,10 +329,10 @@ bool SerialPosix::configure(const LineSettings &s)
     if (s.xoffChar != 0)
         t.c_cc[VSTOP] = cc_t(s.xoffChar);
 
-    if (::ioctl(m_fd, TCSETS2, &t) != 0)
+    if (::ioctl(m_fd.get(), TCSETS2, &t) != 0)
         return fail(QStringLiteral("TCSETS2"), errno);
     termios2 back{};
-    if (::ioctl(m_fd, TCGETS2, &back) != 0)
+    if (::ioctl(m_fd.get(), TCGETS2, &back) != 0)
         return fail(QStringLiteral("TCGETS2"), errno);
     // A driver that cannot make the speed substitutes another; a UART's divisor error stays
     // well under 2 %.
@@ -352,39 +344,36 @@ bool SerialPosix::configure(const LineSettings &s)
     // that with DTR control off DTR goes up only through setDtr().
     const int dtr = TIOCM_DTR;
     const int rts = TIOCM_RTS;
-    if (::ioctl(m_fd, dtrControl == 0 ? TIOCMBIC : TIOCMBIS, &dtr) != 0 && !lacksModemLines(errno))
+    if (::ioctl(m_fd.get(), dtrControl == 0 ? TIOCMBIC : TIOCMBIS, &dtr) != 0 && !lacksModemLines(errno))
         return fail(QStringLiteral("DTR"), errno);
     // Toggle control raises RTS only while sending; nothing is sent, so it stays low.
     const bool rtsOn = rtsControl == 1 || rtsControl == ControlHandshake;
-    if (::ioctl(m_fd, rtsOn ? TIOCMBIS : TIOCMBIC, &rts) != 0 && !lacksModemLines(errno))
+    if (::ioctl(m_fd.get(), rtsOn ? TIOCMBIS : TIOCMBIC, &rts) != 0 && !lacksModemLines(errno))
         return fail(QStringLiteral("RTS"), errno);
 
-    if (::ioctl(m_fd, TCFLSH, TCIOFLUSH) != 0)
+    if (::ioctl(m_fd.get(), TCFLSH, TCIOFLUSH) != 0)
         return fail(QStringLiteral("TCFLSH"), errno);
     return true;
 }
 
 bool SerialPosix::close()
 {
-    if (m_fd < 0)
+    if (!m_fd.isValid())
         return false;
     releaseLockFile();
     // The exclusive flag belongs to the terminal, not to this descriptor: left set, it
     // outlives the close while the other end keeps the line open (a pseudo-terminal, a port
     // another program also holds), and then nobody but root may open the port again.
-    ::ioctl(m_fd, TIOCNXCL);
-    ::flock(m_fd, LOCK_UN);
-    const int fd = m_fd;
-    m_fd = -1;
-    // Linux releases the descriptor even when close reports EINTR: never retry.
-    return ::close(fd) == 0 || errno == EINTR;
+    ::ioctl(m_fd.get(), TIOCNXCL);
+    ::flock(m_fd.get(), LOCK_UN);
+    return m_fd.reset();
 }
 
 int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
 {
     const int totalMs = timeouts.totalMs;
     const int gapMs = timeouts.gapMs;
-    if (m_fd < 0)
+    if (!m_fd.isValid())
         return -1;
     int got = 0;
     const qint64 deadline = nowMs() + qMax(totalMs, 0);
@@ -393,7 +382,7 @@ int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
         int waitMs = int(qMax<qint64>(left, 0));
         if (got > 0 && gapMs > 0)
             waitMs = qMin(waitMs, gapMs);
-        ssize_t n = ::read(m_fd, buffer + got, size_t(count - got));
+        ssize_t n = ::read(m_fd.get(), buffer + got, size_t(count - got));
         if (n > 0) {
             got += int(n);
             continue;
@@ -406,7 +395,7 @@ int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
             return got > 0 ? got : -1;
         if (waitMs <= 0)
             break;
-        pollfd p{m_fd, POLLIN, 0};
+        pollfd p{m_fd.get(), POLLIN, 0};
         const int r = ::poll(&p, 1, waitMs);
         if (r < 0 && errno != EINTR)
             return got > 0 ? got : -1;
@@ -421,7 +410,7 @@ int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
 int SerialPosix::inQueue() const
 {
     int queued = 0;
-    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &queued) != 0)
+    if (!m_fd.isValid() || ::ioctl(m_fd.get(), FIONREAD, &queued) != 0)
         return -1;
     return queued;
 }
@@ -429,13 +418,13 @@ int SerialPosix::inQueue() const
 bool SerialPosix::setDtr(bool on)
 {
     const int dtr = TIOCM_DTR;
-    return m_fd >= 0 && ::ioctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &dtr) == 0;
+    return m_fd.isValid() && ::ioctl(m_fd.get(), on ? TIOCMBIS : TIOCMBIC, &dtr) == 0;
 }
 
 int SerialPosix::modemLines() const
 {
     int lines = 0;
-    if (m_fd < 0 || ::ioctl(m_fd, TIOCMGET, &lines) != 0)
+    if (!m_fd.isValid() || ::ioctl(m_fd.get(), TIOCMGET, &lines) != 0)
         return -1;
     return lines;
 }
@@ -443,7 +432,7 @@ int SerialPosix::modemLines() const
 bool SerialPosix::lineErrorCounts(LineErrorCounts &counts) const
 {
     serial_icounter_struct ic{};
-    if (m_fd < 0 || ::ioctl(m_fd, TIOCGICOUNT, &ic) != 0)
+    if (!m_fd.isValid() || ::ioctl(m_fd.get(), TIOCGICOUNT, &ic) != 0)
         return false;
     counts.breaks = quint64(ic.brk);
     counts.errors =
@@ -455,7 +444,7 @@ SerialPosix::WaitResult SerialPosix::waitEvents(bool watchInput, Wakeup &wakeup,
                                                 int timeoutMs) const
 {
     WaitResult result;
-    pollfd fds[2] = {{m_fd, short(watchInput ? POLLIN : 0), 0}, {wakeup.fd(), POLLIN, 0}};
+    pollfd fds[2] = {{m_fd.get(), short(watchInput ? POLLIN : 0), 0}, {wakeup.fd(), POLLIN, 0}};
     const int r = ::poll(fds, 2, timeoutMs);
     if (r < 0) {
         // A signal is no event; any other failure means the wait cannot go on.

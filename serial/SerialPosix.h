@@ -7,6 +7,8 @@
 // inQueue(), modemLines() and lineErrorCounts(), which the comm thread calls while the port is
 // open.  open() and close() happen only while no comm thread runs.
 
+#include "core/UniqueFd.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -44,20 +46,21 @@ public:
     };
 
     // An eventfd the GUI thread signals to release the comm thread's wait.
+    // Not valid when no descriptor could be made (the process at its limit).
     class Wakeup
     {
     public:
         Wakeup();
-        ~Wakeup();
-        Wakeup(const Wakeup &) = delete;
-        Wakeup &operator=(const Wakeup &) = delete;
-        bool isValid() const { return m_fd >= 0; }
+        bool isValid() const { return m_fd.isValid(); }
+        // Why it is not valid.
+        int error() const { return m_error; }
         void signal();
         void drain();
-        int fd() const { return m_fd; }
+        int fd() const { return m_fd.get(); }
 
     private:
-        int m_fd = -1;
+        UniqueFd m_fd;
+        int m_error = 0;
     };
 
     SerialPosix() = default;
@@ -78,7 +81,7 @@ public:
     // Releases the lock file, the exclusive flag, the flock and the descriptor.  False when the
     // descriptor's close failed (the locks are released anyway) or nothing was open.
     bool close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.isValid(); }
 
     // How long read() waits: at most totalMs for all the bytes asked for; with gapMs > 0 also
     // no longer than gapMs without a byte once the first has come.
@@ -111,7 +114,7 @@ private:
     bool takeLockFile(const QString &path, const QString &lockDir);
     void releaseLockFile();
 
-    int m_fd = -1;
+    UniqueFd m_fd;
     QString m_lockFile;
     QString m_lastError;
     int m_lastErrno = 0;

@@ -156,8 +156,13 @@ bool Trs232c::open()
     m_bytesRead = 0;
     m_eventmask = requestedEvents();
     if (m_eventmask != 0) {
-        m_thread = std::make_unique<tcommthread>(this, &m_port, m_eventmask);
-        m_thread->start();
+        auto thread = std::make_unique<tcommthread>(this, &m_port, m_eventmask);
+        if (const int err = thread->launch(); err != 0) {
+            m_lastError = SerialPosix::errorText(QStringLiteral("comm thread"), err);
+            m_port.close();
+            return false;
+        }
+        m_thread = std::move(thread);
     }
     m_open = true;
     fire(OnOpen, this);

@@ -156,7 +156,8 @@ public:
     THandlerErrorEvent OnHANDLERERROR;
 
     // True when the port is open and the comm thread (if any) runs.  False: already open, or
-    // the device could not be opened, locked or set up (nothing stays open then).
+    // the device could not be opened, locked or set up, or the comm thread could not be
+    // started (nothing stays open then).
     bool open();
     // Stops the comm thread, fires OnClose, closes the device.  False when the port was not
     // open (no OnClose then) or the device's close failed.  Hand-overs the comm thread has

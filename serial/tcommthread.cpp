@@ -1,8 +1,11 @@
 #include "serial/tcommthread.h"
 
+#include "core/UniqueFd.h"
 #include "serial/Trs232c.h"
 
+#include <cerrno>
 #include <exception>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 
 namespace
@@ -27,6 +30,19 @@ tcommthread::~tcommthread()
 {
     if (isRunning())
         stop();
+}
+
+int tcommthread::launch()
+{
+    if (!m_wakeup.isValid())
+        return m_wakeup.error();
+    // The new thread makes an event dispatcher, and that ends the process when it gets no
+    // descriptor: one must be free now.
+    if (!UniqueFd(::fcntl(m_wakeup.fd(), F_DUPFD_CLOEXEC, 0)).isValid())
+        return errno;
+    start();
+    // A thread that could not be created leaves the object neither running nor finished.
+    return isRunning() || isFinished() ? 0 : EAGAIN;
 }
 
 bool tcommthread::isDispatching() const

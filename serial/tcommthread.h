@@ -50,6 +50,12 @@ public:
     // The thread must have been stopped.
     ~tcommthread() override;
 
+    // GUI thread, in place of start().  Returns 0 once the thread runs, else the errno why
+    // it does not: no thread could be created, or the process is at its descriptor limit
+    // (no wake-up descriptor, without which the thread would hold close until a byte came,
+    // or none left for the new thread's event dispatcher, whose failure ends the process).
+    int launch();
+
     // GUI thread.  Sets the terminate flag, releases the wait and runs pending hand-overs
     // until the thread has ended.  Called from inside this thread's own dispatch (a handler
     // closing the port), it releases the blocked hand-over first.

@@ -36,21 +36,18 @@ void makeFolders(const std::string &path)
 
 GmSimulator::GmSimulator()
 {
-    if (::pipe2(m_stopPipe, O_NONBLOCK | O_CLOEXEC) != 0)
-        m_stopPipe[0] = m_stopPipe[1] = -1;
+    int fds[2];
+    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+        m_stopRead.reset(fds[0]);
+        m_stopWrite.reset(fds[1]);
+    }
 }
 
 GmSimulator::~GmSimulator()
 {
     closeMaster();
-    if (m_slave >= 0)
-        ::close(m_slave);
     if (!m_link.empty())
         ::unlink(m_link.c_str());
-    for (int fd : m_stopPipe) {
-        if (fd >= 0)
-            ::close(fd);
-    }
 }
 
 bool GmSimulator::openPty()
@@ -60,14 +57,19 @@ bool GmSimulator::openPty()
     raw.c_cflag |= CLOCAL | CREAD;
     ::cfsetspeed(&raw, B115200);
     char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, name, &raw, nullptr) != 0) {
         m_error = "openpty: " + SystemError::message(errno);
         return false;
     }
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    closeMaster();
+    m_master.reset(master);
+    m_slave.reset(slave);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
     // Non-blocking, so that a full line never keeps stop() from ending a send.
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     m_slavePath = name;
     return true;
 }
@@ -97,7 +99,7 @@ bool GmSimulator::sleepUntil(int64_t deadlineNs)
         if (left <= 0)
             return true;
         timespec ts{time_t(left / 1000000000), long(left % 1000000000)};
-        pollfd p{m_stopPipe[0], POLLIN, 0};
+        pollfd p{m_stopRead.get(), POLLIN, 0};
         ::ppoll(&p, 1, &ts, nullptr);
     }
 }
@@ -108,7 +110,7 @@ bool GmSimulator::writeAll(const char *data, int64_t count, int64_t deadlineNs)
     while (done < count) {
         if (m_stop)
             return false;
-        const ssize_t n = ::write(m_master, data + done, size_t(count - done));
+        const ssize_t n = ::write(m_master.get(), data + done, size_t(count - done));
         if (n > 0) {
             done += n;
             m_sent += n;
@@ -119,7 +121,7 @@ bool GmSimulator::writeAll(const char *data, int64_t count, int64_t deadlineNs)
         if (n < 0 && errno != EAGAIN)
             return false;
         // The line is full: wait until the reader makes room, stop() or the deadline.
-        pollfd p[2] = {{m_master, POLLOUT, 0}, {m_stopPipe[0], POLLIN, 0}};
+        pollfd p[2] = {{m_master.get(), POLLOUT, 0}, {m_stopRead.get(), POLLIN, 0}};
         timespec ts{};
         timespec *limit = nullptr;
         if (deadlineNs != Forever) {
@@ -140,11 +142,11 @@ bool GmSimulator::writeAll(const char *data, int64_t count, int64_t deadlineNs)
 int64_t GmSimulator::run(const Options &o)
 {
     m_sent = 0;
-    if (m_master < 0)
+    if (!m_master.isValid())
         return 0;
     m_running = true;
     char drain[64];
-    while (::read(m_stopPipe[0], drain, sizeof drain) > 0) {
+    while (::read(m_stopRead.get(), drain, sizeof drain) > 0) {
     }
     std::mt19937_64 rng(o.seed != 0 ? o.seed : uint64_t(nowNs()));
     const int64_t start = nowNs();
@@ -216,9 +218,9 @@ void GmSimulator::start(const Options &options)
 void GmSimulator::stop()
 {
     m_stop = true;
-    if (m_stopPipe[1] >= 0) {
+    if (m_stopWrite.isValid()) {
         const char one = 1;
-        (void)!::write(m_stopPipe[1], &one, 1);
+        (void)!::write(m_stopWrite.get(), &one, 1);
     }
     if (m_thread.joinable())
         m_thread.join();
@@ -241,8 +243,5 @@ bool GmSimulator::waitFinished(int timeoutMs)
 void GmSimulator::closeMaster()
 {
     stop();
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
-    }
+    m_master.reset();
 }

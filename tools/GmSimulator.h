@@ -9,6 +9,8 @@
 // Threads: one owner thread calls everything; run() blocks on the calling thread, start() runs
 // it on a thread of its own.  stop() and sent() may be called from any thread.
 
+#include "core/UniqueFd.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -42,7 +44,7 @@ public:
     // error() when the system has no pseudo-terminals left.
     bool openPty();
     const std::string &slavePath() const { return m_slavePath; }
-    int masterFd() const { return m_master; }
+    int masterFd() const { return m_master.get(); }
     // A symlink at linkPath to the slave (its folder is made if missing); removed again by
     // the destructor.  An existing link is replaced.
     bool publish(const std::string &linkPath);
@@ -67,9 +69,10 @@ private:
     bool writeAll(const char *data, int64_t count, int64_t deadlineNs);
     bool sleepUntil(int64_t deadlineNs);
 
-    int m_master = -1;
-    int m_slave = -1;
-    int m_stopPipe[2] = {-1, -1};
+    UniqueFd m_master;
+    UniqueFd m_slave;
+    UniqueFd m_stopRead; // wakes the sender's waits when stop() writes into m_stopWrite
+    UniqueFd m_stopWrite;
     std::string m_slavePath;
     std::string m_link;
     std::string m_error;

@@ -1,5 +1,6 @@
 // The comm thread and the event dispatch: what fires, in which order, how often, and how
 // close, a pulled adapter and a throwing handler are dealt with.
+#include "core/UniqueFd.h"
 #include "serial/Trs232c.h"
 #include "serial/tcommthread.h"
 #include "tests/serial/SerialTestSupport.h"
@@ -9,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -364,4 +368,63 @@ TEST(CommThread, LostHandlerMayCloseThePort)
     EXPECT_TRUE(closeResult);
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_FALSE(l.port.close());
+}
+
+namespace
+{
+
+// Lowers the process's descriptor limit so that exactly `spare` more descriptors can be
+// opened (the free numbers below it are filled); undone on destruction.
+class SpareDescriptors
+{
+public:
+    explicit SpareDescriptors(int spare)
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit low = m_saved;
+        low.rlim_cur = std::min<rlim_t>(m_saved.rlim_cur, rlim_t(lowestFree + 64));
+        setrlimit(RLIMIT_NOFILE, &low);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            m_fillers.emplace_back(fd);
+        for (int i = 0; i < spare && !m_fillers.empty(); ++i)
+            m_fillers.pop_back();
+    }
+    ~SpareDescriptors()
+    {
+        m_fillers.clear();
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    std::vector<UniqueFd> m_fillers;
+};
+
+} // namespace
+
+// With no descriptor left for the comm thread's wake-up, a Stop or close would wait for a
+// byte on the line, and with none for the thread's own start-up the process would end: the
+// open fails and leaves the port free instead.  With enough the port opens, counts and
+// closes without a byte.
+TEST(CommThread, OpenFailsAndReleasesThePortWhenTheThreadCannotBeWoken)
+{
+    OpenLine l;
+    l.port.setLockDirectory({}); // the port takes exactly one descriptor
+    int rx = 0;
+    l.port.OnRXCHAR = [&](QObject *) { ++rx; };
+    for (int spare : {1, 2}) {
+        const SpareDescriptors limit(spare);
+        EXPECT_FALSE(l.port.open()) << spare;
+        EXPECT_FALSE(l.port.isOpen());
+        EXPECT_TRUE(l.port.lastError().startsWith(QStringLiteral("comm thread: ")));
+    }
+    {
+        const SpareDescriptors limit(3);
+        ASSERT_TRUE(l.port.open()) << l.port.lastError().toStdString();
+        l.send("1");
+        EXPECT_TRUE(waitFor([&] { return rx == 1; }));
+        EXPECT_TRUE(l.port.close());
+    }
 }
