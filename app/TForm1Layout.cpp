@@ -104,6 +104,7 @@ void TForm1::createControls()
                         8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
+    ComboBox1->useElidingField();
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(10);
     ComboBox1->setFont(pixelFont(PMincho, 19));

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/DesktopLocale.h"
 #include "app/HeadlessLogger.h"
 #include "app/HeadlessUploads.h"
 #include "app/SignalClose.h"
@@ -125,6 +126,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     nameApplication();
     QGuiApplication::setDesktopFileName(AppId);
+    DesktopLocale::apply();
     QApplication::setWindowIcon(QIcon::fromTheme(AppId));
     CommandLine commandLine;
     if (const auto outcome = commandLine.parse(QApplication::arguments());

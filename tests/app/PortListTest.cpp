@@ -3,6 +3,7 @@
 
 #include "WindowTestSupport.h"
 
+#include "app/ElidingLineEdit.h"
 #include "serial/SerialPortList.h"
 
 #include <QAbstractItemView>
@@ -48,4 +49,24 @@ TEST_F(PortListTest, NamesInTheFieldDescriptionsInTheListAndTheNameOpens)
     startMeasuring(QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
     EXPECT_TRUE(form->measuring());
     form->Button_stopClick();
+}
+
+// A name too long for the narrow field shows its end, which tells two ports
+// apart, and whole in the tooltip; the field keeps its place and size.
+TEST_F(PortListTest, ALongNameShowsItsEndAndWholeInTheTooltip)
+{
+    build();
+    PortComboBox *list = form->ComboBox1;
+    const QRect place = list->geometry();
+    auto *field = qobject_cast<ElidingLineEdit *>(list->lineEdit());
+    ASSERT_NE(field, nullptr);
+    const QString name = QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    list->setEditText(name);
+    EXPECT_TRUE(field->shownText().startsWith(u'…')) << field->shownText().toStdString();
+    EXPECT_TRUE(field->shownText().endsWith(QStringLiteral("0")));
+    EXPECT_EQ(field->toolTip(), name);
+    EXPECT_EQ(list->toolTip(), name);
+    list->setEditText(QStringLiteral("com1"));
+    EXPECT_EQ(field->shownText(), QStringLiteral("com1"));
+    EXPECT_EQ(list->geometry(), place);
 }

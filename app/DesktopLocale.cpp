@@ -1,0 +1,37 @@
+#include "app/DesktopLocale.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace
+{
+
+void useProportionalFont()
+{
+    QFont font = QApplication::font();
+    if (!QFontInfo(font).fixedPitch())
+        return;
+    // The proportional faces of the Japanese fonts the package depends on,
+    // then whatever fontconfig makes of the generic name.
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans")});
+    QApplication::setFont(font);
+}
+
+} // namespace
+
+bool DesktopLocale::apply()
+{
+    useProportionalFont();
+    auto *translator = new QTranslator(qApp);
+    if (!translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
