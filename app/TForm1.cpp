@@ -12,6 +12,7 @@
 #include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
+#include "upload/Uploader.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,6 +65,10 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
+    m_uploader = new Uploader(this);
+    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
+    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
+    addSettingsSection(&m_uploadSettings);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
@@ -89,6 +94,7 @@ TForm1::TForm1(const Options &options)
     connect(Button_OPEN, &QPushButton::clicked, this, &TForm1::Button_OPENClick);
     connect(button_EXIT, &QPushButton::clicked, this, &TForm1::button_EXITClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button_upload, &QPushButton::clicked, this, &TForm1::Button_uploadClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);

@@ -76,6 +76,7 @@ int runHeadless(int argc, char **argv)
         upload.credentialsPath = commandLine.uploadCredentials();
         upload.urls = commandLine.uploadUrls();
         upload.intervalMinutes = commandLine.uploadInterval();
+        upload.factor = commandLine.factor();
         if (!uploads.start(upload, logger.session()))
             return 1;
     }
