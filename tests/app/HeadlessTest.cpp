@@ -235,6 +235,7 @@ TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)
     EXPECT_FALSE(logger->start());
     EXPECT_TRUE(errText().contains(QStringLiteral("error: cannot open the port ")));
     EXPECT_FALSE(logger->session()->measuring());
+    EXPECT_FALSE(QFileInfo::exists(data)) << "no data folder for a port that failed";
 
     ASSERT_TRUE(writeFile(tempPath(QStringLiteral("file")), "x"));
     logger = makeLogger(port(), tempPath(QStringLiteral("file/data")));
