@@ -1,7 +1,7 @@
 #include "app/DesktopLocale.h"
 
 #include <QApplication>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -12,7 +12,10 @@ namespace
 void useProportionalFont()
 {
     QFont font = QApplication::font();
-    if (!QFontInfo(font).fixedPitch())
+    // By the glyphs: fontconfig calls the Japanese fixed-pitch faces "dual
+    // width", not monospaced.
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(u'i') != metrics.horizontalAdvance(u'M'))
         return;
     // The proportional faces of the Japanese fonts the package depends on,
     // then whatever fontconfig makes of the generic name.

@@ -27,15 +27,23 @@ QRect ElidingLineEdit::textArea() const
         .adjusted(HorizontalMargin, 0, -HorizontalMargin, 0);
 }
 
-QString ElidingLineEdit::shownText() const
+ElidingLineEdit::Shown ElidingLineEdit::shown() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideLeft, textArea().width());
+    const int width = textArea().width();
+    QFont type = font();
+    const int size = type.pixelSize();
+    for (int px = size; px > 0 && px * 4 >= size * 3; --px) {
+        type.setPixelSize(px);
+        if (QFontMetrics(type).horizontalAdvance(text()) <= width)
+            return {text(), type};
+    }
+    return {QFontMetrics(type).elidedText(text(), Qt::ElideLeft, width), type};
 }
 
 void ElidingLineEdit::paintEvent(QPaintEvent *event)
 {
-    const QString shown = shownText();
-    if (hasFocus() || shown == text())
+    const Shown shown = this->shown();
+    if (hasFocus() || shown.font == font())
         return QLineEdit::paintEvent(event);
     QPainter painter(this);
     QStyleOptionFrame option;
@@ -43,5 +51,6 @@ void ElidingLineEdit::paintEvent(QPaintEvent *event)
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                    QPalette::Text));
-    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    painter.setFont(shown.font);
+    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shown.text);
 }

@@ -51,8 +51,9 @@ TEST_F(PortListTest, NamesInTheFieldDescriptionsInTheListAndTheNameOpens)
     form->Button_stopClick();
 }
 
-// A name too long for the narrow field shows its end, which tells two ports
-// apart, and whole in the tooltip; the field keeps its place and size.
+// A name too long for the narrow field shows smaller, and when even that is
+// not enough its end, which tells two ports apart; whole in the tooltip.
+// The field keeps its place and size.
 TEST_F(PortListTest, ALongNameShowsItsEndAndWholeInTheTooltip)
 {
     build();
@@ -62,11 +63,14 @@ TEST_F(PortListTest, ALongNameShowsItsEndAndWholeInTheTooltip)
     ASSERT_NE(field, nullptr);
     const QString name = QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
     list->setEditText(name);
-    EXPECT_TRUE(field->shownText().startsWith(u'…')) << field->shownText().toStdString();
-    EXPECT_TRUE(field->shownText().endsWith(QStringLiteral("0")));
+    const ElidingLineEdit::Shown elided = field->shown();
+    EXPECT_TRUE(elided.text.startsWith(u'…')) << elided.text.toStdString();
+    EXPECT_TRUE(elided.text.endsWith(QStringLiteral("0")));
+    EXPECT_LT(elided.font.pixelSize(), list->font().pixelSize());
     EXPECT_EQ(field->toolTip(), name);
     EXPECT_EQ(list->toolTip(), name);
     list->setEditText(QStringLiteral("com1"));
-    EXPECT_EQ(field->shownText(), QStringLiteral("com1"));
+    EXPECT_EQ(field->shown().text, QStringLiteral("com1"));
+    EXPECT_EQ(field->shown().font, list->font());
     EXPECT_EQ(list->geometry(), place);
 }
