@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The readout's line: the last tally's count and the 10-minute mean with its
+// The readout's two lines: the last tally's count and the 10-minute mean with its
 // Poisson one-sigma uncertainty, and with a factor both as µSv/h.  "—" for
 // each before the first tally.  Never a dose without a factor.
 //
@@ -20,4 +20,6 @@ public:
     // A dose rate with three significant digits after the leading zeros
     // (0.154, 1.23, 12.3), or with the decimals of its uncertainty.
     static QString usvh(double value);
+    // "0.178±0.010": the uncertainty with the decimals of the value.
+    static QString usvhWithSigma(double value, double sigma);
 };
