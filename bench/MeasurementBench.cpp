@@ -22,6 +22,7 @@
 #include "UnattendedPrompts.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
