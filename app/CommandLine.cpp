@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "logfile/SecretFile.h"
+#include "publish/MqttUrl.h"
 #include "dose/DoseFactor.h"
 #include "stats/Alarm.h"
 #include "stats/StoredMinutes.h"
@@ -61,6 +63,18 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("open"),
                         QStringLiteral("With --headless: a log file (CSV) to continue."),
                         QStringLiteral("log-file")});
+    m_parser.addOption({QStringLiteral("mqtt"),
+                        QStringLiteral("With --headless: publish every minute to this MQTT broker, "
+                                       "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
+                        QStringLiteral("url")});
+    m_parser.addOption({QStringLiteral("mqtt-password-file"),
+                        QStringLiteral("With --mqtt: a file readable by its owner alone holding "
+                                       "the broker password."),
+                        QStringLiteral("file")});
+    m_parser.addOption({QStringLiteral("station"),
+                        QStringLiteral("With --mqtt: the station's name (default: the host name; "
+                                       "the topics default to torvale/<station>)."),
+                        QStringLiteral("name")});
     m_parser.addOption({QStringLiteral("factor"),
                         QStringLiteral("With --headless, --export or --stats: the conversion factor "
                                        "in counts per minute per µSv/h."),
@@ -121,7 +135,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
     return givenBeforeDashes(argc, argv,
                              {"--headless", "--port", "--data", "--open", "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
-                              "--alarm-cpm", "--alarm-usvh", "--alarm-minutes"},
+                              "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--mqtt",
+                              "--mqtt-password-file", "--station"},
                              true);
 }
 
@@ -161,9 +176,15 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         wrong = QStringLiteral("--headless opens no log file of the window; use --open FILE.");
     else if (!m_headless &&
              (m_parser.isSet(QStringLiteral("port")) || m_parser.isSet(QStringLiteral("data")) ||
-              m_parser.isSet(QStringLiteral("open"))))
-        wrong = QStringLiteral("--port, --data and --open go with --headless.");
-    else
+              m_parser.isSet(QStringLiteral("open")) || m_parser.isSet(QStringLiteral("mqtt"))))
+        wrong = QStringLiteral("--port, --data, --open and --mqtt go with --headless.");
+    else if (!m_parser.isSet(QStringLiteral("mqtt")) &&
+             (m_parser.isSet(QStringLiteral("mqtt-password-file")) ||
+              m_parser.isSet(QStringLiteral("station"))))
+        wrong = QStringLiteral("--mqtt-password-file and --station go with --mqtt.");
+    else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
+        wrong = readMqtt();
+    if (wrong.isEmpty())
         wrong = parseUploads();
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
@@ -172,6 +193,37 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::readMqtt()
+{
+    MqttUrl::Parsed parsed = MqttUrl::parse(m_parser.value(QStringLiteral("mqtt")));
+    if (!parsed.error.isEmpty())
+        return parsed.error + u'.';
+    MqttConfig config = parsed.config;
+    config.station = m_parser.value(QStringLiteral("station")).trimmed();
+    if (m_parser.isSet(QStringLiteral("station")) && config.station.isEmpty())
+        return QStringLiteral("--station needs a name.");
+    if (m_parser.isSet(QStringLiteral("mqtt-password-file"))) {
+        const QString path = m_parser.value(QStringLiteral("mqtt-password-file"));
+        const SecretFile::Read read = SecretFile::read(path);
+        if (read.shared)
+            return QStringLiteral("the password file ") + path +
+                   QStringLiteral(" may be read by others; make it readable by its owner alone "
+                                  "(chmod 600).");
+        if (!read.ok())
+            return QStringLiteral("cannot read the password file ") + path + QStringLiteral(": ") +
+                   QString::fromLocal8Bit(std::strerror(read.error)) + u'.';
+        // One line; its line end is not part of the password.
+        config.password = read.bytes.left(read.bytes.indexOf('\n'));
+        if (config.password.endsWith('\r'))
+            config.password.chop(1);
+        if (config.user.isEmpty())
+            return QStringLiteral("--mqtt-password-file needs a user name in the URL "
+                                  "(mqtt://user@host).");
+    }
+    m_mqtt = config;
+    return {};
 }
 
 QString CommandLine::checkDoseAndLogOptions()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
 
 #include <QCommandLineParser>
@@ -59,6 +60,10 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // --mqtt URL with --mqtt-password-file and --station: the broker to
+    // publish to, the password read already.  A malformed URL, an unreadable
+    // password file (or one others may read) is a Fail.
+    const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
     // The maps to upload to (--upload, each once), their credentials file,
     // the addresses given by --upload-url, and the interval in minutes.
     QList<UploadService> uploadServices() const { return m_uploadServices; }
@@ -88,6 +93,8 @@ public:
 private:
     // Reads the upload options; the reason when they are wrong, else empty.
     QString parseUploads();
+    // Reads --mqtt and its options; the reason when they are wrong, else empty.
+    QString readMqtt();
 
     QCommandLineParser m_parser;
     QString m_text;
@@ -96,6 +103,7 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    std::optional<MqttConfig> m_mqtt;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;
     QMap<UploadService, QUrl> m_uploadUrls;

@@ -4,6 +4,7 @@
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "publish/MqttPublisher.h"
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
 #include "stats/ReadoutText.h"
@@ -95,6 +96,20 @@ bool HeadlessLogger::start()
                                      m_session->port()->lastError());
         return false;
     }
+    if (m_options.mqtt) {
+        m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
+        m_publisher->setClock(m_options.clock);
+        m_publisher->setFactor(m_options.factor);
+        connect(m_alarm, &Alarm::crossed, m_publisher,
+                [this](double mean, double threshold, bool above) {
+                    m_publisher->publishAlarm(m_options.clock->now(), mean, threshold,
+                                              m_alarm->minutes(), above);
+                });
+        connect(m_publisher, &MqttPublisher::message, this,
+                [this](const QString &line) { writeLine(m_options.err, line); });
+        m_publisher->attach(m_session);
+        m_publisher->start();
+    }
     // The first reading only marks the minute: a tick early in the next
     // minute then tallies the pulses counted since now.
     m_session->tick(m_options.clock->now());
@@ -112,6 +127,10 @@ void HeadlessLogger::stop()
     if (!m_session->finishWrites())
         writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
                                      .arg(qsizetype(m_tallies.size())));
+    if (m_publisher) {
+        m_publisher->setCounterConnected(false);
+        m_publisher->stop();
+    }
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/MqttConfig.h"
 #include "core/RecentMinutes.h"
 
 #include <QDateTime>
@@ -13,6 +14,7 @@ class Alarm;
 class Clock;
 class DayTable;
 class MeasurementSession;
+class MqttPublisher;
 class QTimer;
 
 // The measurement without a window: one session on one port, auto-saving
@@ -40,6 +42,8 @@ public:
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
         const Clock *clock = nullptr;
+        std::optional<MqttConfig> mqtt; // publish to this broker
+        QString mqttOutbox;             // empty: the station's default outbox folder
         std::optional<double> factor;   // counts per minute per µSv/h
         std::optional<double> alarmCpm; // threshold of the running mean
         int alarmMinutes = 10;
@@ -66,6 +70,7 @@ public:
 
     MeasurementSession *session() const { return m_session; }
     const DayTable *table() const { return m_table; }
+    MqttPublisher *publisher() const { return m_publisher; }
 
 private:
     void scheduleTick();
@@ -78,6 +83,7 @@ private:
     DayTable *m_table;
     MeasurementSession *m_session;
     QTimer *m_timer;
+    MqttPublisher *m_publisher = nullptr;
     Alarm *m_alarm;
     RecentMinutes m_recent;
     struct Tally {

@@ -42,6 +42,7 @@ int runHeadless(int argc, char **argv)
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
+    options.mqtt = commandLine.mqtt();
     options.clock = &clock;
     options.factor = commandLine.factor();
     options.alarmCpm = commandLine.alarmCpm();

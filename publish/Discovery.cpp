@@ -1,0 +1,79 @@
+#include "publish/Discovery.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace
+{
+
+// Discovery topics and unique ids take [a-zA-Z0-9_-] only.
+QString objectId(const QString &station)
+{
+    QString id = station;
+    id.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+    return QStringLiteral("torvale_") + id;
+}
+
+} // namespace
+
+QList<Discovery::Message> Discovery::messages(const MqttConfig &config, const QString &version,
+                                              std::optional<double> factor)
+{
+    const QString prefix = config.topicPrefix();
+    const QString node = objectId(config.stationName());
+    const QJsonObject device{
+        {QStringLiteral("identifiers"), QJsonArray{node}},
+        {QStringLiteral("name"), QStringLiteral("TORVALE ") + config.stationName()},
+        {QStringLiteral("manufacturer"), QStringLiteral("TORVALE")},
+        {QStringLiteral("model"), QStringLiteral("GM counter logger")},
+        {QStringLiteral("sw_version"), version},
+    };
+    const auto entity = [&](const QString &name, const QString &key) {
+        return QJsonObject{
+            {QStringLiteral("name"), name},
+            {QStringLiteral("unique_id"), node + u'_' + key},
+            {QStringLiteral("object_id"), node + u'_' + key},
+            {QStringLiteral("availability_topic"), prefix + QStringLiteral("/status")},
+            {QStringLiteral("payload_available"), QStringLiteral("online")},
+            {QStringLiteral("payload_not_available"), QStringLiteral("offline")},
+            {QStringLiteral("device"), device},
+        };
+    };
+    const auto sensor = [&](const QString &name, const QString &key, const QString &unit,
+                            const QString &field, int precision) {
+        QJsonObject o = entity(name, key);
+        o.insert(QStringLiteral("state_topic"), prefix + QStringLiteral("/minute"));
+        o.insert(QStringLiteral("value_template"),
+                 QStringLiteral("{{ value_json.%1 | round(%2) }}").arg(field).arg(precision));
+        o.insert(QStringLiteral("unit_of_measurement"), unit);
+        o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
+        return o;
+    };
+    const auto message = [&](const QString &component, const QString &key, const QJsonObject &o) {
+        return Message{(QStringLiteral("homeassistant/") + component + u'/' + node + u'/' + key +
+                        QStringLiteral("/config"))
+                           .toUtf8(),
+                       o.isEmpty() ? QByteArray() : QJsonDocument(o).toJson(QJsonDocument::Compact)};
+    };
+
+    QList<Message> out;
+    out.append(message(QStringLiteral("sensor"), QStringLiteral("cpm"),
+                       sensor(QStringLiteral("Counts per minute"), QStringLiteral("cpm"),
+                              QStringLiteral("CPM"), QStringLiteral("cpm"), 0)));
+    out.append(message(QStringLiteral("sensor"), QStringLiteral("mean10"),
+                       sensor(QStringLiteral("10-minute mean"), QStringLiteral("mean10"),
+                              QStringLiteral("CPM"), QStringLiteral("mean10"), 1)));
+    out.append(message(QStringLiteral("sensor"), QStringLiteral("usv_h"),
+                       factor ? sensor(QStringLiteral("Dose rate"), QStringLiteral("usv_h"),
+                                       QStringLiteral("µSv/h"), QStringLiteral("usv_h"), 3)
+                              : QJsonObject()));
+    QJsonObject counter = entity(QStringLiteral("Counter connected"), QStringLiteral("counter"));
+    counter.insert(QStringLiteral("state_topic"), prefix + QStringLiteral("/counter"));
+    counter.insert(QStringLiteral("payload_on"), QStringLiteral("connected"));
+    counter.insert(QStringLiteral("payload_off"), QStringLiteral("disconnected"));
+    counter.insert(QStringLiteral("device_class"), QStringLiteral("connectivity"));
+    out.append(message(QStringLiteral("binary_sensor"), QStringLiteral("counter"), counter));
+    return out;
+}

@@ -1,0 +1,83 @@
+#include "publish/MqttUrl.h"
+
+namespace
+{
+
+bool validTopicPart(const QString &text)
+{
+    return !text.contains(u'#') && !text.contains(u'+') && !text.contains(QChar(0)) &&
+           !text.startsWith(u'/') && !text.endsWith(u'/') && !text.contains(QStringLiteral("//"));
+}
+
+} // namespace
+
+MqttUrl::Parsed MqttUrl::parse(const QString &url)
+{
+    Parsed out;
+    MqttConfig &c = out.config;
+    const auto fail = [&](const QString &why) {
+        out.error = QStringLiteral("bad broker URL \"") + url + QStringLiteral("\": ") + why;
+        return out;
+    };
+    QString rest;
+    if (url.startsWith(QStringLiteral("mqtt://"))) {
+        rest = url.mid(7);
+    } else if (url.startsWith(QStringLiteral("mqtts://"))) {
+        rest = url.mid(8);
+        c.tls = true;
+    } else {
+        return fail(QStringLiteral("it must begin with mqtt:// or mqtts://"));
+    }
+    c.port = c.tls ? MqttConfig::DefaultTlsPort : MqttConfig::DefaultPort;
+
+    const qsizetype slash = rest.indexOf(u'/');
+    QString authority = slash < 0 ? rest : rest.left(slash);
+    if (slash >= 0) {
+        c.prefix = rest.mid(slash + 1);
+        if (c.prefix.isEmpty() || !validTopicPart(c.prefix))
+            return fail(QStringLiteral("the topic prefix after the host is empty or holds # + or //"));
+    }
+    const qsizetype at = authority.lastIndexOf(u'@');
+    if (at >= 0) {
+        c.user = authority.left(at);
+        authority = authority.mid(at + 1);
+        if (c.user.isEmpty())
+            return fail(QStringLiteral("empty user name before @"));
+        if (c.user.contains(u':'))
+            return fail(QStringLiteral("no password in the URL; use --mqtt-password-file"));
+    }
+    QString portText;
+    if (authority.startsWith(u'[')) {
+        const qsizetype close = authority.indexOf(u']');
+        if (close < 0)
+            return fail(QStringLiteral("no ] after the IPv6 address"));
+        c.host = authority.mid(1, close - 1);
+        const QString after = authority.mid(close + 1);
+        if (!after.isEmpty() && !after.startsWith(u':'))
+            return fail(QStringLiteral("text after the IPv6 address"));
+        portText = after.mid(1);
+        if (after.startsWith(u':') && portText.isEmpty())
+            return fail(QStringLiteral("empty port"));
+    } else {
+        const qsizetype colon = authority.indexOf(u':');
+        c.host = colon < 0 ? authority : authority.left(colon);
+        if (colon >= 0) {
+            portText = authority.mid(colon + 1);
+            if (portText.isEmpty())
+                return fail(QStringLiteral("empty port"));
+        }
+    }
+    if (c.host.isEmpty())
+        return fail(QStringLiteral("no host"));
+    for (const QChar ch : std::as_const(c.host))
+        if (ch.isSpace() || ch == u'/' || ch == u'@' || (ch == u':' && !authority.startsWith(u'[')))
+            return fail(QStringLiteral("the host name holds a character no host name has"));
+    if (!portText.isEmpty()) {
+        bool ok = false;
+        const int port = portText.toInt(&ok);
+        if (!ok || port < 1 || port > 65535 || !portText.front().isDigit())
+            return fail(QStringLiteral("the port must be a number from 1 to 65535"));
+        c.port = port;
+    }
+    return out;
+}

@@ -1,0 +1,247 @@
+#include "publish/Outbox.h"
+
+#include "logfile/AtomicFile.h"
+#include "logfile/FileError.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace
+{
+
+QString errnoText(const QString &path, int error)
+{
+    return path + QStringLiteral(": ") + FileError::text(error);
+}
+
+// Writes all of `bytes` and flushes them to the disk.
+bool writeSynced(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return ::fdatasync(fd) == 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+Outbox::Outbox(const QString &folder, qint64 limit, int segmentRecords)
+    : m_folder(folder), m_limit(limit), m_segmentRecords(segmentRecords)
+{
+}
+
+Outbox::~Outbox()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString Outbox::segmentPath(qint64 first) const
+{
+    return m_folder + QStringLiteral("/%1.seg").arg(first, 12, 10, QLatin1Char('0'));
+}
+
+QString Outbox::open()
+{
+    if (!QDir().mkpath(m_folder))
+        return m_folder + QStringLiteral(": cannot make the folder");
+    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+    const QByteArray lockPath = QFile::encodeName(m_folder + QStringLiteral("/lock"));
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_lockFd < 0)
+        return errnoText(m_folder + QStringLiteral("/lock"), errno);
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
+        return m_folder + QStringLiteral(" is in use by another logger");
+
+    QFile acked(m_folder + QStringLiteral("/acked"));
+    if (acked.open(QIODevice::ReadOnly))
+        m_acked = qMax<qint64>(0, acked.readAll().trimmed().toLongLong());
+    m_nextSeq = m_acked + 1;
+
+    const QStringList names =
+        QDir(m_folder).entryList({QStringLiteral("*.seg")}, QDir::Files, QDir::Name);
+    for (const QString &name : names) {
+        bool ok = false;
+        const qint64 first = name.left(name.size() - 4).toLongLong(&ok);
+        if (!ok || first <= 0)
+            continue;
+        Segment segment{first, first - 1};
+        QList<Record> records;
+        if (const QString error = loadSegment(segment, &records); !error.isEmpty())
+            return error;
+        for (const Record &r : std::as_const(records))
+            if (r.seq > m_acked)
+                m_newest[r.topic] = r.seq;
+        m_segments.insert(first, segment);
+        m_nextSeq = qMax(m_nextSeq, segment.last + 1);
+    }
+    removeAckedSegments();
+    return {};
+}
+
+// Reads a segment's records; a torn last line (a crash during an append) is
+// cut off the file, so that the next append starts on a line of its own.
+QString Outbox::loadSegment(Segment &segment, QList<Record> *records)
+{
+    const QString path = segmentPath(segment.first);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return path + QStringLiteral(": ") + file.errorString();
+    const QByteArray bytes = file.readAll();
+    qsizetype start = 0;
+    qint64 expected = segment.first;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            break;
+        const QByteArray line = bytes.mid(start, end - start);
+        const qsizetype tab1 = line.indexOf('\t');
+        const qsizetype tab2 = tab1 < 0 ? -1 : line.indexOf('\t', tab1 + 1);
+        bool ok = false;
+        const qint64 seq = tab1 < 0 ? 0 : line.left(tab1).toLongLong(&ok);
+        if (!ok || tab2 < 0 || seq != expected)
+            break;
+        if (records)
+            records->append({seq, line.mid(tab1 + 1, tab2 - tab1 - 1), line.mid(tab2 + 1)});
+        ++expected;
+        start = end + 1;
+    }
+    if (start < bytes.size() && !file.resize(start))
+        return path + QStringLiteral(": ") + file.errorString();
+    segment.last = expected - 1;
+    return {};
+}
+
+QString Outbox::append(const QByteArray &topic, const QByteArray &payload)
+{
+    const qint64 seq = m_nextSeq;
+    bool fresh = m_segments.isEmpty() ||
+                 m_segments.last().last - m_segments.last().first + 1 >= m_segmentRecords;
+    Segment segment = fresh ? Segment{seq, seq - 1} : m_segments.last();
+    const QString path = segmentPath(segment.first);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errnoText(path, errno);
+    const QByteArray line = QByteArray::number(seq) + '\t' + topic + '\t' + payload + '\n';
+    const bool ok = writeSynced(fd, line);
+    const int error = errno;
+    ::close(fd);
+    if (!ok) {
+        // A part of the line may be there: cut it, or the next append would
+        // continue a broken line.
+        if (!fresh)
+            loadSegment(m_segments.last(), nullptr);
+        else
+            QFile::remove(path);
+        return errnoText(path, error);
+    }
+    if (fresh)
+        syncFolder(m_folder);
+    segment.last = seq;
+    m_segments.insert(segment.first, segment);
+    if (m_cacheFirst == segment.first)
+        m_cache.append({seq, topic, payload});
+    m_newest[topic] = seq;
+    ++m_nextSeq;
+    while (pending() > m_limit && m_segments.size() > 1)
+        dropOldest();
+    return {};
+}
+
+void Outbox::dropOldest()
+{
+    const Segment oldest = m_segments.first();
+    m_dropped += oldest.last - qMax(m_acked, oldest.first - 1);
+    acknowledge(oldest.last);
+}
+
+qint64 Outbox::takeDropped()
+{
+    return std::exchange(m_dropped, 0);
+}
+
+QList<Outbox::Record> Outbox::read(qint64 from, int max)
+{
+    QList<Record> out;
+    from = qMax(from, m_acked + 1);
+    while (out.size() < max && from < m_nextSeq) {
+        auto it = m_segments.upperBound(from);
+        if (it == m_segments.begin())
+            break;
+        --it;
+        if (m_cacheFirst != it.key()) {
+            m_cache.clear();
+            m_cacheFirst = it.key();
+            Segment segment = it.value();
+            if (!loadSegment(segment, &m_cache).isEmpty())
+                m_cache.clear();
+        }
+        const qsizetype index = from - m_cacheFirst;
+        if (index < 0 || index >= m_cache.size())
+            break;
+        for (qsizetype i = index; i < m_cache.size() && out.size() < max; ++i)
+            out.append(m_cache.at(i));
+        from = out.last().seq + 1;
+    }
+    return out;
+}
+
+QString Outbox::acknowledge(qint64 seq)
+{
+    if (seq <= m_acked)
+        return {};
+    m_acked = qMin(seq, m_nextSeq - 1);
+    for (auto it = m_newest.begin(); it != m_newest.end();)
+        it = it.value() <= m_acked ? m_newest.erase(it) : std::next(it);
+    const QString error = AtomicFile::write(m_folder + QStringLiteral("/acked"),
+                                            QByteArray::number(m_acked) + '\n',
+                                            AtomicFile::Access::OwnerOnly);
+    if (error.isEmpty())
+        removeAckedSegments();
+    return error;
+}
+
+// Only once "acked" says so: a crash between the two then sends a few
+// records again instead of losing them.
+void Outbox::removeAckedSegments()
+{
+    while (!m_segments.isEmpty()) {
+        const Segment oldest = m_segments.first();
+        const bool full = oldest.last - oldest.first + 1 >= m_segmentRecords;
+        if (oldest.last > m_acked || (!full && m_segments.size() == 1))
+            break;
+        QFile::remove(segmentPath(oldest.first));
+        m_segments.remove(oldest.first);
+        if (m_cacheFirst == oldest.first) {
+            m_cacheFirst = -1;
+            m_cache.clear();
+        }
+    }
+}
+
+qint64 Outbox::newestOf(const QByteArray &topic) const
+{
+    return m_newest.value(topic, 0);
+}

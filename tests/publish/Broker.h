@@ -1,0 +1,158 @@
+#pragma once
+
+// A real mosquitto broker for a test, on 127.0.0.1 at a free port, with a
+// configuration file the test writes; and mosquitto_sub as a subscriber
+// that writes "topic payload" lines.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace publishtest
+{
+
+// Connects to 127.0.0.1:port (0 binds instead) and returns the port, 0 on failure.
+inline int localSocket(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(quint16(port));
+    socklen_t len = sizeof a;
+    const bool ok = port == 0 ? ::bind(fd, reinterpret_cast<sockaddr *>(&a), len) == 0 &&
+                                    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len) == 0
+                              : ::connect(fd, reinterpret_cast<sockaddr *>(&a), len) == 0;
+    ::close(fd);
+    return ok ? ntohs(a.sin_port) : 0;
+}
+
+inline int freePort()
+{
+    return localSocket(0);
+}
+
+inline bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, arguments);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+class Broker
+{
+public:
+    // `extra` goes into the listener's part of the configuration.
+    Broker(const QString &folder, const QString &extra = {}) : m_folder(folder), m_port(freePort())
+    {
+        QDir().mkpath(folder);
+        const passwd *pw = getpwuid(getuid());
+        QFile conf(folder + QStringLiteral("/mosquitto.conf"));
+        conf.open(QIODevice::WriteOnly);
+        conf.write(QStringLiteral("per_listener_settings false\n"
+                                  "user %1\n"
+                                  "persistence true\n"
+                                  "persistence_location %2/\n"
+                                  "log_dest file %2/broker.log\n"
+                                  "listener %3 127.0.0.1\n")
+                       .arg(QString::fromLocal8Bit(pw ? pw->pw_name : "root"), folder)
+                       .arg(m_port)
+                       .toUtf8());
+        conf.write(extra.isEmpty() ? QByteArray("allow_anonymous true\n") : extra.toUtf8());
+    }
+    ~Broker() { stop(); }
+
+    int port() const { return m_port; }
+
+    bool start()
+    {
+        m_process.start(QStringLiteral("mosquitto"),
+                        {QStringLiteral("-c"), m_folder + QStringLiteral("/mosquitto.conf")});
+        if (!m_process.waitForStarted())
+            return false;
+        for (int i = 0; i < 100; ++i) {
+            if (localSocket(m_port) == m_port)
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    // SIGTERM: the broker saves its persistent sessions.
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    QString log() const
+    {
+        QFile f(m_folder + QStringLiteral("/broker.log"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private:
+    QString m_folder;
+    int m_port;
+    QProcess m_process;
+};
+
+// mosquitto_sub with a persistent session (QoS 1, client id "sub"), so that
+// messages published while it is away are kept for it.
+class Subscriber
+{
+public:
+    explicit Subscriber(const QStringList &extra = {}) : m_extra(extra) {}
+    ~Subscriber() { stop(); }
+
+    void start(int port, const QString &topic = QStringLiteral("#"))
+    {
+        m_process.start(QStringLiteral("mosquitto_sub"),
+                        QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+                                    QStringLiteral("-p"), QString::number(port),
+                                    QStringLiteral("-t"), topic, QStringLiteral("-q"),
+                                    QStringLiteral("1"), QStringLiteral("-c"),
+                                    QStringLiteral("-i"), QStringLiteral("sub"),
+                                    QStringLiteral("-v")} +
+                            m_extra);
+        m_process.waitForStarted();
+    }
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+        m_text += m_process.readAllStandardOutput();
+    }
+    // Every line received so far: "topic payload".
+    QStringList lines()
+    {
+        m_text += m_process.readAllStandardOutput();
+        return QString::fromUtf8(m_text).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // The payloads of one topic, in the order they came.
+    QStringList payloads(const QString &topic)
+    {
+        QStringList out;
+        for (const QString &line : lines())
+            if (line.startsWith(topic + u' '))
+                out.append(line.mid(topic.size() + 1));
+        return out;
+    }
+
+private:
+    QStringList m_extra;
+    QProcess m_process;
+    QByteArray m_text;
+};
+
+} // namespace publishtest

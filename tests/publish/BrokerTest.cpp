@@ -1,0 +1,358 @@
+// The publisher against a real mosquitto: anonymous, with a password, over
+// TLS with a CA of the test's own, refused log-ins and certificates, an
+// unknown host, and a broker that is absent at start and killed mid-run,
+// with the headless logger on the simulator's line and a fake clock.
+
+#include "Broker.h"
+
+#include "app/FakeClock.h"
+#include "app/HeadlessLogger.h"
+#include "core/DayTable.h"
+#include "core/TimeText.h"
+#include "logfile/AutoSave.h"
+#include "logfile/LogFile.h"
+#include "measure/MeasurementSession.h"
+#include "publish/MqttPublisher.h"
+#include "tools/GmSimulator.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace publishtest;
+
+namespace
+{
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void settle(int ms)
+{
+    waitUntil([] { return false; }, ms);
+}
+
+QJsonObject json(const QString &text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+class BrokerTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    MqttConfig config(int port) const
+    {
+        MqttConfig c;
+        c.host = QStringLiteral("127.0.0.1");
+        c.port = port;
+        c.station = QStringLiteral("st1");
+        return c;
+    }
+    // A publisher whose lines are collected in `messages`.
+    std::unique_ptr<MqttPublisher> publisher(const MqttConfig &c, const QString &outbox = {})
+    {
+        auto p = std::make_unique<MqttPublisher>(
+            c, outbox.isEmpty() ? path(QStringLiteral("outbox-") + QString::number(++outboxes))
+                                : outbox);
+        QObject::connect(p.get(), &MqttPublisher::message,
+                         [this](const QString &line) { messages.append(line); });
+        return p;
+    }
+    static MinuteCount minute(int h, int m, qint64 count)
+    {
+        return {QDateTime(QDate(2026, 12, 7), QTime(h, m)), count, 1};
+    }
+    int count(const QString &part) const
+    {
+        return int(std::count_if(messages.begin(), messages.end(),
+                                 [&](const QString &l) { return l.contains(part); }));
+    }
+
+    QTemporaryDir dir;
+    QStringList messages;
+    int outboxes = 0;
+};
+
+TEST_F(BrokerTest, PublishesMinutesEventsStatusAndDiscovery)
+{
+    Broker broker(path(QStringLiteral("broker")));
+    ASSERT_TRUE(broker.start());
+    Subscriber sub;
+    sub.start(broker.port());
+    auto pub = publisher(config(broker.port()));
+    pub->setFactor(150.0);
+    pub->setCounterConnected(true);
+    pub->start();
+    pub->publishMinute(minute(10, 1, 30));
+    pub->publishMinute(minute(10, 2, 40));
+    pub->publishEvent(QDateTime(QDate(2026, 12, 7), QTime(10, 2, 30)), QStringLiteral("port_lost"),
+                      {{QStringLiteral("port"), QStringLiteral("/dev/ttyUSB0")}});
+    const QString prefix = QStringLiteral("torvale/st1");
+    ASSERT_TRUE(waitUntil([&] { return sub.payloads(prefix + QStringLiteral("/minute")).size() == 2; }))
+        << sub.lines().join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("connected to mqtt://127.0.0.1:")), 1);
+
+    const QStringList minutes = sub.payloads(prefix + QStringLiteral("/minute"));
+    const QJsonObject second = json(minutes.at(1));
+    EXPECT_EQ(second.value(QStringLiteral("time")).toString().left(19),
+              QStringLiteral("2026-12-07T10:02:00"));
+    EXPECT_EQ(json(minutes.at(0)).value(QStringLiteral("cpm")).toInteger(), 30);
+    EXPECT_EQ(second.value(QStringLiteral("cpm")).toInteger(), 40);
+    EXPECT_DOUBLE_EQ(second.value(QStringLiteral("mean10")).toDouble(), 35.0);
+    EXPECT_NEAR(second.value(QStringLiteral("usv_h")).toDouble(), 40.0 / 150, 1e-4);
+    ASSERT_TRUE(waitUntil([&] { return !sub.payloads(prefix + QStringLiteral("/event")).isEmpty(); }));
+    const QJsonObject event = json(sub.payloads(prefix + QStringLiteral("/event")).first());
+    EXPECT_EQ(event.value(QStringLiteral("event")).toString(), QStringLiteral("port_lost"));
+    EXPECT_EQ(event.value(QStringLiteral("port")).toString(), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(sub.payloads(prefix + QStringLiteral("/status")).value(0), QStringLiteral("online"));
+    EXPECT_EQ(sub.payloads(prefix + QStringLiteral("/counter")).value(0), QStringLiteral("connected"));
+
+    // Discovery: four entities of one device, each with what Home Assistant
+    // needs to make it.
+    const auto configs = [&] {
+        QList<QJsonObject> out;
+        for (const QString &line : sub.lines())
+            if (line.startsWith(QStringLiteral("homeassistant/")) && line.contains(QStringLiteral("/config ")))
+                out.append(json(line.section(u' ', 1)));
+        return out;
+    };
+    ASSERT_TRUE(waitUntil([&] { return configs().size() == 4; }));
+    QStringList ids;
+    for (const QJsonObject &c : configs()) {
+        for (const char *key : {"name", "unique_id", "state_topic", "availability_topic", "device"})
+            EXPECT_TRUE(c.contains(QLatin1String(key))) << key;
+        EXPECT_EQ(c.value(QStringLiteral("availability_topic")).toString(), prefix + QStringLiteral("/status"));
+        const QJsonObject device = c.value(QStringLiteral("device")).toObject();
+        EXPECT_FALSE(device.value(QStringLiteral("identifiers")).toArray().isEmpty());
+        EXPECT_TRUE(device.contains(QStringLiteral("sw_version")));
+        ids.append(c.value(QStringLiteral("unique_id")).toString());
+    }
+    ids.sort();
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("torvale_st1_counter"), QStringLiteral("torvale_st1_cpm"),
+                                QStringLiteral("torvale_st1_mean10"), QStringLiteral("torvale_st1_usv_h")}));
+
+    // Home Assistant coming back asks for them again; anything else the
+    // broker sends is ignored.
+    ASSERT_TRUE(run(QStringLiteral("mosquitto_pub"),
+                    {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                     QString::number(broker.port()), QStringLiteral("-t"),
+                     QStringLiteral("homeassistant/status"), QStringLiteral("-m"),
+                     QStringLiteral("\xff garbage")}));
+    ASSERT_TRUE(run(QStringLiteral("mosquitto_pub"),
+                    {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                     QString::number(broker.port()), QStringLiteral("-t"),
+                     QStringLiteral("homeassistant/status"), QStringLiteral("-m"),
+                     QStringLiteral("online")}));
+    EXPECT_TRUE(waitUntil([&] { return configs().size() == 8; }));
+
+    // Stopping says "offline"; the newest minute stays retained.
+    pub->stop();
+    EXPECT_TRUE(waitUntil([&] { return sub.payloads(prefix + QStringLiteral("/status")).value(1) == QStringLiteral("offline"); }));
+    QProcess retained;
+    retained.start(QStringLiteral("mosquitto_sub"),
+                   {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                    QString::number(broker.port()), QStringLiteral("-t"),
+                    prefix + QStringLiteral("/minute"), QStringLiteral("-C"), QStringLiteral("1"),
+                    QStringLiteral("-W"), QStringLiteral("5")});
+    ASSERT_TRUE(retained.waitForFinished(10000));
+    EXPECT_EQ(json(QString::fromUtf8(retained.readAllStandardOutput())).value(QStringLiteral("cpm")).toInteger(), 40);
+}
+
+TEST_F(BrokerTest, LogsInWithPasswordsAndTlsAndReportsRefusalsOnce)
+{
+    // The test's own CA and a server certificate for 127.0.0.1, and a
+    // second CA that signed nothing.
+    const auto openssl = [&](const QStringList &args) { return run(QStringLiteral("openssl"), args); };
+    const QString ec = QStringLiteral("ec:") + path(QStringLiteral("ec.pem"));
+    ASSERT_TRUE(openssl({QStringLiteral("ecparam"), QStringLiteral("-name"), QStringLiteral("prime256v1"),
+                         QStringLiteral("-out"), path(QStringLiteral("ec.pem"))}));
+    for (const QString &ca : {QStringLiteral("ca"), QStringLiteral("other")})
+        ASSERT_TRUE(openssl({QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), ec,
+                             QStringLiteral("-nodes"), QStringLiteral("-keyout"), path(ca + QStringLiteral(".key")),
+                             QStringLiteral("-out"), path(ca + QStringLiteral(".crt")), QStringLiteral("-days"),
+                             QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=Test ") + ca}));
+    ASSERT_TRUE(openssl({QStringLiteral("req"), QStringLiteral("-newkey"), ec, QStringLiteral("-nodes"),
+                         QStringLiteral("-keyout"), path(QStringLiteral("server.key")), QStringLiteral("-out"),
+                         path(QStringLiteral("server.csr")), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")}));
+    QFile ext(path(QStringLiteral("ext.cnf")));
+    ASSERT_TRUE(ext.open(QIODevice::WriteOnly));
+    ext.write("subjectAltName=IP:127.0.0.1\n");
+    ext.close();
+    ASSERT_TRUE(openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                         path(QStringLiteral("server.csr")), QStringLiteral("-CA"), path(QStringLiteral("ca.crt")),
+                         QStringLiteral("-CAkey"), path(QStringLiteral("ca.key")), QStringLiteral("-CAcreateserial"),
+                         QStringLiteral("-out"), path(QStringLiteral("server.crt")), QStringLiteral("-days"),
+                         QStringLiteral("2"), QStringLiteral("-extfile"), path(QStringLiteral("ext.cnf"))}));
+    const QString passwords = path(QStringLiteral("passwords"));
+    ASSERT_TRUE(run(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-b"), QStringLiteral("-c"), passwords,
+                                                        QStringLiteral("meter"), QStringLiteral("s3cret pass")}));
+    Broker broker(path(QStringLiteral("broker")),
+                  QStringLiteral("allow_anonymous false\npassword_file %1\ncafile %2\ncertfile %3\nkeyfile %4\n")
+                      .arg(passwords, path(QStringLiteral("ca.crt")), path(QStringLiteral("server.crt")),
+                           path(QStringLiteral("server.key"))));
+    ASSERT_TRUE(broker.start()) << broker.log().toStdString();
+    Subscriber sub({QStringLiteral("--cafile"), path(QStringLiteral("ca.crt")), QStringLiteral("-u"),
+                    QStringLiteral("meter"), QStringLiteral("-P"), QStringLiteral("s3cret pass")});
+    sub.start(broker.port());
+
+    MqttConfig good = config(broker.port());
+    good.tls = true;
+    good.caFile = path(QStringLiteral("ca.crt"));
+    good.user = QStringLiteral("meter");
+    good.password = "s3cret pass";
+    good.discovery = false;
+    auto pub = publisher(good);
+    pub->start();
+    pub->publishMinute(minute(10, 1, 12));
+    ASSERT_TRUE(waitUntil([&] { return sub.payloads(QStringLiteral("torvale/st1/minute")).size() == 1; }))
+        << messages.join(u'\n').toStdString() << broker.log().toStdString();
+
+    // A wrong password, a CA that signed nothing else, no TLS at all, and a
+    // host that does not exist: each told once while the attempts go on
+    // with a growing back-off (1 + 2 + 4 s: four attempts in nine seconds).
+    MqttConfig wrong = good;
+    wrong.password = "guess";
+    wrong.station = QStringLiteral("wrong");
+    MqttConfig otherCa = good;
+    otherCa.caFile = path(QStringLiteral("other.crt"));
+    otherCa.station = QStringLiteral("otherca");
+    MqttConfig unknown = good;
+    unknown.host = QStringLiteral("no-such-host.invalid");
+    unknown.station = QStringLiteral("unknown");
+    std::vector<std::unique_ptr<MqttPublisher>> bad;
+    for (const MqttConfig &c : {wrong, otherCa, unknown}) {
+        bad.push_back(publisher(c));
+        bad.back()->start();
+        bad.back()->publishMinute(minute(10, 2, 5));
+    }
+    settle(9000);
+    EXPECT_EQ(count(QStringLiteral("refused the connection: Connection Refused: not authorised")), 1)
+        << messages.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("A TLS error")), 1)
+        << messages.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("no-such-host.invalid:%1: unknown host").arg(broker.port())), 1)
+        << messages.join(u'\n').toStdString();
+    const int attempts = int(broker.log().count(QStringLiteral("New connection from")));
+    EXPECT_LE(attempts, 2 + 2 * 5) << broker.log().toStdString();
+    for (const QString &m : messages)
+        EXPECT_FALSE(m.contains(QStringLiteral("s3cret")) || m.contains(QStringLiteral("guess")));
+    EXPECT_EQ(sub.payloads(QStringLiteral("torvale/wrong/minute")).size(), 0);
+}
+
+TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
+{
+    GmSimulator sim;
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    FakeClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 50)));
+    const QString data = path(QStringLiteral("data"));
+    Broker broker(path(QStringLiteral("broker")));
+    std::FILE *out = std::fopen(QFile::encodeName(path(QStringLiteral("out.txt"))), "w");
+    std::FILE *err = std::fopen(QFile::encodeName(path(QStringLiteral("err.txt"))), "w");
+    const auto makeLogger = [&] {
+        HeadlessLogger::Options o;
+        o.portName = QString::fromStdString(sim.slavePath());
+        o.dataFolder = data;
+        o.clock = &clock;
+        o.out = out;
+        o.err = err;
+        o.mqtt = config(broker.port());
+        o.mqttOutbox = path(QStringLiteral("outbox"));
+        o.factor = 100;
+        o.alarmCpm = 12.5;
+        o.alarmMinutes = 1;
+        return std::make_unique<HeadlessLogger>(o);
+    };
+    int minutesDone = 0;
+    QList<qint64> sent;
+    // n pulses in the running minute, then the next minute's tally.
+    const auto minuteOf = [&](HeadlessLogger &logger, int n) {
+        GmSimulator::Options o;
+        o.mode = GmSimulator::Mode::Burst;
+        o.burstSize = n;
+        o.burstPeriodMs = 1;
+        o.limit = n;
+        ASSERT_EQ(sim.run(o), n);
+        ASSERT_TRUE(waitUntil([&] { return logger.session()->pulseCounter() == n; }));
+        ++minutesDone;
+        clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, minutesDone)));
+        ASSERT_TRUE(waitUntil([&] { return logger.session()->pulseCounter() == 0; }));
+        sent.append(n);
+    };
+
+    // Absent at start: the minutes wait in the outbox.
+    auto logger = makeLogger();
+    ASSERT_TRUE(logger->start());
+    minuteOf(*logger, 11);
+    minuteOf(*logger, 12);
+    ASSERT_TRUE(broker.start());
+    Subscriber sub;
+    sub.start(broker.port(), QStringLiteral("torvale/st1/#"));
+    minuteOf(*logger, 13);
+    ASSERT_TRUE(waitUntil([&] { return sub.payloads(QStringLiteral("torvale/st1/minute")).size() == 3; }, 20000));
+
+    // Killed for several minutes, and the logger itself restarted meanwhile
+    // (its outbox is on disk).
+    broker.stop();
+    minuteOf(*logger, 14);
+    minuteOf(*logger, 15);
+    logger.reset();
+    logger = makeLogger();
+    ASSERT_TRUE(logger->start());
+    minuteOf(*logger, 16);
+    minuteOf(*logger, 17);
+    ASSERT_TRUE(broker.start());
+    sub.stop();
+    sub.start(broker.port(), QStringLiteral("torvale/st1/#"));
+    minuteOf(*logger, 18);
+    ASSERT_TRUE(waitUntil([&] { return sub.payloads(QStringLiteral("torvale/st1/minute")).size() >= 8; }, 30000))
+        << sub.lines().join(u'\n').toStdString();
+
+    // Every minute in order, with the counts of the auto-save files.  A
+    // minute may come twice (the retained newest one comes again to the
+    // subscriber as it subscribes anew), never with another count.
+    const QStringList all = sub.payloads(QStringLiteral("torvale/st1/minute"));
+    QStringList got;
+    for (const QString &payload : all)
+        if (!got.contains(payload))
+            got.append(payload);
+    ASSERT_EQ(got.size(), sent.size()) << all.join(u'\n').toStdString();
+    for (int i = 0; i < got.size(); ++i) {
+        const QJsonObject o = json(got.at(i));
+        EXPECT_EQ(o.value(QStringLiteral("time")).toString().left(16),
+                  QStringLiteral("2026-12-07T10:%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        EXPECT_EQ(o.value(QStringLiteral("cpm")).toInteger(), sent.at(i));
+        // The file auto-saved at that minute.
+        DayTable table;
+        table.fillTimeColumn();
+        const QTime t(10, i + 1);
+        ASSERT_TRUE(LogFile::load(AutoSave::filePath(data, QDateTime(QDate(2026, 12, 7), t)), table,
+                                  QDate(2026, 12, 7))
+                        .ok);
+        EXPECT_EQ(table.cell(1, TimeText::rowOf(t)), QString::number(sent.at(i)));
+    }
+    // The alarm's crossing at the third minute, with its dose rate.
+    const QJsonObject alarm = json(sub.payloads(QStringLiteral("torvale/st1/event")).value(0));
+    EXPECT_EQ(alarm.value(QStringLiteral("event")).toString(), QStringLiteral("alarm_on"));
+    EXPECT_DOUBLE_EQ(alarm.value(QStringLiteral("mean_usv_h")).toDouble(), 0.13);
+    logger.reset();
+    std::fclose(out);
+    std::fclose(err);
+}
+
+} // namespace
