@@ -15,7 +15,7 @@ torvale_program_packages=(
 # What the tests, the benchmarks and the package check need besides.
 torvale_test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool libfaketime
+  xvfb xauth xdotool libfaketime clang-tidy
   mosquitto mosquitto-clients openssl
   dpkg-dev file lintian desktop-file-utils appstream
 )
