@@ -40,6 +40,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
