@@ -2,6 +2,7 @@
 
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
+#include "app/DoseFeatures.h"
 #include "app/PortComboBox.h"
 #include "app/ProgressPane.h"
 #include "app/QtPrompts.h"
@@ -74,6 +75,7 @@ TForm1::TForm1(const Options &options)
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
+    m_doseFeatures = new DoseFeatures(this);
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
