@@ -76,6 +76,9 @@ TForm1::TForm1(const Options &options)
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
     m_doseFeatures = new DoseFeatures(this);
+    // GMCmap gets a dose rate only while the user has a conversion factor.
+    setUploadFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, this, &TForm1::setUploadFactor);
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
