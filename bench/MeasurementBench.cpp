@@ -92,12 +92,20 @@ struct Harness {
     }
 };
 
+qint64 threadCpuNs()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
 struct LoadFigures {
     long long sent = 0;
     long long counted = 0;
     double longestStallMs = 0;
     int tallies = 0;
     int paneLines = 0;
+    double guiCpuNsPerByte = 0; // the GUI thread's CPU time over the run, per byte sent
     QStringList errors;
 };
 
@@ -152,6 +160,7 @@ LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool rea
     o.durationMs = int64_t(seconds) * 1000;
     clock.start();
     probe.start();
+    const qint64 cpuBefore = threadCpuNs();
     sim.start(o);
 
     const auto counted = [&] { return storedCounts(*form.dayTable()) + form.pulseCounter(); };
@@ -171,6 +180,7 @@ LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool rea
     });
     watch.start(100);
     loop.exec();
+    const qint64 cpu = threadCpuNs() - cpuBefore;
     probe.stop();
     watch.stop();
 
@@ -178,6 +188,7 @@ LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool rea
     f.sent = sim.sent();
     f.counted = counted();
     f.longestStallMs = double(longest) / 1e6;
+    f.guiCpuNsPerByte = f.sent > 0 ? double(cpu) / double(f.sent) : 0;
     for (int row = 1; row <= DayTable::MinuteRows; ++row) {
         int n = 0;
         if (form.dayTable()->cellCount(1, row, &n))
@@ -315,13 +326,6 @@ TallyFigures tallyRun(int columns, int iterations)
     f.storeUs = median(store);
     f.selectUs = median(select);
     return f;
-}
-
-qint64 threadCpuNs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 struct StallFigures {
@@ -525,14 +529,15 @@ int main(int argc, char **argv)
     }
     if (load) {
         std::printf("Pulses into a running measurement, %d s each\n", seconds);
-        std::printf("%10s %6s %10s %10s %10s %8s %8s %11s\n", "bytes/s", "pane", "sent", "counted",
-                    "stall ms", "tallies", "errors", "pane lines");
+        std::printf("%10s %6s %10s %10s %10s %8s %8s %11s %12s\n", "bytes/s", "pane", "sent",
+                    "counted", "stall ms", "tallies", "errors", "pane lines", "GUI ns/byte");
         for (double rate : rates) {
             for (bool shown : panes) {
                 const LoadFigures f = loadRun(rate, shown, seconds, realClock);
-                std::printf("%10.0f %6s %10lld %10lld %10.1f %8d %8lld %11d\n", rate,
+                std::printf("%10.0f %6s %10lld %10lld %10.1f %8d %8lld %11d %12.0f\n", rate,
                             shown ? "shown" : "hidden", f.sent, f.counted, f.longestStallMs,
-                            f.tallies, static_cast<long long>(f.errors.size()), f.paneLines);
+                            f.tallies, static_cast<long long>(f.errors.size()), f.paneLines,
+                            f.guiCpuNsPerByte);
                 for (const QString &e : f.errors)
                     std::printf("    error: %s\n", qPrintable(e));
                 std::fflush(stdout);
