@@ -49,10 +49,9 @@ wait_until 5 test -s "$work/gmsim.log" || { echo "gmsim did not start"; exit 1; 
 slave=$(head -1 "$work/gmsim.log")
 
 now_ms() { date +%s%3N; }
+# One process per look, so that the look itself takes little of the time measured.
 has_port_open() {
-  local fd
-  for fd in /proc/"$1"/fd/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$slave" ] && return 0; done
-  return 1
+  [ -n "$(find /proc/"$1"/fd -lname "$slave" -print -quit 2>/dev/null)" ]
 }
 
 figures=()
@@ -75,7 +74,7 @@ for run in $(seq "$runs"); do
   sleep 0.3 # the settings are restored 50 ms after the window opens
   xdotool mousemove --window "$wid" 84 20 click 1 # パルスカウント開始
   for _ in $(seq 50); do has_port_open "$pid" && break; sleep 0.05; done
-  has_port_open "$pid" || { echo "run $run: the port did not open"; cat "$work/program.log"; exit 1; }
+  has_port_open "$pid" || { echo "run $run: the port did not open"; cat "$work/program.log" "$work/gmsim.log"; exit 1; }
   sleep "${MEASURE_S:-$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.5 + 2 * r / 32768 }')}"
   start=$(now_ms)
   xdotool mousemove --window "$wid" 692 20 click 1 # EXIT
