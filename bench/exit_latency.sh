@@ -30,10 +30,9 @@ trap cleanup EXIT
 mkdir -p "$work/bin" "$work/xdg"
 chmod 700 "$work/xdg"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$root/scripts/helpers.sh"
+start_xvfb "$work" || { echo "the X server did not start"; exit 1; }
+pids+=("$xvfb_pid")
 # With WM=openbox (or another window manager) the window is managed as on a desktop.
 if [ -n "${WM:-}" ]; then
   "$WM" >/dev/null 2>&1 &
@@ -46,7 +45,7 @@ mode=(--rate "$rate")
 XDG_RUNTIME_DIR="$work/xdg" "$build/tools/gmsim" "${mode[@]}" --publish exitbench \
   >"$work/gmsim.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$work/gmsim.log" ] && break; sleep 0.1; done
+wait_until 5 test -s "$work/gmsim.log" || { echo "gmsim did not start"; exit 1; }
 slave=$(head -1 "$work/gmsim.log")
 
 now_ms() { date +%s%3N; }
