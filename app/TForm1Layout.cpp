@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls: places, sizes, captions, fonts, creation order and
 // tab order.  Sizes are pixels; the window does not rescale.
 #include "app/TForm1.h"

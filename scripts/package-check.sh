@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it as a user meets it: lintian, the
 # service unit's exposure score, an install by apt-get (so that its Depends
 # resolve), the installed program run once, its desktop entry, metainfo and

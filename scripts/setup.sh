@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared set-up of run.sh and test.sh: installs the Debian packages the build
 # needs when they are missing (as root), configures and builds into build/.
 set -euo pipefail

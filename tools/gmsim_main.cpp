@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gmsim: a GM counter on a pseudo-terminal, for tests, benchmarks and users without a counter.
 //
 //   gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts follow the locale once its translations are loaded.
 #include "app/DesktopLocale.h"
 

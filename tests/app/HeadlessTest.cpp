@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger without a window on the simulator's line, ticking on its own
 // one-second timer and reading a fake clock; then its newest file opened in
 // the real window and saved by hand.

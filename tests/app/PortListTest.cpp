@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list in the window: short names in the field, descriptions in a
 // drop-down wider than the field, and a listed name that the start opens.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as created, its shortcuts (real key events to the focused
 // control), the progress pane, the splitter buttons, the folder chooser and
 // the anchoring of controls when the window is resized.
