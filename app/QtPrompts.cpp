@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/QtPrompts.h"
 
+#include "app/ErrorText.h"
 #include "app/FolderChooser.h"
-#include "core/ErrorText.h"
 
 #include <QApplication>
 #include <QFileDialog>

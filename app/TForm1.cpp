@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TForm1.h"
 
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/DoseFeatures.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "app/QtPrompts.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
@@ -245,11 +247,46 @@ void TForm1::showTally(int row)
 {
     Label1->setText(QStringLiteral("カウント数 0"));
     // A cell the graph cannot read must not cost the minute its place in
-    // the table or its log file: report it (once) and go on.
-    rebuildGraph(true);
+    // the table or its log file: report it (once) and go on.  Nobody sees a
+    // hidden chart: it is rebuilt once when shown.
+    if (m_chartOnlyWhenSeen && !chartSeen())
+        checkGraphCells();
+    else
+        rebuildGraph(true);
     StringGrid1->selectCell(m_session->lastTallyColumn(), row);
     m_gridFocusPending = true;
     focusGridWhenFree();
+}
+
+bool TForm1::chartSeen() const
+{
+    return isVisible() && !isMinimized() && Chart1->isVisible();
+}
+
+void TForm1::setChartOnlyWhenSeen(bool on)
+{
+    m_chartOnlyWhenSeen = on;
+    Chart1->setTouchAll(!on);
+    redrawStaleChart();
+}
+
+void TForm1::redrawStaleChart()
+{
+    if (m_chartStale && (!m_chartOnlyWhenSeen || chartSeen()))
+        rebuildGraph(true);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    redrawStaleChart();
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        redrawStaleChart();
 }
 
 void TForm1::focusGridWhenFree()

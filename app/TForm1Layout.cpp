@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls: places, sizes, captions, fonts, creation order and
 // tab order.  Sizes are pixels; the window does not rescale.
 #include "app/TForm1.h"
@@ -5,6 +6,7 @@
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
 
@@ -104,6 +106,7 @@ void TForm1::createControls()
                         8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
+    ComboBox1->useElidingField();
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(10);
     ComboBox1->setFont(pixelFont(PMincho, 19));
@@ -125,10 +128,8 @@ void TForm1::createControls()
     StringGrid1->horizontalHeader()->setFont(pixelFont(Gothic, 17));
     StringGrid1->verticalHeader()->setFont(pixelFont(Gothic, 17));
 
-    Memo1 = place(new QPlainTextEdit(this), "Memo1", 280, 144, 673, 640);
-    Memo1->setReadOnly(true);
+    Memo1 = place(new ProgressPane(this), "Memo1", 280, 144, 673, 640);
     Memo1->setFont(pixelFont(Gothic, 13));
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // One line per pulse for weeks on end: keep the newest lines only, so the

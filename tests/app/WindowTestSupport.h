@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Builds the real main window for a test: a fake clock, scripted prompts, a
@@ -11,6 +12,7 @@
 
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "app/TForm1.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"

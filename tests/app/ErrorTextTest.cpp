@@ -1,4 +1,5 @@
-#include "core/ErrorText.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ErrorText.h"
 
 #include <gtest/gtest.h>
 
