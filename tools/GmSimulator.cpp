@@ -65,7 +65,7 @@ bool GmSimulator::openPty()
         m_error = "openpty: " + SystemError::message(errno);
         return false;
     }
-    closeMaster();
+    // A pair opened before is closed now (a renewal replaces a released one).
     m_master.reset(master);
     m_slave.reset(slave);
     ::fcntl(master, F_SETFD, FD_CLOEXEC);
@@ -244,24 +244,21 @@ bool GmSimulator::waitFinished(int timeoutMs)
 
 GmSimulator::Renewal GmSimulator::renewWhenReleased()
 {
-    if (m_master < 0)
+    if (!m_master.isValid())
         return Renewal::None;
-    if (m_slave >= 0) {
+    if (m_slave.isValid()) {
         // Taken: let go of this side, so that the reader's end shows as a hang-up.
         int exclusive = 0;
-        if (::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
-            ::close(m_slave);
-            m_slave = -1;
-        }
+        if (::ioctl(m_slave.get(), TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+            m_slave.reset();
         return Renewal::None;
     }
-    pollfd p{m_master, 0, 0};
+    pollfd p{m_master.get(), 0, 0};
     if (::poll(&p, 1, 0) != 1 || (p.revents & POLLHUP) == 0)
         return Renewal::None;
-    const int released = m_master;
+    // The released pair's master closes as the new pair takes its place.
     if (!openPty())
         return Renewal::Failed;
-    ::close(released);
     return m_link.empty() || repointLink() ? Renewal::Renewed : Renewal::Failed;
 }
 
