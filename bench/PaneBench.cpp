@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress pane against the text editor it replaced (QPlainTextEdit with the same
 // 100,000-line limit), side by side in one run, both shown offscreen at the window's size:
 // the memory a full pane holds, and the GUI thread's time per line of a flood once it is full
