@@ -8,6 +8,7 @@
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
+#include "app/MqttWindowSection.h"
 #include "measure/MeasurementSession.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
@@ -59,6 +60,9 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
+    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, this);
+    connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_mqtt);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
@@ -84,6 +88,7 @@ TForm1::TForm1(const Options &options)
     connect(Button_OPEN, &QPushButton::clicked, this, &TForm1::Button_OPENClick);
     connect(button_EXIT, &QPushButton::clicked, this, &TForm1::button_EXITClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button_mqtt, &QPushButton::clicked, this, &TForm1::Button_mqttClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
@@ -158,6 +163,7 @@ void TForm1::Button_startClick()
     Button_start->setEnabled(false);
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
+    m_mqtt->setCounterConnected(true);
 }
 
 void TForm1::Button_stopClick()
@@ -169,6 +175,7 @@ void TForm1::Button_stopClick()
     Button_stop->setEnabled(false);
     ComboBox1->setEnabled(true);
     m_session->stop();
+    m_mqtt->setCounterConnected(false);
 }
 
 int TForm1::pulseCounter() const
@@ -402,4 +409,9 @@ void TForm1::Button3Click()
         return;
     }
     Edit1->setText(*chosen);
+}
+
+void TForm1::Button_mqttClick()
+{
+    m_mqtt->showDialog(this);
 }

@@ -18,6 +18,7 @@ class DayGrid;
 class DayTable;
 class GmChartView;
 class MeasurementSession;
+class MqttWindowSection;
 class PortComboBox;
 class Prompts;
 class QCheckBox;
@@ -63,6 +64,7 @@ public:
     QPushButton *Button_OPEN = nullptr;
     QPushButton *button_EXIT = nullptr;
     QPushButton *Button1 = nullptr;
+    QPushButton *Button_mqtt = nullptr;
     QLabel *Label2 = nullptr;
     PortComboBox *ComboBox1 = nullptr;
     QCheckBox *CheckBox2 = nullptr;
@@ -117,6 +119,11 @@ public:
     void CheckBox1Click();
     void Button_MoveToLeftClick();
     void Button_MoveToRightClick();
+    // Opens the broker dialog (modal); OK applies it.
+    void Button_mqttClick();
+
+    // Publishing to an MQTT broker, with its [MQTT] section.
+    MqttWindowSection *mqtt() const { return m_mqtt; }
 
     // Appends one line to the progress pane.
     void progress(const QString &line);
@@ -167,6 +174,7 @@ private:
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;
+    MqttWindowSection *m_mqtt = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;
