@@ -4,6 +4,7 @@
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "publish/MqttPublisher.h"
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
@@ -12,6 +13,23 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+
+namespace
+{
+
+// The minute with its offset from UTC, so that the two passes of an hour
+// repeated when the clocks go back read differently: 2026-11-01T01:00-04:00.
+QString isoMinute(const QDateTime &t)
+{
+    const int offset = t.offsetFromUtc() / 60;
+    const int size = offset < 0 ? -offset : offset;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) + (offset < 0 ? u'-' : u'+') +
+           QStringLiteral("%1:%2")
+               .arg(size / 60, 2, 10, QLatin1Char('0'))
+               .arg(size % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
@@ -26,17 +44,12 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
         writeLine(m_options.err, QStringLiteral("error: ") + text);
     });
-    connect(m_session, &MeasurementSession::tallied, this,
-            [this](const QDateTime &t, int, qint64 stored) {
-                m_tallies.push_back(Tally{t, stored, {}});
-            });
     m_alarm->setThreshold(m_options.alarmCpm);
     m_alarm->setMinutes(m_options.alarmMinutes);
     connect(m_session, &MeasurementSession::minuteCounted, this, [this](const MinuteCount &m) {
         m_recent.add(m);
         m_alarm->add(m);
-        if (!m_tallies.empty())
-            m_tallies.back().doseFields = doseFields();
+        m_tallies.push_back(Tally{m.end, m.count, doseFields()});
     });
     connect(m_alarm, &Alarm::crossed, this, [this](double mean, double threshold, bool above) {
         QString line = QStringLiteral("alarm: %1-minute mean %2 cpm %3 the threshold %4 cpm")
@@ -94,6 +107,8 @@ bool HeadlessLogger::start()
         writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
+        if (m_session->port()->lastErrorWasPermission())
+            writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
         return false;
     }
     if (m_options.mqtt) {
@@ -152,8 +167,8 @@ void HeadlessLogger::writeTallyLine(const QString &file)
         return;
     const Tally tally = m_tallies.front();
     m_tallies.pop_front();
-    writeLine(m_options.out, tally.t.toString(QStringLiteral("yyyy-MM-dd HH:mm")) + u'\t' +
-                                 QString::number(tally.count) + u'\t' + file + tally.doseFields);
+    writeLine(m_options.out, isoMinute(tally.t) + u'\t' + QString::number(tally.count) + u'\t' +
+                                 file + tally.doseFields);
 }
 
 QString HeadlessLogger::doseFields() const

@@ -22,12 +22,14 @@ class QTimer;
 // Needs QtCore only, so it runs under a QCoreApplication with no display.
 //
 // Reports as text lines, each flushed at once:
-// - `out`: one line per minute tally, "yyyy-MM-dd HH:mm<TAB>count<TAB>file"
-//   (the minute the count is stored under, the count, the file written; "-"
-//   for the file when the auto-save failed); with a conversion factor two
-//   more fields: the mean of the last 10 minutes in cpm and that mean in
-//   µSv/h, so scripts that read the first three keep working; the line is
-//   written once the file is;
+// - `out`: one line per minute tally, "yyyy-MM-ddTHH:mm+hh:mm<TAB>count<TAB>file"
+//   (the minute the count is stored under with its offset from UTC, the
+//   tally's own count, the file written; "-" for the file when the auto-save
+//   failed); with a conversion factor two more fields: the mean of the last
+//   10 minutes in cpm and that mean in µSv/h, so scripts that read the first
+//   three keep working.  A minute met twice (the clocks went back) gets a
+//   line for each pass with its own count and offset, while its cell in the
+//   file holds the sum; the line is written once the file is;
 // - `err`: the session's progress lines (port opened, lost, back, closed,
 //   long gaps) and errors, why start() failed, and the alarm's crossings
 //   ("alarm: ..." lines) when a threshold is given.

@@ -20,6 +20,9 @@ public:
     // error icon and OK.  It does not wait for the user, so the measurement
     // keeps tallying while it is shown.
     virtual void reportError(const QString &text) = 0;
+    // Closes the error report of `text` (as given to reportError) if it is
+    // still on screen: what it told is over.  Nothing happens otherwise.
+    virtual void withdrawError(const QString &) {}
 
     // A box with OK only; returns when dismissed.
     virtual void message(const QString &title, const QString &text, Icon icon) = 0;

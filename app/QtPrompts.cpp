@@ -83,6 +83,15 @@ void QtPrompts::reportError(const QString &text)
     box->show();
 }
 
+void QtPrompts::withdrawError(const QString &text)
+{
+    const QString shown = ErrorText::withFullStop(text);
+    m_errorBoxes.removeAll(nullptr);
+    for (const auto &box : std::as_const(m_errorBoxes))
+        if (box->text() == shown)
+            box->close();
+}
+
 void QtPrompts::message(const QString &title, const QString &text, Icon icon)
 {
     if (s_unattended)

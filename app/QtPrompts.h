@@ -15,6 +15,7 @@ public:
     explicit QtPrompts(QWidget *window) : m_window(window) {}
 
     void reportError(const QString &text) override;
+    void withdrawError(const QString &text) override;
     void message(const QString &title, const QString &text, Icon icon) override;
     bool confirm(const QString &title, const QString &text, Icon icon,
                  bool cancelIsDefault) override;

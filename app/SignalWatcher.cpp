@@ -1,5 +1,7 @@
 #include "app/SignalWatcher.h"
 
+#include "serial/HeldLockFiles.h"
+
 #include <QSocketNotifier>
 #include <QtGlobal>
 
@@ -24,6 +26,9 @@ void onSignal(int signalNumber)
 {
     if (s_quitPending) {
         if (signalNumber == SIGINT) {
+            // The close under way may never reach the port: its lock file
+            // goes now, the descriptor's locks go with the process.
+            HeldLockFiles::removeAllNow();
             ::signal(SIGINT, SIG_DFL);
             ::raise(SIGINT); // delivered as soon as this handler returns
         }

@@ -12,7 +12,8 @@ class QSocketNotifier;
 // The handler itself only writes one byte into a socket pair (no Qt, no allocation); a
 // QSocketNotifier on the other end emits the signal.  quitRequested() comes once per process:
 // further SIGTERM and SIGHUP are ignored while the program closes, and a second SIGINT ends the
-// process at once (killed by SIGINT, as a shell expects), for a close that hangs.
+// process at once (killed by SIGINT, as a shell expects), for a close that hangs; the serial
+// lock files this process holds are removed first (HeldLockFiles).
 //
 // At most one watcher exists at a time; it restores the previous handlers when destroyed.  If
 // the socket pair cannot be made, the signals keep their default action (the constructor warns).

@@ -10,8 +10,10 @@
 #include "graph/GmChartView.h"
 #include "app/MqttWindowSection.h"
 #include "measure/MeasurementSession.h"
+#include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
+#include "upload/Uploader.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,9 +59,17 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
     connect(m_session, &MeasurementSession::error, this,
             [this](const QString &text) { m_prompts->reportError(text); });
+    // The box saying that counting has stopped is wrong once it goes on.
+    connect(m_session, &MeasurementSession::portReturned, this, [this](const QString &name) {
+        m_prompts->withdrawError(MeasurementSession::portLostText(name));
+    });
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
+    m_uploader = new Uploader(this);
+    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
+    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
+    addSettingsSection(&m_uploadSettings);
     m_mqtt = new MqttWindowSection(m_session, m_settingsPath, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
     addSettingsSection(m_mqtt);
@@ -88,6 +98,7 @@ TForm1::TForm1(const Options &options)
     connect(Button_OPEN, &QPushButton::clicked, this, &TForm1::Button_OPENClick);
     connect(button_EXIT, &QPushButton::clicked, this, &TForm1::button_EXITClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button_upload, &QPushButton::clicked, this, &TForm1::Button_uploadClick);
     connect(Button_mqtt, &QPushButton::clicked, this, &TForm1::Button_mqttClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
@@ -152,6 +163,9 @@ void TForm1::Button_startClick()
     }
     const QString name = ComboBox1->selectedEntry();
     if (!m_session->start(name)) {
+        // The usual cause on a fresh system, and not one the user can guess.
+        if (m_session->port()->lastErrorWasPermission())
+            progress(PermissionAdvice::japanese(name));
         m_prompts->beep();
         m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
                            Prompts::Icon::None);

@@ -4,6 +4,8 @@
 
 #include "logfile/Settings.h"
 #include "logfile/SettingsSection.h"
+#include "upload/UploadCredentials.h"
+#include "upload/UploadSettings.h"
 
 #include <QList>
 #include <QStringList>
@@ -28,6 +30,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class Trs232c;
+class UploadDialog;
+class Uploader;
 
 // The main window `Form1`: owns every control, the day table, the two timers
 // and the measurement session, whose serial port component is `rs232c1`.
@@ -64,6 +68,7 @@ public:
     QPushButton *Button_OPEN = nullptr;
     QPushButton *button_EXIT = nullptr;
     QPushButton *Button1 = nullptr;
+    QPushButton *Button_upload = nullptr;
     QPushButton *Button_mqtt = nullptr;
     QLabel *Label2 = nullptr;
     PortComboBox *ComboBox1 = nullptr;
@@ -119,6 +124,14 @@ public:
     void CheckBox1Click();
     void Button_MoveToLeftClick();
     void Button_MoveToRightClick();
+    // Opens the upload dialog (window-modal, not waiting); OK applies it.
+    UploadDialog *Button_uploadClick();
+
+    // The map uploads, fed by every minute tally.
+    Uploader *uploader() const { return m_uploader; }
+    const UploadSettings &uploadSettings() const { return m_uploadSettings; }
+    // Counts per minute per uSv/h for the uploads that send a dose.
+    void setUploadFactor(std::optional<double> factor);
     // Opens the broker dialog (modal); OK applies it.
     void Button_mqttClick();
 
@@ -162,6 +175,10 @@ private:
     // gives it up.
     void offerRecoveryCopy();
     void moveSplitter(int dx);
+    // Reads the upload credentials and starts the uploads the settings
+    // switched on; a file others may read is refused and told in the pane.
+    void applyUploadSettings();
+    void startUploads();
     void applyAnchors(const QSize &newSize);
 
     Clock *m_clock;
@@ -171,6 +188,10 @@ private:
     QString m_settingsPath;
     QList<SettingsSection *> m_settingsSections;
     std::function<QStringList()> m_listPorts;
+    UploadSettings m_uploadSettings;
+    UploadCredentials m_uploadCredentials;
+    std::optional<double> m_uploadFactor;
+    Uploader *m_uploader = nullptr;
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;

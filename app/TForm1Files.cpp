@@ -228,6 +228,7 @@ void TForm1::Timer_FOpenTimer()
     applySettings(Settings::read(ini, currentSettings()));
     for (SettingsSection *section : std::as_const(m_settingsSections))
         section->readSettings(ini);
+    applyUploadSettings();
     offerRecoveryCopy();
     openCommandLineFile();
 }

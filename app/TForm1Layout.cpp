@@ -145,6 +145,8 @@ void TForm1::createControls()
     CheckBox1->setFont(pixelFont(PMincho, 19));
     Button1 =
         place(new QPushButton(QStringLiteral("グラフ表示"), this), "Button1", 808, 8, 105, 25);
+    Button_upload = place(new QPushButton(QStringLiteral("地図へアップロード…"), this),
+                          "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
     Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 700, 100, 100, 25);
     Button3 =
@@ -164,7 +166,8 @@ void TForm1::createControls()
 
     // The Western buttons use the default Mincho at 15 px as well.
     for (QPushButton *b : {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop,
-                           Button1, Button_mqtt, Button3, static_cast<QPushButton *>(Button_MoveToLeft),
+                           Button1, Button_upload, Button_mqtt, Button3,
+                           static_cast<QPushButton *>(Button_MoveToLeft),
                            static_cast<QPushButton *>(Button_MoveToRight)}) {
         b->setAutoDefault(false);
         b->setDefault(false);
@@ -178,7 +181,7 @@ void TForm1::setTabOrderChain()
     const QList<QWidget *> order = {
         button_SAVE, Button_OPEN, button_EXIT, ComboBox1,         Button_start,      StringGrid1,
         Memo1,       CheckBox2,   Edit1,       CheckBox1,         Button_stop,       Button1,
-        Button_mqtt, Button3,     memo2,       CheckBox3,   Button_MoveToLeft, Button_MoveToRight};
+        Button_upload, Button_mqtt, Button3, memo2, CheckBox3, Button_MoveToLeft, Button_MoveToRight};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)

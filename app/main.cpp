@@ -5,16 +5,29 @@
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
+#include "logfile/AtomicFile.h"
+#include "logfile/AutoSave.h"
+#include "logfile/RecoveryCopy.h"
 #include "logfile/SettingsLocation.h"
 #include "stats/LogCommands.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 
 namespace
 {
 
 const QString AppId = QStringLiteral("io.github.torvale.Torvale");
+
+// Half-written files of a run killed in the middle of a write (a power cut)
+// in the folders this run writes; later writes into a folder clean it too.
+void removeLeftovers(const QStringList &folders)
+{
+    for (const QString &folder : folders)
+        if (!folder.isEmpty())
+            AtomicFile::removeStaleTemporaries(folder);
+}
 
 void nameApplication()
 {
@@ -47,6 +60,9 @@ int runHeadless(int argc, char **argv)
     options.factor = commandLine.factor();
     options.alarmCpm = commandLine.alarmCpm();
     options.alarmMinutes = commandLine.alarmMinutes();
+    if (!options.dataFolder.isEmpty())
+        removeLeftovers({RecoveryCopy::defaultFolder(), options.dataFolder,
+                         AutoSave::dayFolder(options.dataFolder, clock.now())});
     HeadlessLogger logger(options);
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &logger, [&logger] {
         logger.stop();
@@ -59,6 +75,7 @@ int runHeadless(int argc, char **argv)
         upload.credentialsPath = commandLine.uploadCredentials();
         upload.urls = commandLine.uploadUrls();
         upload.intervalMinutes = commandLine.uploadInterval();
+        upload.factor = commandLine.factor();
         if (!uploads.start(upload, logger.session()))
             return 1;
     }
@@ -120,6 +137,7 @@ int main(int argc, char **argv)
     options.clock = &clock;
     options.arguments = commandLine.files();
     options.settingsPath = SettingsLocation::path(QApplication::applicationFilePath());
+    removeLeftovers({RecoveryCopy::defaultFolder(), QFileInfo(options.settingsPath).absolutePath()});
     TForm1 Form1(options);
     SignalWatcher signalWatcher;
     QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &Form1,

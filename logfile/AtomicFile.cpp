@@ -7,7 +7,10 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +32,83 @@ bool writeAll(int fd, const char *data, qsizetype size)
     return true;
 }
 
+constexpr char TempPrefix[] = ".torvale-";
+constexpr char TempSuffix[] = ".tmp";
+
+// ".torvale-" + base-36 digits + ".tmp", as write() names them.
+bool isTemporaryName(const char *name)
+{
+    const std::size_t prefix = sizeof TempPrefix - 1;
+    const std::size_t suffix = sizeof TempSuffix - 1;
+    const std::size_t length = std::strlen(name);
+    if (length <= prefix + suffix || std::strncmp(name, TempPrefix, prefix) != 0 ||
+        std::strcmp(name + length - suffix, TempSuffix) != 0)
+        return false;
+    for (const char *c = name + prefix; c != name + length - suffix; ++c)
+        if (!((*c >= '0' && *c <= '9') || (*c >= 'a' && *c <= 'z')))
+            return false;
+    return true;
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Creates a new temporary beside the target and locks it.  The lock is taken
+// after the create, so a cleaner may have removed the name in between: then
+// the file is given up and another name tried.  -1 with errno on failure.
+int createLockedTemporary(const QByteArray &folder, mode_t mode, QByteArray &temp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = folder + TempPrefix +
+               QByteArray::number(QRandomGenerator::global()->generate64(), 36) + TempSuffix;
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        struct stat held, named;
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 &&
+            ::stat(temp.constData(), &named) == 0 && sameFile(held, named))
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 } // namespace
+
+int AtomicFile::removeStaleTemporaries(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR *dir = ::opendir(name.constData());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    int removed = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name,
+                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A writer holds its lock until the rename; a lock we get at once
+        // means the writer is gone.  The name must still be that file.
+        struct stat held, named;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            S_ISREG(held.st_mode) &&
+            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameFile(held, named) && ::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
 
 bool AtomicFile::mayReplace(const QString &path)
 {
@@ -52,18 +131,12 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access acce
     const QByteArray target = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+    removeStaleTemporaries(folder.isEmpty() ? QStringLiteral(".") : QFile::decodeName(folder));
     // A name of our own beside the target; the kernel applies the umask to a
     // new file's 0666, and a replaced file keeps the permissions it had.
     QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + ".torvale-" +
-               QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    access == Access::OwnerOnly ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    const int fd =
+        createLockedTemporary(folder, access == Access::OwnerOnly ? 0600 : 0666, temp);
     if (fd < 0)
         return FileError::text(errno);
 
@@ -75,13 +148,14 @@ QString AtomicFile::write(const QString &path, QByteArrayView bytes, Access acce
     if (!writeAll(fd, bytes.data(), bytes.size()) ||
         (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) || ::fsync(fd) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    // Renamed while still locked, so no cleaner takes it for a leftover.
     if (error == 0 && ::rename(temp.constData(), target.constData()) != 0)
         error = errno;
-    if (error != 0) {
+    if (error != 0)
         ::unlink(temp.constData());
+    // The bytes are on the disk already: a failing close loses nothing.
+    ::close(fd);
+    if (error != 0)
         return FileError::text(error);
-    }
     return {};
 }

@@ -18,6 +18,11 @@
 // with EACCES before anything is written, although the rename itself would
 // go through: a read-only file stays as it is.
 //
+// The half-written file is named .torvale-<random>.tmp and is held under an
+// exclusive flock until it has been renamed, so that a writer killed in the
+// middle (a power cut, SIGKILL) leaves one that nobody holds: each write
+// first removes such leftovers from its folder (removeStaleTemporaries).
+//
 // Returns empty text on success, else the FileError text of the failure.
 // Any thread; calls for the same target must not overlap.
 class AtomicFile
@@ -34,4 +39,10 @@ public:
     // the permissions do not stop, keeps off read-only files too).  True
     // for a path where nothing exists.
     static bool mayReplace(const QString &path);
+
+    // Removes from `folder` the half-written files of writers that are gone:
+    // names of our pattern only, and only those whose lock can be taken at
+    // once (a live writer, in this process or another, holds its own).
+    // Returns how many were removed; a folder that cannot be read gives 0.
+    static int removeStaleTemporaries(const QString &folder);
 };

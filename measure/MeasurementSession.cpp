@@ -45,13 +45,6 @@ bool MeasurementSession::start(const QString &portName)
     m_port->setPortname(portName);
     if (!m_port->open()) {
         emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
-        // The usual cause on a fresh system, and not one the user can guess.
-        if (m_port->lastErrorWasPermission())
-            emit progress(QStringLiteral("  ") + portName +
-                          QStringLiteral(" を開く権限がありません。root で「adduser %1 dialout」"
-                                         "を実行して (sudo があれば sudo adduser %1 dialout)、"
-                                         "ログインし直してください")
-                              .arg(qEnvironmentVariable("USER", QStringLiteral("ユーザー名"))));
         return false;
     }
     emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Open"));
@@ -96,9 +89,7 @@ void MeasurementSession::onLost()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました") +
                   lastTickTime());
     emit portLost(name);
-    emit error(QStringLiteral("シリアルポート ") + name +
-               QStringLiteral(" が切断されました。計数は止まっています。"
-                              "ポートが戻りしだい計数を続けます"));
+    emit error(portLostText(name));
     if (m_measuring)
         m_reconnect->start();
 }
@@ -121,6 +112,13 @@ void MeasurementSession::tryReconnect()
     emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" に再接続しました") +
                   lastTickTime());
     emit portReturned(name);
+}
+
+QString MeasurementSession::portLostText(const QString &portName)
+{
+    return QStringLiteral("シリアルポート ") + portName +
+           QStringLiteral(" が切断されました。計数は止まっています。"
+                          "ポートが戻りしだい計数を続けます。");
 }
 
 QString MeasurementSession::lastTickTime() const

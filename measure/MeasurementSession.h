@@ -42,7 +42,8 @@ public:
     Trs232c *port() const { return m_port; }
 
     // Opens `portName` and raises DTR.  On failure nothing changes, the
-    // session stays idle and port()->lastError() says why.
+    // session stays idle and port()->lastError() says why; a front end adds
+    // PermissionAdvice when port()->lastErrorWasPermission().
     bool start(const QString &portName);
     // Lowers DTR and closes the port.  Pulses not yet tallied stay in the
     // counter for the next measurement.  During an outage it ends the
@@ -56,6 +57,9 @@ public:
     // non-blocking open that fails at once while the device is missing.
     static constexpr int ReconnectIntervalMs = 2000;
     bool isPortLost() const { return m_portLost; }
+    // The error() told when the device went away; a front end withdraws it
+    // at portReturned.
+    static QString portLostText(const QString &portName);
 
     // Holds the table of every tally no auto-save file holds: written after
     // a tally while auto-save is off or failed (a failure is told once, like
@@ -107,8 +111,8 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
-    // One line for the progress pane: port opened or not (with a hint when
-    // this user may not open it), closed, lost, back; a tally of several
+    // One line for the progress pane: port opened or not, closed, lost,
+    // back; a tally of several
     // minutes; the clock set back.
     void progress(const QString &line);
     // `stored` (the cell's count now) was stored into lastTallyColumn(),

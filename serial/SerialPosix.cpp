@@ -1,5 +1,7 @@
 #include "serial/SerialPosix.h"
 
+#include "serial/HeldLockFiles.h"
+
 // The kernel's termios2 gives any line speed the driver takes (BOTHER); it cannot be mixed
 // with the C library's <termios.h>, so this file uses the ioctls directly.
 #include <asm/termbits.h>
@@ -219,6 +221,7 @@ bool SerialPosix::takeLockFile(const QString &path, const QString &lockDir)
                 return fail(QStringLiteral("write ") + file, EIO);
             }
             m_lockFile = file;
+            HeldLockFiles::add(native);
             return true;
         }
         if (errno != EEXIST)
@@ -234,7 +237,9 @@ void SerialPosix::releaseLockFile()
 {
     if (m_lockFile.isEmpty())
         return;
-    ::unlink(QFile::encodeName(m_lockFile).constData());
+    const QByteArray native = QFile::encodeName(m_lockFile);
+    HeldLockFiles::remove(native);
+    ::unlink(native.constData());
     m_lockFile.clear();
 }
 

@@ -45,6 +45,10 @@ void UploadSettings::readSettings(const IniFile &ini)
 
 void UploadSettings::writeSettings(IniFile &ini) const
 {
+    // A user who never opened the uploads keeps a file without the section.
+    if (enabled.isEmpty() && noticeShown.isEmpty() && urls.isEmpty() &&
+        intervalMinutes == Uploader::DefaultIntervalMinutes)
+        return;
     for (const UploadService s : UploadServices::all()) {
         ini.writeInteger(Section, keyFor(s, QString()), enabled.contains(s) ? 1 : 0);
         ini.writeInteger(Section, keyFor(s, QStringLiteral("Notice")),

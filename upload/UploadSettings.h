@@ -23,6 +23,7 @@ public:
     int intervalMinutes = Uploader::DefaultIntervalMinutes;
 
     void readSettings(const IniFile &ini) override;
+    // Writes nothing while every choice is the default.
     void writeSettings(IniFile &ini) const override;
 
     // The address in use for `service`.

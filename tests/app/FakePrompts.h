@@ -13,7 +13,7 @@ class FakePrompts final : public Prompts
 {
 public:
     struct Shown {
-        QString kind; // "error", "message", "confirm", "yesno", "beep"
+        QString kind; // "error", "withdrawn", "message", "confirm", "yesno", "beep"
         QString title;
         QString text;
         Icon icon = Icon::None;
@@ -49,6 +49,10 @@ public:
     void reportError(const QString &text) override
     {
         shown.push_back({QStringLiteral("error"), QString(), text, Icon::Error, false});
+    }
+    void withdrawError(const QString &text) override
+    {
+        shown.push_back({QStringLiteral("withdrawn"), QString(), text, Icon::None, false});
     }
     void message(const QString &title, const QString &text, Icon icon) override
     {

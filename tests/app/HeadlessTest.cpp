@@ -12,11 +12,32 @@
 #include <QDir>
 
 #include <cstdio>
+#include <ctime>
 
 using namespace apptest;
 
 namespace
 {
+
+// The process's local time zone for one test.
+class ScopedTimeZone
+{
+public:
+    explicit ScopedTimeZone(const char *zone) : m_before(qgetenv("TZ")), m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        qputenv("TZ", zone);
+        ::tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        m_had ? qputenv("TZ", m_before) : qunsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    QByteArray m_before;
+    bool m_had;
+};
 
 class HeadlessTest : public WindowTest
 {
@@ -88,6 +109,7 @@ protected:
 
 TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
 {
+    const ScopedTimeZone tokyo("Asia/Tokyo");
     ASSERT_TRUE(sim.openPty()) << sim.error();
     const QString data = tempPath(QStringLiteral("data/gm"));
     clock.set(at(10, 20, 55));
@@ -102,8 +124,8 @@ TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
     tallyAt(at(10, 22, 0), 1);
     const QString first = AutoSave::filePath(data, at(10, 21, 0));
     const QString second = AutoSave::filePath(data, at(10, 22, 0));
-    EXPECT_EQ(outLines(), (QStringList{QStringLiteral("2026-12-07 10:21\t7\t") + first,
-                                       QStringLiteral("2026-12-07 10:22\t5\t") + second}));
+    EXPECT_EQ(outLines(), (QStringList{QStringLiteral("2026-12-07T10:21+09:00\t7\t") + first,
+                                       QStringLiteral("2026-12-07T10:22+09:00\t5\t") + second}));
     settle(1200); // another second: the same minute makes no second line
     EXPECT_EQ(outLines().size(), 2);
 
@@ -129,7 +151,7 @@ TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
     EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 21))), QStringLiteral("7"));
     EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 22))), QStringLiteral("5"));
     EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 31))), QStringLiteral("4"));
-    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07 10:31\t4\t") +
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07T10:31+09:00\t4\t") +
                                       AutoSave::filePath(data, at(10, 31, 0))});
     logger.reset();
 
@@ -153,8 +175,38 @@ TEST_F(HeadlessTest, LogsEveryMinuteAsTheWindowDoesAndContinuesALog)
     EXPECT_EQ(saved.mid(savedTitle), logged.mid(loggedTitle));
 }
 
+// The night the clocks go back, 01:00 comes twice: the file's cell sums both
+// passes, while each line tells its own pass, its count and its offset.
+TEST_F(HeadlessTest, ARepeatedMinuteGetsALineOfItsOwnPerPass)
+{
+    const ScopedTimeZone newYork("America/New_York");
+    const auto utc = [](int h, int m, int s) {
+        return QDateTime(QDate(2026, 11, 1), QTime(h, m, s), Qt::UTC).toLocalTime();
+    };
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data"));
+    clock.set(utc(4, 59, 55));
+    auto logger = makeLogger(port(), data);
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    send(*logger, 3);
+    tallyAt(utc(5, 0, 0), 0);
+    send(*logger, 2);
+    tallyAt(utc(5, 59, 0), 1);
+    send(*logger, 4);
+    tallyAt(utc(6, 0, 0), 2); // 01:00 again, now standard time
+
+    const QString file = AutoSave::filePath(data, utc(6, 0, 0));
+    const QStringList out = outLines();
+    ASSERT_EQ(out.size(), 3);
+    EXPECT_EQ(out[0], QStringLiteral("2026-11-01T01:00-04:00\t3\t") + file);
+    EXPECT_TRUE(out[1].startsWith(QStringLiteral("2026-11-01T01:59-04:00\t2\t")));
+    EXPECT_EQ(out[2], QStringLiteral("2026-11-01T01:00-05:00\t4\t") + file);
+    EXPECT_EQ(logger->table()->cell(1, TimeText::rowOf(QTime(1, 0))), QStringLiteral("7"));
+}
+
 TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
 {
+    const ScopedTimeZone tokyo("Asia/Tokyo");
     ASSERT_TRUE(sim.openPty()) << sim.error();
     const QString data = tempPath(QStringLiteral("data"));
     clock.set(at(10, 20, 55));
@@ -166,7 +218,7 @@ TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
     ASSERT_TRUE(logger->start()) << errText().toStdString();
     send(*logger, 7);
     tallyAt(at(10, 21, 0), 0);
-    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07 10:21\t7\t") +
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07T10:21+09:00\t7\t") +
                                       AutoSave::filePath(data, at(10, 21, 0)) +
                                       QStringLiteral("\t7.0\t0.0700")});
     EXPECT_TRUE(errText().contains(QStringLiteral(

@@ -151,7 +151,9 @@ TEST_F(MeasurementTest, APortRefusedForLackOfPermissionSaysHowToGetIt)
 
     expectIdle();
     EXPECT_TRUE(memoText().contains(QStringLiteral(" Not Open\n")));
-    EXPECT_TRUE(memoText().endsWith(QStringLiteral("ログインし直してください")));
+    EXPECT_TRUE(memoText().endsWith(QStringLiteral("「chmod u+rw ") + locked +
+                                    QStringLiteral("」で所有者に読み書きを許してください")))
+        << memoText().toStdString();
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Com Port Open Error"));
 }
@@ -414,6 +416,7 @@ TEST_F(MeasurementTest, ALostDeviceIsToldOnceAndStopStillWorks)
 
     EXPECT_EQ(prompts.errors().size(), 1);
     EXPECT_TRUE(prompts.errors()[0].contains(port()));
+    EXPECT_TRUE(prompts.errors()[0].endsWith(QStringLiteral("続けます。")));
     EXPECT_TRUE(memoText().contains(QStringLiteral("Com Port ") + port() +
                                     QStringLiteral(" が切断されました")));
     EXPECT_EQ(form->pulseCounter(), 3);
@@ -460,6 +463,8 @@ TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
         EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port ") + link +
                                         QStringLiteral(" に再接続しました (") + time + u')'));
         EXPECT_FALSE(reconnect->isActive());
+        EXPECT_EQ(prompts.shown.back().kind, QStringLiteral("withdrawn"));
+        EXPECT_EQ(prompts.shown.back().text, prompts.errors().back()) << "the stale box closes";
         termios t{};
         ASSERT_EQ(tcgetattr(line.masterFd(), &t), 0);
         EXPECT_EQ(cfgetospeed(&t), speed_t(B57600)) << "set up again as at start";

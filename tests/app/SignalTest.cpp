@@ -3,11 +3,14 @@
 #include "app/QtPrompts.h"
 #include "app/SignalClose.h"
 #include "app/SignalWatcher.h"
+#include "serial/HeldLockFiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFile>
 #include <QSignalSpy>
+#include <QDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -70,11 +73,17 @@ TEST(SignalWatcher, FirstSignalAsksOnceAndEachWatcherRestoresTheHandlers)
     EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
+// ... and takes the serial lock files with it, which the close would have removed.
 TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A name the re-run test body in the child process shares.
+    const QString lock = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath()) +
+                         QStringLiteral("/LCK..signal-test");
+    ASSERT_TRUE(QFile(lock).open(QIODevice::WriteOnly));
     EXPECT_EXIT(
         {
+            HeldLockFiles::add(QFile::encodeName(lock));
             SignalWatcher watcher;
             ::raise(SIGINT);
             ::raise(SIGTERM);
@@ -82,6 +91,8 @@ TEST(SignalWatcherDeathTest, SecondInterruptWhileClosingEndsAtOnce)
             ::_exit(0);
         },
         testing::KilledBySignal(SIGINT), "");
+    EXPECT_FALSE(QFile::exists(lock));
+    QFile::remove(lock);
 }
 
 TEST(SignalClose, ClosesAfterCancellingTheDialogOnScreenAndNeverWaitsForAnAnswer)

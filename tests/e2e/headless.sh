@@ -40,7 +40,7 @@ end_logger() { # SIGTERM; must exit 0 with the port and its lock file released
   [ -e "$lock" ] && fail "the lock file $lock is left after SIGTERM"
   grep -qxF "Com Port $link Close" "$work/err.txt" || fail "no 'Close' line on standard error"
 }
-out_line() { printf '%s\t%s\t%s' "$(date -d "@$1" '+%Y-%m-%d %H:%M')" "$2" "$(log_file "$1")"; }
+out_line() { printf '%s\t%s\t%s' "$(date -d "@$1" '+%Y-%m-%dT%H:%M%:z')" "$2" "$(log_file "$1")"; }
 
 start_counter "$pulses" "$per_second"
 lock=$(lock_of "$slave")

@@ -64,6 +64,10 @@ TEST(UploadSettings, KeepsTheChoicesInTheirSection)
     EXPECT_EQ(back.urls, s.urls);
     EXPECT_EQ(back.intervalMinutes, 10);
 
+    IniFile untouched;
+    UploadSettings().writeSettings(untouched);
+    EXPECT_TRUE(untouched.toBytes().isEmpty());
+
     UploadSettings odd;
     odd.readSettings(IniFile::fromBytes(
         "[Upload]\nGMCmap=1\nInterval=0\nRadmonURL=ftp://x\nSafecastURL=garbage\n"));

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "upload/UploadCredentials.h"
+#include "upload/UploadSettings.h"
+
+#include <QDialog>
+#include <QHash>
+
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+// The window's dialog for the map uploads: each map switched on or off with
+// its account fields, the interval, and in an advanced part each map's
+// address.  The first time a map is switched on, a privacy notice says what
+// is sent where (for Safecast the location too); declining leaves it off.
+// OK is refused, with the reason shown in the dialog, while a map that is on
+// lacks a field or an address is no http(s) URL.
+//
+// GUI thread.  The dialog only edits copies; the window keeps what
+// settings() and credentials() return after OK.
+class UploadDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // Shows a privacy notice; true when the user agrees.
+    using Notice = std::function<bool(const QString &title, const QString &text)>;
+
+    UploadDialog(const UploadSettings &settings, const UploadCredentials &credentials,
+                 std::optional<double> factor, Notice notice, QWidget *parent = nullptr);
+
+    UploadSettings settings() const;
+    UploadCredentials credentials() const;
+
+    // The notice for `service` with the address it would send to.
+    QString noticeText(UploadService service) const;
+
+    // The controls, for tests.
+    QCheckBox *enabledBox(UploadService s) const { return m_enabled.value(int(s)); }
+    QLineEdit *field(const QString &key) const { return m_fields.value(key); }
+    QLineEdit *urlField(UploadService s) const { return m_urls.value(int(s)); }
+    QSpinBox *intervalBox() const { return m_interval; }
+    QGroupBox *advancedBox() const { return m_advanced; }
+    QLabel *problemLabel() const { return m_problem; }
+
+    void accept() override;
+
+private:
+    QGroupBox *serviceBox(UploadService s, const QList<std::pair<QString, QString>> &fields,
+                          const UploadCredentials &credentials);
+    void onToggled(UploadService s, bool on);
+    QStringList problems() const;
+
+    UploadSettings m_settings;
+    std::optional<double> m_factor;
+    Notice m_notice;
+    QHash<int, QCheckBox *> m_enabled;
+    QHash<QString, QLineEdit *> m_fields;
+    QHash<int, QLineEdit *> m_urls;
+    QSpinBox *m_interval = nullptr;
+    QGroupBox *m_advanced = nullptr;
+    QLabel *m_problem = nullptr;
+};
