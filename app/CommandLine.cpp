@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "core/SystemError.h"
 #include "logfile/SecretFile.h"
 #include "publish/MqttUrl.h"
 #include "dose/DoseFactor.h"
@@ -213,7 +214,7 @@ QString CommandLine::readMqtt()
                                   "(chmod 600).");
         if (!read.ok())
             return QStringLiteral("cannot read the password file ") + path + QStringLiteral(": ") +
-                   QString::fromLocal8Bit(std::strerror(read.error)) + u'.';
+                   SystemError::text(read.error) + u'.';
         // One line; its line end is not part of the password.
         config.password = read.bytes.left(read.bytes.indexOf('\n'));
         if (config.password.endsWith('\r'))

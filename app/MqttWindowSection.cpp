@@ -1,6 +1,7 @@
 #include "app/MqttWindowSection.h"
 
 #include "app/MqttDialog.h"
+#include "core/Clock.h"
 #include "logfile/IniFile.h"
 #include "logfile/SecretFile.h"
 #include "measure/MeasurementSession.h"
@@ -12,8 +13,8 @@
 #include <cstring>
 
 MqttWindowSection::MqttWindowSection(MeasurementSession *session, const QString &settingsPath,
-                                     QObject *parent)
-    : QObject(parent), m_session(session),
+                                     const Clock *clock, QObject *parent)
+    : QObject(parent), m_session(session), m_clock(clock),
       m_passwordPath(MqttSettings::passwordPath(settingsPath))
 {
 }
@@ -73,6 +74,12 @@ void MqttWindowSection::setFactor(std::optional<double> factor)
         m_publisher->setFactor(factor);
 }
 
+void MqttWindowSection::publishAlarm(double meanCpm, double thresholdCpm, int minutes, bool above)
+{
+    if (m_publisher)
+        m_publisher->publishAlarm(m_clock->now(), meanCpm, thresholdCpm, minutes, above);
+}
+
 void MqttWindowSection::setCounterConnected(bool connected)
 {
     if (m_publisher)
@@ -98,6 +105,7 @@ void MqttWindowSection::restart()
     }
     m_publisher = new MqttPublisher(config);
     connect(m_publisher, &MqttPublisher::message, this, &MqttWindowSection::message);
+    m_publisher->setClock(m_clock);
     m_publisher->attach(m_session);
     m_publisher->setFactor(m_factor);
     m_publisher->start();

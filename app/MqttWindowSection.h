@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class Clock;
 class MeasurementSession;
 class MqttPublisher;
 class QWidget;
@@ -23,7 +24,9 @@ class MqttWindowSection : public QObject, public SettingsSection
 {
     Q_OBJECT
 public:
-    MqttWindowSection(MeasurementSession *session, const QString &settingsPath, QObject *parent);
+    // The clock gives the times of the port's and the alarm's events.
+    MqttWindowSection(MeasurementSession *session, const QString &settingsPath, const Clock *clock,
+                      QObject *parent);
     ~MqttWindowSection() override;
 
     void readSettings(const IniFile &ini) override;
@@ -38,6 +41,8 @@ public:
     void showDialog(QWidget *parent);
 
     void setFactor(std::optional<double> factor);
+    // The alarm's crossing, as an event.
+    void publishAlarm(double meanCpm, double thresholdCpm, int minutes, bool above);
     // Start and stop of the measurement.
     void setCounterConnected(bool connected);
 
@@ -48,6 +53,7 @@ private:
     void restart();
 
     MeasurementSession *m_session;
+    const Clock *m_clock;
     QString m_passwordPath;
     MqttSettings m_settings;
     // The section is written once it was in the file or the dialog set it,

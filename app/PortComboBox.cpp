@@ -64,7 +64,7 @@ void PortComboBox::replaceEntries(const QStringList &entries)
         addItem(entry);
         setItemData(count() - 1, SerialPortList::description(entry), DescriptionRole);
     }
-    const int again = wasSelected ? entries.indexOf(shown) : -1;
+    const int again = wasSelected ? int(entries.indexOf(shown)) : -1;
     setCurrentIndex(again);
     if (isEditable())
         setEditText(shown);

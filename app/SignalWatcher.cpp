@@ -1,5 +1,6 @@
 #include "app/SignalWatcher.h"
 
+#include "core/SystemError.h"
 #include "serial/HeldLockFiles.h"
 
 #include <QSocketNotifier>
@@ -7,7 +8,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -50,7 +50,7 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     Q_ASSERT(s_writeFd == -1);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, m_fds) != 0) {
         qWarning("SignalWatcher: no socket pair (%s); signals end the program at once",
-                 std::strerror(errno));
+                 qPrintable(SystemError::text(errno)));
         return;
     }
     m_notifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read, this);

@@ -2,17 +2,19 @@
 
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
+#include "app/DoseFeatures.h"
+#include "app/MqttWindowSection.h"
 #include "app/PortComboBox.h"
 #include "app/QtPrompts.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "graph/GmChartView.h"
-#include "app/MqttWindowSection.h"
 #include "measure/MeasurementSession.h"
 #include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
+#include "stats/Alarm.h"
 #include "upload/Uploader.h"
 
 #include <QApplication>
@@ -70,13 +72,20 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
     connect(m_uploader, &Uploader::message, this, &TForm1::progress);
     addSettingsSection(&m_uploadSettings);
-    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, this);
+    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
     addSettingsSection(m_mqtt);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
+    m_doseFeatures = new DoseFeatures(this);
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
+            [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
+    connect(m_doseFeatures->alarm(), &Alarm::crossed, m_mqtt,
+            [this](double mean, double threshold, bool above) {
+                m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
+            });
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));

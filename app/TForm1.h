@@ -18,6 +18,7 @@ class ArrowButton;
 class Clock;
 class DayGrid;
 class DayTable;
+class DoseFeatures;
 class GmChartView;
 class MeasurementSession;
 class MqttWindowSection;
@@ -94,6 +95,9 @@ public:
 
     DayTable *dayTable() const { return m_table; }
     MeasurementSession *session() const { return m_session; }
+    // The readout, the alarm, the statistics, the export and the chart's
+    // options (with their settings sections).
+    DoseFeatures *doseFeatures() const { return m_doseFeatures; }
     int pulseCounter() const;
     bool measuring() const;
     int lastTallyRow() const;
@@ -195,6 +199,7 @@ private:
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;
+    DoseFeatures *m_doseFeatures = nullptr;
     MqttWindowSection *m_mqtt = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.

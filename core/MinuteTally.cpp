@@ -8,7 +8,7 @@ namespace
 // Local date and minute as one number, whatever the offset from UTC.
 qint64 wallMinute(const QDateTime &t)
 {
-    return t.date().toJulianDay() * 1440 + t.time().hour() * 60 + t.time().minute();
+    return t.date().toJulianDay() * 1440 + qint64{t.time().hour()} * 60 + t.time().minute();
 }
 
 // The real instant at which t's minute began, in minutes since the epoch.

@@ -40,6 +40,9 @@ public:
     // Counts only again.
     void clear();
 
+    // No factor: a settings file needs no [Dose] section.
+    bool isDefault() const { return !m_factor; }
+
     void readSettings(const IniFile &ini) override;
     void writeSettings(IniFile &ini) const override;
 

@@ -191,8 +191,22 @@ void GmChartView::apply(const GraphData &data)
 std::optional<GraphError> GmChartView::draw(const DayTable &table, bool todayOnly)
 {
     GraphData data = SevenDayGraph::build(table, todayOnly);
+    if (m_dataFilter)
+        m_dataFilter(data);
     apply(data);
     return std::move(data.error);
+}
+
+void GmChartView::setRightReserve(int pixels)
+{
+    m_rightReserve = std::max(0, pixels);
+    relayout();
+}
+
+void GmChartView::setOverlayPainter(OverlayPainter painter)
+{
+    m_overlayPainter = std::move(painter);
+    viewport()->update();
 }
 
 void GmChartView::resizeEvent(QResizeEvent *event)
@@ -254,7 +268,8 @@ void GmChartView::relayout()
         textFm.horizontalAdvance(QString::number(qint64(std::floor(m_axisY->max()))));
     const double left = Pad + leftTitleFm.height() + Pad + labelWidth + LabelGap + TickLength;
     const double top = std::round(m_titleRect.bottom() + PlotGap * h);
-    const double right = contentWidth - textFm.horizontalAdvance(QStringLiteral("24")) / 2 - Pad;
+    const double right =
+        contentWidth - textFm.horizontalAdvance(QStringLiteral("24")) / 2 - Pad - m_rightReserve;
     const double bottom =
         h - marginBottom - Pad - textFm.height() - Pad - textFm.height() - LabelGap;
     const QRectF plot(QPointF(std::round(left), top),
@@ -277,6 +292,8 @@ void GmChartView::drawForeground(QPainter *painter, const QRectF &rect)
     paintAxes(painter);
     paintTitle(painter);
     paintLegend(painter);
+    if (m_overlayPainter)
+        m_overlayPainter(painter, plotArea(), m_axisY->max());
     painter->restore();
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class DayTable;
@@ -65,6 +66,16 @@ public:
     // before a failing cell included.  Returns the failing cell, if any.
     std::optional<GraphError> draw(const DayTable &table, bool todayOnly);
 
+    // Hooks for optional looks kept outside this class: a change of the
+    // points before they are shown (draw() only), room kept free right of
+    // the plot, and a painter called after the view's own elements with the
+    // plot area and the left-axis maximum.  All empty by default.
+    using DataFilter = std::function<void(GraphData &)>;
+    using OverlayPainter = std::function<void(QPainter *, const QRectF &plot, double leftMax)>;
+    void setDataFilter(DataFilter filter) { m_dataFilter = std::move(filter); }
+    void setRightReserve(int pixels);
+    void setOverlayPainter(OverlayPainter painter);
+
     QLineSeries *series(int index) const { return m_series.at(index); }
     QValueAxis *axisX() const { return m_axisX; }
     QValueAxis *axisY() const { return m_axisY; }
@@ -96,6 +107,10 @@ private:
     QValueAxis *m_axisX = nullptr;
     QValueAxis *m_axisY = nullptr;
     std::array<QLineSeries *, SeriesCount> m_series{};
+
+    DataFilter m_dataFilter;
+    OverlayPainter m_overlayPainter;
+    int m_rightReserve = 0;
 
     QRectF m_titleRect;
     QRectF m_legendRect;

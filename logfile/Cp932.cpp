@@ -40,7 +40,7 @@ bool preferOver(std::uint16_t candidate, std::uint16_t current)
 }
 
 struct Tables {
-    std::array<char16_t, 60 * 256> decode{}; // 0: no canonical character
+    std::array<char16_t, std::size_t{60} * 256> decode{}; // 0: no canonical character
     std::array<std::uint16_t, 0x10000> encode{};
 
     Tables()

@@ -23,10 +23,10 @@ QString SettingsLocation::installMarker(const QString &executablePath)
 
 QString SettingsLocation::path(const QString &executablePath, const QString &configFolder)
 {
-    const QString inConfig = configFolder + QStringLiteral("/torvale/torvale.ini");
+    QString inConfig = configFolder + QStringLiteral("/torvale/torvale.ini");
     if (QFileInfo::exists(installMarker(executablePath)))
         return inConfig;
-    const QString beside = besideExecutable(executablePath);
+    QString beside = besideExecutable(executablePath);
     const QFileInfo file(beside);
     if (file.exists() || QFileInfo(file.path()).isWritable())
         return beside;

@@ -1,5 +1,6 @@
 #include "publish/MqttLink.h"
 
+#include "core/SystemError.h"
 #include "publish/Discovery.h"
 
 #include <QFile>
@@ -23,7 +24,7 @@ void initLibrary()
 QString errorText(int rc)
 {
     if (rc == MOSQ_ERR_ERRNO)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return SystemError::text(errno);
     return QString::fromUtf8(mosquitto_strerror(rc));
 }
 

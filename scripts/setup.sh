@@ -9,13 +9,13 @@ TORVALE_BUILD=${TORVALE_BUILD:-$TORVALE_ROOT/build}
 # What the program needs to build and run.
 torvale_program_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-charts-dev libgl-dev libmosquitto-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev libmosquitto-dev
   fonts-ipafont
 )
 # What the tests, the benchmarks and the package check need besides.
 torvale_test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool libfaketime
+  xvfb xauth xdotool libfaketime clang-tidy
   mosquitto mosquitto-clients openssl
   dpkg-dev file lintian desktop-file-utils appstream
 )

@@ -6,6 +6,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 torvale_install_packages
 torvale_build RelWithDebInfo -DTORVALE_TESTS=ON
+# Under CI, clang-tidy first: any warning in the program's sources fails the run.
+if [ "${CI:-}" = true ]; then "$TORVALE_ROOT/scripts/tidy.sh"; fi
 
 xvfb_pid=
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }

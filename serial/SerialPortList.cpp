@@ -1,12 +1,13 @@
 #include "serial/SerialPortList.h"
 
+#include "core/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,7 +112,7 @@ bool SerialPortList::makeOwnFolder(const QString &folder, QString *why)
         QDir().mkpath(info.absolutePath());
         if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
             if (why)
-                *why = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+                *why = folder + QStringLiteral(": ") + SystemError::text(errno);
             return false;
         }
     }
@@ -208,11 +209,11 @@ QString SerialPortList::resolve(const QString &text, const QStringList &linkFold
 {
     if (text.isEmpty() || text.contains(u'/') || text == u"." || text == u"..")
         return text;
-    const QString device = QDir(devFolder).filePath(text);
+    QString device = QDir(devFolder).filePath(text);
     if (QFileInfo::exists(device))
         return device;
     for (const QString &folder : linkFolders) {
-        const QString link = QDir(folder).filePath(text);
+        QString link = QDir(folder).filePath(text);
         if (isOwnFolder(folder) && QFileInfo(link).isSymLink())
             return link;
     }

@@ -1,5 +1,6 @@
 #include "serial/SerialPosix.h"
 
+#include "core/SystemError.h"
 #include "serial/HeldLockFiles.h"
 
 // The kernel's termios2 gives any line speed the driver takes (BOTHER); it cannot be mixed
@@ -17,7 +18,6 @@
 #include <cerrno>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
@@ -153,7 +153,7 @@ SerialPosix::~SerialPosix()
 
 QString SerialPosix::errorText(const QString &step, int err)
 {
-    return step + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err));
+    return step + QStringLiteral(": ") + SystemError::text(err);
 }
 
 bool SerialPosix::fail(const QString &step, int err)
@@ -380,8 +380,10 @@ bool SerialPosix::close()
     return ::close(fd) == 0 || errno == EINTR;
 }
 
-int SerialPosix::read(char *buffer, int count, int totalMs, int gapMs)
+int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
 {
+    const int totalMs = timeouts.totalMs;
+    const int gapMs = timeouts.gapMs;
     if (m_fd < 0)
         return -1;
     int got = 0;

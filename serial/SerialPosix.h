@@ -80,10 +80,15 @@ public:
     bool close();
     bool isOpen() const { return m_fd >= 0; }
 
-    // Reads up to count bytes, waiting at most totalMs for all of them; with gapMs > 0 it also
-    // stops when no byte came for gapMs after the first.  Returns the number of bytes stored
-    // (0 on a time-out), or -1 when the device failed or is gone.
-    int read(char *buffer, int count, int totalMs, int gapMs);
+    // How long read() waits: at most totalMs for all the bytes asked for; with gapMs > 0 also
+    // no longer than gapMs without a byte once the first has come.
+    struct ReadTimeouts {
+        int totalMs = 0;
+        int gapMs = 0;
+    };
+    // Reads up to count bytes within the time-outs.  Returns the number of bytes stored (0 on a
+    // time-out), or -1 when the device failed or is gone.
+    int read(char *buffer, int count, ReadTimeouts timeouts);
     // Bytes in the receive queue, -1 when the device cannot tell (closed, gone).
     int inQueue() const;
     bool setDtr(bool on);

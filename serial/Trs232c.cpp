@@ -193,7 +193,7 @@ bool Trs232c::read(char *buffer, int count)
         return false;
     if (count <= 0)
         return count == 0;
-    const int got = m_port.read(buffer, count, m_rxtimeout, m_readinterval);
+    const int got = m_port.read(buffer, count, {.totalMs = m_rxtimeout, .gapMs = m_readinterval});
     if (got > 0) {
         m_bytesRead += got;
         m_transferred = got;

@@ -38,6 +38,9 @@ public:
     // message and keeps the old settings.  Empty text switches the alarm off.
     QString set(const QString &thresholdText, Unit unit, int minutes);
 
+    // What a file without an [Alarm] section reads as.
+    bool isDefault() const { return !m_threshold && m_unit == Unit::Cpm && m_minutes == 10; }
+
     void readSettings(const IniFile &ini) override;
     void writeSettings(IniFile &ini) const override;
 

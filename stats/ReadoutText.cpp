@@ -17,6 +17,14 @@ QString ReadoutText::usvh(double value)
     return QString::number(value, 'f', std::min(digits, 6));
 }
 
+QString ReadoutText::usvhWithSigma(double value, double sigma)
+{
+    const QString v = usvh(value);
+    const qsizetype dot = v.indexOf(u'.');
+    const int decimals = dot < 0 ? 0 : int(v.size() - dot - 1);
+    return v + QStringLiteral("±") + QString::number(sigma, 'f', decimals);
+}
+
 QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> factor)
 {
     QString last = Dash;
@@ -29,11 +37,11 @@ QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> f
         else if (factor)
             last += QStringLiteral(" (") + usvh(double(m.count) / *factor) + QStringLiteral(" µSv/h)");
         const auto avg = recent.mean(MeanMinutes);
-        mean = QString::number(avg->cpm, 'f', 1) + QStringLiteral(" ± ") +
+        mean = QString::number(avg->cpm, 'f', 1) + QStringLiteral("±") +
                QString::number(avg->sigma, 'f', 1) + QStringLiteral(" cpm");
         if (factor)
-            mean += QStringLiteral(" (") + usvh(avg->cpm / *factor) + QStringLiteral(" ± ") +
-                    usvh(avg->sigma / *factor) + QStringLiteral(" µSv/h)");
+            mean += QStringLiteral(" (") + usvhWithSigma(avg->cpm / *factor, avg->sigma / *factor) +
+                    QStringLiteral(" µSv/h)");
     }
     return QStringLiteral("直近1分 ") + last + QStringLiteral("　10分平均 ") + mean;
 }

@@ -20,4 +20,6 @@ public:
     // A dose rate with three significant digits after the leading zeros
     // (0.154, 1.23, 12.3), or with the decimals of its uncertainty.
     static QString usvh(double value);
+    // "0.178±0.010": the uncertainty with the decimals of the value.
+    static QString usvhWithSigma(double value, double sigma);
 };

@@ -1,8 +1,9 @@
 #include "tools/GmSimulator.h"
 
+#include "core/SystemError.h"
+
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
@@ -60,7 +61,7 @@ bool GmSimulator::openPty()
     ::cfsetspeed(&raw, B115200);
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
-        m_error = std::string("openpty: ") + std::strerror(errno);
+        m_error = "openpty: " + SystemError::message(errno);
         return false;
     }
     ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
@@ -80,7 +81,7 @@ bool GmSimulator::publish(const std::string &linkPath)
     makeFolders(linkPath);
     ::unlink(linkPath.c_str());
     if (::symlink(m_slavePath.c_str(), linkPath.c_str()) != 0) {
-        m_error = "symlink " + linkPath + ": " + std::strerror(errno);
+        m_error = "symlink " + linkPath + ": " + SystemError::message(errno);
         return false;
     }
     m_link = linkPath;

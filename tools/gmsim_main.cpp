@@ -39,6 +39,40 @@ bool number(const char *text, double &value)
     return end != text && *end == '\0' && value >= 0;
 }
 
+// Applies an option of the simulator that takes a value; false for an unknown option or a bad
+// number.
+bool takeValue(const std::string &arg, const char *value, GmSimulator::Options &o)
+{
+    if (arg == "--byte") {
+        o.pulseByte = value[0];
+        return true;
+    }
+    double v = 0;
+    if (!number(value, v))
+        return false;
+    if (arg == "--poisson") {
+        o.mode = GmSimulator::Mode::Poisson;
+        o.cpm = v;
+    } else if (arg == "--rate") {
+        o.mode = GmSimulator::Mode::Rate;
+        o.perSecond = v;
+    } else if (arg == "--burst") {
+        o.mode = GmSimulator::Mode::Burst;
+        o.burstSize = int(v);
+    } else if (arg == "--every") {
+        o.burstPeriodMs = int(v);
+    } else if (arg == "--count") {
+        o.limit = int64_t(v);
+    } else if (arg == "--seconds") {
+        o.durationMs = int64_t(v * 1000);
+    } else if (arg == "--seed") {
+        o.seed = uint32_t(v);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,7 +85,6 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        double v = 0;
         if (arg == "--flood") {
             o.mode = GmSimulator::Mode::Flood;
         } else if (arg == "--quit") {
@@ -65,35 +98,10 @@ int main(int argc, char **argv)
             link = (SerialPortList::defaultLinkFolder() + u'/' + QString::fromLocal8Bit(name))
                        .toStdString();
             publish = true;
-        } else if (!hasValue) {
-            usage();
-            return 2;
-        } else if (arg == "--link") {
+        } else if (arg == "--link" && hasValue) {
             link = argv[++i];
             publish = false;
-        } else if (arg == "--byte") {
-            o.pulseByte = argv[++i][0];
-        } else if (!number(argv[++i], v)) {
-            usage();
-            return 2;
-        } else if (arg == "--poisson") {
-            o.mode = GmSimulator::Mode::Poisson;
-            o.cpm = v;
-        } else if (arg == "--rate") {
-            o.mode = GmSimulator::Mode::Rate;
-            o.perSecond = v;
-        } else if (arg == "--burst") {
-            o.mode = GmSimulator::Mode::Burst;
-            o.burstSize = int(v);
-        } else if (arg == "--every") {
-            o.burstPeriodMs = int(v);
-        } else if (arg == "--count") {
-            o.limit = int64_t(v);
-        } else if (arg == "--seconds") {
-            o.durationMs = int64_t(v * 1000);
-        } else if (arg == "--seed") {
-            o.seed = uint32_t(v);
-        } else {
+        } else if (!hasValue || !takeValue(arg, argv[++i], o)) {
             usage();
             return 2;
         }
@@ -133,7 +141,7 @@ int main(int argc, char **argv)
     if (!signalled)
         sim.start(o);
     while (sim.isRunning()) {
-        timespec tick{0, 50 * 1000 * 1000};
+        timespec tick{0, 50L * 1000 * 1000};
         if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
             signalled = true;
             break;

@@ -1,10 +1,10 @@
 #include "upload/UploadCredentials.h"
 
+#include "core/SystemError.h"
 #include "logfile/SecretFile.h"
 
 #include <QList>
 
-#include <cstring>
 
 namespace
 {
@@ -62,7 +62,7 @@ UploadCredentials::Loaded UploadCredentials::load(const QString &path)
                                           "its owner alone (chmod 600).");
     else if (read.error != 0)
         out.error = path + QStringLiteral(": cannot be read: ") +
-                    QString::fromLocal8Bit(std::strerror(read.error)) + u'.';
+                    SystemError::text(read.error) + u'.';
     else
         out.credentials = fromBytes(read.bytes);
     return out;

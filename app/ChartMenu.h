@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class ChartSettings;
+class GmChartView;
+class QMenu;
+class QPoint;
+
+// The chart's context menu: a moving average (none, 10 or 60 minutes), the
+// right axis in µSv/h (only with a factor), saving the chart as PNG or SVG
+// and copying it to the clipboard.  The choices live in ChartSettings; with
+// the defaults the chart looks as it always did.
+//
+// GUI thread.  The view, the settings and the callbacks must outlive it.
+class ChartMenu : public QObject
+{
+    Q_OBJECT
+public:
+    using Factor = std::function<std::optional<double>()>;
+
+    ChartMenu(GmChartView *chart, ChartSettings *settings, Factor factor,
+              std::function<void()> redraw, QObject *parent = nullptr);
+
+    // Sets the view's hooks for the current choices and factor, and redraws.
+    void apply();
+
+    // The menu as it would pop up now (for the context menu and for tests).
+    QMenu *buildMenu();
+
+    // Empty text on success, else the reason.
+    QString savePng(const QString &path) const;
+    QString saveSvg(const QString &path) const;
+    void copyToClipboard() const;
+
+private:
+    void popUp(const QPoint &pos);
+    void saveAs(const QString &filter, const QString &suffix);
+
+    GmChartView *m_chart;
+    ChartSettings *m_settings;
+    Factor m_factor;
+    std::function<void()> m_redraw;
+};

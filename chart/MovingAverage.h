@@ -1,0 +1,17 @@
+#pragma once
+
+struct GraphData;
+
+// Smooths the seven lines of the chart: each point becomes the mean of the
+// points of its line that lie within the `minutes` minutes ending at it
+// (a trailing mean, so a change shows where it began, not before).  Rows
+// without a count are not filled in: the mean is over the points present.
+// The left-axis maximum follows the smoothed points by the chart's own rule
+// (at least 50, else one above the highest point).
+//
+// Plain function, any thread.
+class MovingAverage
+{
+public:
+    static void apply(GraphData &data, int minutes);
+};

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs clang-tidy (the checks in .clang-tidy) over the program's own sources
+# and fails on any warning.  The program's folders are every top-level folder
+# with a CMakeLists.txt except tests/, bench/ and packaging/, so a new library
+# folder is checked as soon as it exists.  Needs build/compile_commands.json
+# (configure first, e.g. with ./scripts/test.sh or cmake -B build).
+#
+#   tidy.sh [FILE...]    only the given sources (while iterating on them)
+#
+# TORVALE_BUILD names another build folder; TIDY_JOBS the number of clang-tidy
+# processes at once (default: the number of processors).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${TORVALE_BUILD:-$root/build}
+tidy=$(command -v clang-tidy-14 || command -v clang-tidy || true)
+[ -n "$tidy" ] || { echo "tidy.sh: clang-tidy is not installed (Debian package clang-tidy)" >&2; exit 1; }
+[ -f "$build/compile_commands.json" ] ||
+  { echo "tidy.sh: no $build/compile_commands.json; configure the build first" >&2; exit 1; }
+
+folders=()
+for dir in "$root"/*/; do
+  name=$(basename "$dir")
+  case $name in tests | bench | packaging | build*) continue ;; esac
+  [ -f "$dir/CMakeLists.txt" ] && folders+=("$name")
+done
+pattern="$root/($(IFS='|'; echo "${folders[*]}"))/"
+
+# The sources the build compiles, in the program's folders only.
+if [ $# -gt 0 ]; then
+  files=()
+  for f in "$@"; do files+=("$(realpath "$f")"); done
+else
+  mapfile -t files < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$build/compile_commands.json" |
+    grep -E "^$pattern" | sort -u)
+fi
+[ ${#files[@]} -gt 0 ] || { echo "tidy.sh: no sources found" >&2; exit 1; }
+
+echo "clang-tidy over ${#files[@]} sources in: ${folders[*]}"
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+status=0
+printf '%s\0' "${files[@]}" |
+  xargs -0 -n 1 -P "${TIDY_JOBS:-$(nproc)}" "$tidy" -p "$build" --quiet \
+    --header-filter="^$pattern" --warnings-as-errors='*' >"$out" 2>&1 || status=1
+# clang-tidy's own counts ("N warnings generated") are noise: the checks' findings are errors.
+grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' "$out" || true
+if [ "$status" -ne 0 ]; then
+  echo "clang-tidy: $(grep -c -E ': (warning|error): ' "$out") findings" >&2
+  exit 1
+fi
+echo "clang-tidy: clean"
