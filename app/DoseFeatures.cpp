@@ -25,13 +25,14 @@
 namespace
 {
 
-// The free strip right of the clock, above the chart: no control lies there.
-const QRect ReadoutPlace(478, 101, 470, 20);
+// The free corner right of the upload button, above the chart's check box:
+// no control lies there.
+const QRect ReadoutPlace(696, 97, 254, 30);
 
 QFont readoutFont()
 {
     QFont f(QStringLiteral("IPAPGothic"));
-    f.setPixelSize(13);
+    f.setPixelSize(11);
     return f;
 }
 

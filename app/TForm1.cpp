@@ -5,6 +5,7 @@
 #include "app/DoseFeatures.h"
 #include "app/MqttWindowSection.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "app/QtPrompts.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
@@ -80,6 +81,10 @@ TForm1::TForm1(const Options &options)
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
     m_doseFeatures = new DoseFeatures(this);
+    // GMCmap gets a dose rate only while the user has a conversion factor.
+    setUploadFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, this, &TForm1::setUploadFactor);
+    m_mqtt->setFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
             [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
     connect(m_doseFeatures->alarm(), &Alarm::crossed, m_mqtt,
@@ -254,11 +259,46 @@ void TForm1::showTally(int row)
 {
     Label1->setText(QStringLiteral("カウント数 0"));
     // A cell the graph cannot read must not cost the minute its place in
-    // the table or its log file: report it (once) and go on.
-    rebuildGraph(true);
+    // the table or its log file: report it (once) and go on.  Nobody sees a
+    // hidden chart: it is rebuilt once when shown.
+    if (m_chartOnlyWhenSeen && !chartSeen())
+        checkGraphCells();
+    else
+        rebuildGraph(true);
     StringGrid1->selectCell(m_session->lastTallyColumn(), row);
     m_gridFocusPending = true;
     focusGridWhenFree();
+}
+
+bool TForm1::chartSeen() const
+{
+    return isVisible() && !isMinimized() && Chart1->isVisible();
+}
+
+void TForm1::setChartOnlyWhenSeen(bool on)
+{
+    m_chartOnlyWhenSeen = on;
+    Chart1->setTouchAll(!on);
+    redrawStaleChart();
+}
+
+void TForm1::redrawStaleChart()
+{
+    if (m_chartStale && (!m_chartOnlyWhenSeen || chartSeen()))
+        rebuildGraph(true);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    redrawStaleChart();
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        redrawStaleChart();
 }
 
 void TForm1::focusGridWhenFree()

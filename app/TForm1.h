@@ -23,6 +23,7 @@ class GmChartView;
 class MeasurementSession;
 class MqttWindowSection;
 class PortComboBox;
+class ProgressPane;
 class Prompts;
 class QCheckBox;
 class QLabel;
@@ -87,7 +88,7 @@ public:
     ArrowButton *Button_MoveToRight = nullptr;
     DayGrid *StringGrid1 = nullptr;
     GmChartView *Chart1 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    ProgressPane *Memo1 = nullptr;
     QPlainTextEdit *memo2 = nullptr;
     QTimer *Timer_INTERVAL = nullptr;
     QTimer *Timer_FOpen = nullptr;
@@ -145,6 +146,14 @@ public:
     // Appends one line to the progress pane.
     void progress(const QString &line);
 
+    // The chart works only when seen: while the window is hidden or
+    // minimised a tally marks it stale, and it is rebuilt when shown; when
+    // seen a tally touches only the series that changed.  Off: every tally
+    // rebuilds all seven series, seen or not (the older way, kept so that
+    // the cost of both can be measured side by side).
+    void setChartOnlyWhenSeen(bool on);
+    bool chartStale() const { return m_chartStale; }
+
     // A feature's own section of the settings file: read with the settings
     // at start, written after [TORVALE] at close.  The section must outlive
     // the window's close.
@@ -152,6 +161,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -167,6 +178,12 @@ private:
     // Rebuilds the graph; with onceOnly a failing cell already reported is
     // not reported again.  False when a cell failed.
     bool rebuildGraph(bool onceOnly);
+    // A hidden chart's tally: the cells are checked (a failing one is
+    // reported as a rebuild would), the chart is marked stale.
+    bool checkGraphCells();
+    bool reportGraphError(const std::optional<GraphError> &error, bool onceOnly);
+    bool chartSeen() const;
+    void redrawStaleChart();
     Settings currentSettings() const;
     QMargins windowFrameMargins();
     // The window's place and size with its frame, also before it is shown.
@@ -209,6 +226,8 @@ private:
     QString m_saveInitialDir;
     QString m_openInitialDir;
     QSize m_anchoredSize; // client size the anchored controls were last fitted to
+    bool m_chartOnlyWhenSeen = true;
+    bool m_chartStale = false; // tallies came while the chart was not seen
     // A tally selected a cell while a dialog was open: focus the grid later.
     bool m_gridFocusPending = false;
     // The key press a shortcut has run for while it is still being delivered.

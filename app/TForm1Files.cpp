@@ -50,7 +50,19 @@ void TForm1::draw_graph()
 
 bool TForm1::rebuildGraph(bool onceOnly)
 {
-    const std::optional<GraphError> error = Chart1->draw(*m_table, CheckBox3->isChecked());
+    m_chartStale = false;
+    return reportGraphError(Chart1->draw(*m_table, CheckBox3->isChecked()), onceOnly);
+}
+
+bool TForm1::checkGraphCells()
+{
+    // Reading the cells costs little; laying out the chart is what costs.
+    m_chartStale = true;
+    return reportGraphError(SevenDayGraph::build(*m_table, CheckBox3->isChecked()).error, true);
+}
+
+bool TForm1::reportGraphError(const std::optional<GraphError> &error, bool onceOnly)
+{
     if (!error) {
         m_reportedGraphError.reset();
         return true;

@@ -5,6 +5,7 @@
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
 
@@ -125,10 +126,8 @@ void TForm1::createControls()
     StringGrid1->horizontalHeader()->setFont(pixelFont(Gothic, 17));
     StringGrid1->verticalHeader()->setFont(pixelFont(Gothic, 17));
 
-    Memo1 = place(new QPlainTextEdit(this), "Memo1", 280, 144, 673, 640);
-    Memo1->setReadOnly(true);
+    Memo1 = place(new ProgressPane(this), "Memo1", 280, 144, 673, 640);
     Memo1->setFont(pixelFont(Gothic, 13));
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // One line per pulse for weeks on end: keep the newest lines only, so the

@@ -21,11 +21,15 @@
 // GUI thread is given beside them, as on a busy machine the wall clock also counts the time
 // other processes had the processor.
 //
-// With --hidden the window is never shown: nothing is painted, but every handler, the chart's
-// rebuild included, runs as before.  Progress lines every ten days keep the figures of a run
-// that is cut short.
+// With --hidden the window is never shown: nothing is painted and the chart waits to be seen,
+// but every other handler runs as before.  With --compare-chart the recorded days switch the
+// chart between the way it works now (only when seen, only the changed series) and the older
+// way (all seven series rebuilt at every tally, seen or not) every two minutes, and the GUI
+// thread's CPU time of each simulated minute (its pulses and its tally) is given for both.
+// Files are written by the window's writer thread; they are waited for before each hourly
+// pruning.  Progress lines every ten days keep the figures of a run that is cut short.
 //
-//   soak_year [--days N] [--autosave-minutes M] [--seed S] [--hidden]
+//   soak_year [--days N] [--autosave-minutes M] [--seed S] [--hidden] [--compare-chart]
 //
 // Runs in UTC, so that no day is 23 or 25 hours long.  Exit status 1 when a count was lost, an
 // error was reported, an auto-save is missing or the descriptors changed after the first
@@ -36,6 +40,7 @@
 #include "app/TForm1.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
+#include "measure/MeasurementSession.h"
 #include "tools/GmSimulator.h"
 
 #include <QApplication>
@@ -230,12 +235,17 @@ int main(int argc, char **argv)
     const int days = argValue(argc, argv, "--days", 365);
     const int autosaveMinutes = argValue(argc, argv, "--autosave-minutes", 1440);
     const int seed = argValue(argc, argv, "--seed", 1);
-    const bool hidden = std::find_if(argv + 1, argv + argc, [](const char *a) {
-                            return std::strcmp(a, "--hidden") == 0;
-                        }) != argv + argc;
+    const auto hasFlag = [&](const char *flag) {
+        return std::find_if(argv + 1, argv + argc, [flag](const char *a) {
+                   return std::strcmp(a, flag) == 0;
+               }) != argv + argc;
+    };
+    const bool hidden = hasFlag("--hidden");
+    const bool compareChart = hasFlag("--compare-chart");
     if (days < 1 || autosaveMinutes < 0) {
         std::fprintf(stderr,
-                     "usage: soak_year [--days N] [--autosave-minutes M] [--seed S] [--hidden]\n");
+                     "usage: soak_year [--days N] [--autosave-minutes M] [--seed S] [--hidden] "
+                     "[--compare-chart]\n");
         return 2;
     }
     TimedApplication app(argc, argv);
@@ -308,6 +318,8 @@ int main(int argc, char **argv)
     std::printf("window %s, auto-save in %s\n", hidden ? "hidden" : "shown", qPrintable(data));
     printTableHead();
     std::string burst;
+    // GUI-thread CPU of each simulated minute of the recorded days, by the chart's way.
+    std::vector<qint64> minuteCpuSeen, minuteCpuAlways;
 
     for (int day = 1; day <= days && !lost; ++day) {
         const bool recordDay = isRecorded(day);
@@ -315,6 +327,9 @@ int main(int argc, char **argv)
             const bool autoSave = recordDay ? minute % 2 == 0 : minute < autosaveMinutes;
             if (form.CheckBox2->isChecked() != autoSave)
                 form.CheckBox2->setChecked(autoSave);
+            const bool chartAlways = compareChart && recordDay && (minute / 2) % 2 == 1;
+            form.setChartOnlyWhenSeen(!chartAlways);
+            const qint64 minuteCpuBefore = threadCpuNs();
 
             // The pulses of this minute, counted before the minute ends.
             const int n = perMinute(rng);
@@ -362,8 +377,13 @@ int main(int argc, char **argv)
             clock.set(minuteStart.addSecs(61));
             form.Timer_INTERVALTimer();
             QApplication::processEvents();
-            if (minute % 60 == 59)
+            if (compareChart && recordDay)
+                (chartAlways ? minuteCpuAlways : minuteCpuSeen)
+                    .push_back(threadCpuNs() - minuteCpuBefore);
+            if (minute % 60 == 59) {
+                form.session()->finishWrites();
                 autoSavedFiles += pruneAutoSaves(data);
+            }
         }
         if (lost)
             break;
@@ -388,11 +408,20 @@ int main(int argc, char **argv)
         std::printf("day %d done after %.0f s; longest GUI event: %s\n", day, rows.back().elapsedS,
                     qPrintable(app.longestWhat));
         printRow(rows.back());
+        if (compareChart)
+            std::printf("day %d, GUI thread CPU a minute at 30 cpm, window %s: chart only when "
+                        "seen %.3f ms (median of %zu), always rebuilt %.3f ms (median of %zu)\n",
+                        day, hidden ? "hidden" : "shown", Stats::medianMs(minuteCpuSeen),
+                        minuteCpuSeen.size(), Stats::medianMs(minuteCpuAlways),
+                        minuteCpuAlways.size());
+        minuteCpuSeen.clear();
+        minuteCpuAlways.clear();
         stats = {};
         app.longestNs = 0;
         app.longestCpuNs = 0;
     }
     form.Button_stopClick();
+    form.session()->finishWrites();
     autoSavedFiles += pruneAutoSaves(data) + 1;
 
     std::printf("\n");

@@ -175,8 +175,22 @@ QRectF GmChartView::plotArea() const
 
 void GmChartView::apply(const GraphData &data)
 {
-    for (int i = 0; i < SeriesCount; ++i)
-        m_series[i]->replace(data.points[i]);
+    for (int i = 0; i < SeriesCount; ++i) {
+        QLineSeries *s = m_series[i];
+        const QList<QPointF> &wanted = data.points[i];
+        if (m_touchAll) {
+            s->replace(wanted);
+            continue;
+        }
+        const QList<QPointF> shown = s->points();
+        if (wanted == shown)
+            continue;
+        if (wanted.size() == shown.size() + 1 &&
+            std::equal(shown.cbegin(), shown.cend(), wanted.cbegin()))
+            s->append(wanted.last());
+        else
+            s->replace(wanted);
+    }
     if (data.leftMax > m_axisY->min() && data.leftMax != m_axisY->max()) {
         // Qt Charts makes one label item per tick at once: a maximum raised
         // under the step of the old one would make thousands of them and

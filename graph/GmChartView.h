@@ -57,10 +57,14 @@ public:
 
     explicit GmChartView(QWidget *parent = nullptr);
 
-    // Replaces the points of every series in one call each and sets the
-    // left-axis maximum.  A maximum not above the axis minimum (0) is
-    // refused and the axis left as it was; the rebuild never produces one.
+    // Gives each series its points and sets the left-axis maximum.  Only a
+    // series whose points changed is touched (one point more is appended),
+    // since Qt Charts lays out a touched series anew; with setTouchAll(true)
+    // every series is replaced, as older versions did (kept to measure the
+    // difference).  A maximum not above the axis minimum (0) is refused and
+    // the axis left as it was; the rebuild never produces one.
     void apply(const GraphData &data);
+    void setTouchAll(bool on) { m_touchAll = on; }
 
     // Rebuilds from the day table and shows the result, the points met
     // before a failing cell included.  Returns the failing cell, if any.
@@ -114,6 +118,7 @@ private:
 
     QRectF m_titleRect;
     QRectF m_legendRect;
+    bool m_touchAll = false;
     int m_legendColumns = SeriesCount;
     double m_legendSampleWidth = 0;
     double m_legendItemWidth = 0;

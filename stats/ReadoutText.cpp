@@ -43,5 +43,5 @@ QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> f
             mean += QStringLiteral(" (") + usvhWithSigma(avg->cpm / *factor, avg->sigma / *factor) +
                     QStringLiteral(" µSv/h)");
     }
-    return QStringLiteral("直近1分 ") + last + QStringLiteral("　10分平均 ") + mean;
+    return QStringLiteral("直近1分 ") + last + QStringLiteral("\n10分平均 ") + mean;
 }

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// The readout's line: the last tally's count and the 10-minute mean with its
+// The readout's two lines: the last tally's count and the 10-minute mean with its
 // Poisson one-sigma uncertainty, and with a factor both as µSv/h.  "—" for
 // each before the first tally.  Never a dose without a factor.
 //

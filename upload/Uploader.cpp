@@ -41,25 +41,28 @@ void Uploader::setConfig(const Config &config)
     m_config = config;
     m_config.intervalMinutes =
         std::clamp(config.intervalMinutes, MinIntervalMinutes, MaxIntervalMinutes);
-    m_windowEnd = {};
     m_pulses = 0;
     m_minutes = 0;
 }
 
 void Uploader::addMinute(const MinuteCount &minute)
 {
-    if (m_config.services.isEmpty() || minute.minutes < 1 || !minute.end.isValid())
+    if (minute.minutes < 1 || !minute.end.isValid())
         return;
-    // Only tallies that follow on one another make an interval: after a gap
-    // or a clock set back the minutes collected so far are dropped.
+    // Only tallies that follow on one another make an interval.  One that
+    // does not (the first after a start, after a gap or a clock set back)
+    // drops the minutes collected so far and is not counted itself: it
+    // holds the pulses since the measurement began, part of a minute.
     const QDateTime begin = minute.end.addSecs(-60LL * minute.minutes);
-    if (m_minutes > 0 && begin != m_windowEnd) {
+    const bool followsOn = m_windowEnd.isValid() && begin == m_windowEnd;
+    m_windowEnd = minute.end;
+    if (!followsOn || m_config.services.isEmpty()) {
         m_pulses = 0;
         m_minutes = 0;
+        return;
     }
     m_pulses += minute.count;
     m_minutes += minute.minutes;
-    m_windowEnd = minute.end;
     if (m_minutes < m_config.intervalMinutes)
         return;
     UploadReading reading;

@@ -22,7 +22,9 @@ struct UploadReading;
 //
 // An interval the program missed (stopped, a gap in the tallies, a clock set
 // back) is not sent later: the minutes collected so far are dropped and a
-// new interval begins with the next tally.  A failed upload is tried again
+// new interval begins after the next tally.  The first tally of a
+// measurement covers only part of a minute, so it opens an interval without
+// counting in it.  A failed upload is tried again
 // with the next interval's reading, never sooner.  At most one request per
 // service is under way; a service still waiting for its answer skips the
 // interval.

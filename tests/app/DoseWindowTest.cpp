@@ -39,17 +39,17 @@ TEST_F(DoseWindowTest, ReadoutFromTheFirstTallyAndTheAlarmOncePerCrossing)
     portList = QStringList{};
     build();
     QLabel *readout = features().readout();
-    EXPECT_EQ(readout->text(), QStringLiteral("直近1分 —　10分平均 —"));
+    EXPECT_EQ(readout->text(), QStringLiteral("直近1分 —\n10分平均 —"));
     // It lies in free space: no control of the window overlaps it.
     for (QWidget *w : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (w != readout && w->isVisible() && !qobject_cast<QLabel *>(w))
+        if (w != readout && !w->isHidden() && !qobject_cast<QLabel *>(w))
             EXPECT_FALSE(w->geometry().intersects(readout->geometry()))
                 << w->objectName().toStdString();
 
     ASSERT_TRUE(features().alarmSettings()->set(QStringLiteral("50"), AlarmSettings::Unit::Cpm, 2)
                     .isEmpty());
     tally(0, 30);
-    EXPECT_EQ(readout->text(), QStringLiteral("直近1分 30 cpm　10分平均 30.0±5.5 cpm"));
+    EXPECT_EQ(readout->text(), QStringLiteral("直近1分 30 cpm\n10分平均 30.0±5.5 cpm"));
     ASSERT_TRUE(features().dose()->choosePreset(QStringLiteral("LND 712")));
     EXPECT_TRUE(readout->text().contains(QStringLiteral("(0.278 µSv/h)"))) << readout->text().toStdString();
 

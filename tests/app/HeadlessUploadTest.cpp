@@ -110,8 +110,10 @@ TEST(HeadlessUploads, RefuseBadCredentialsAndUploadEachInterval)
     ASSERT_TRUE(uploads.start(options, &session));
     server.reply.status = 403;
     server.reply.reason = "Forbidden";
-    emit session.minuteCounted(
-        MinuteCount{QDateTime(QDate(2026, 12, 8), QTime(6, 0), Qt::UTC), 33, 1});
+    for (const int minute : {59, 60})
+        emit session.minuteCounted(
+            MinuteCount{QDateTime(QDate(2026, 12, 8), QTime(5, 0), Qt::UTC).addSecs(60 * minute),
+                        minute - 27, 1});
     QElapsedTimer t;
     t.start();
     while (!readAll(err).contains(QStringLiteral("refused")) && t.elapsed() < 5000)

@@ -238,6 +238,11 @@ TEST_F(MeasurementTest, PulsesBetweenTwoTalliesLandInTheMinuteRow)
     EXPECT_EQ(form->lastTallyRow(), rowOf(10, 21));
     EXPECT_EQ(form->StringGrid1->currentCol(), 1);
     EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21));
+    // Nobody sees the chart of a window not shown: it is drawn when shown.
+    EXPECT_TRUE(form->chartStale());
+    EXPECT_EQ(form->Chart1->series(0)->count(), 0);
+    form->show();
+    EXPECT_FALSE(form->chartStale());
     EXPECT_EQ(form->Chart1->series(0)->count(), 1);
 
     pulses(3);
@@ -813,6 +818,15 @@ TEST_F(MeasurementTest, ADialogHeldOpenAcrossThreeMinutesPutsNoTallyOff)
     ASSERT_TRUE(waitUntil([&] { return QApplication::activeModalWidget() == nullptr; }));
     tick(at(10, 24, 31));
     EXPECT_EQ(form->focusWidget(), form->StringGrid1);
+
+    // Minimised, the chart waits for the window to come back.
+    form->showMinimized();
+    send(7);
+    tick(at(10, 25, 0));
+    EXPECT_TRUE(form->chartStale());
+    EXPECT_EQ(form->Chart1->series(0)->count(), 4);
+    form->showNormal();
+    EXPECT_EQ(form->Chart1->series(0)->count(), 5);
 }
 
 TEST_F(MeasurementTest, AFailingAutoSaveKeepsMeasuringAndIsToldOncePerFailure)

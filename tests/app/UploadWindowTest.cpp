@@ -1,5 +1,6 @@
 #include "WindowTestSupport.h"
 
+#include "app/DoseFeatures.h"
 #include "app/UploadDialog.h"
 #include "measure/MeasurementSession.h"
 #include "tests/upload/LocalHttpServer.h"
@@ -68,6 +69,7 @@ TEST_F(UploadWindowTest, TheDialogAsksFirstKeepsSecretsApartAndUploads)
 
     EXPECT_EQ(QFile::permissions(secretPath()), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_TRUE(readAll(secretPath()).contains(Secret.toUtf8()));
+    tally(0);
     tally(1);
     ASSERT_TRUE(waitUntil([&] { return memoText().contains(QStringLiteral("upload accepted")); }));
     ASSERT_EQ(server.requests.size(), 1);
@@ -76,6 +78,10 @@ TEST_F(UploadWindowTest, TheDialogAsksFirstKeepsSecretsApartAndUploads)
     tally(2);
     ASSERT_TRUE(waitUntil([&] { return memoText().contains(QStringLiteral("refused")); }));
     EXPECT_FALSE(memoText().contains(Secret));
+
+    // The window's conversion factor reaches the uploads.
+    ASSERT_TRUE(form->doseFeatures()->dose()->setCustom(QStringLiteral("150")).isEmpty());
+    EXPECT_EQ(form->uploader()->config().factor, std::optional<double>(150.0));
 
     ASSERT_TRUE(form->FormClose());
     const QByteArray ini = readAll(tempPath(QStringLiteral("torvale.ini")));

@@ -11,6 +11,7 @@
 
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
+#include "app/ProgressPane.h"
 #include "app/TForm1.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"

@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLineSeries>
+#include <QSignalSpy>
 #include <QValueAxis>
 
 #include <gtest/gtest.h>
@@ -155,6 +156,38 @@ TEST(GmChartView, ApplyReplacesPointsAndLeftMaximumOnly)
     view.apply(bad);
     EXPECT_EQ(view.leftMax(), 50.0);
     EXPECT_EQ(view.axisY()->min(), 0.0);
+}
+
+// A tally adds one point to today's line: only that series is touched, by
+// one point, and the others are left alone (Qt Charts lays out a touched
+// series anew); any other change replaces the series.
+TEST(GmChartView, ApplyTouchesOnlyTheSeriesThatChanged)
+{
+    GmChartView view;
+    GraphData d;
+    d.points[0] = {{1.0, 10}};
+    d.points[3] = {{3.0, 4}};
+    view.apply(d);
+    QSignalSpy added(view.series(0), &QXYSeries::pointAdded);
+    QSignalSpy replacedToday(view.series(0), &QXYSeries::pointsReplaced);
+    QSignalSpy replacedOld(view.series(3), &QXYSeries::pointsReplaced);
+    d.points[0].append({2.0, 70});
+    d.leftMax = 71;
+    view.apply(d);
+    EXPECT_EQ(view.series(0)->points(), d.points[0]);
+    EXPECT_EQ(added.count(), 1);
+    EXPECT_EQ(replacedToday.count() + replacedOld.count(), 0);
+    EXPECT_EQ(view.leftMax(), 71.0);
+
+    d.points[0][0].setY(11);
+    view.apply(d);
+    EXPECT_EQ(view.series(0)->points(), d.points[0]);
+    EXPECT_EQ(replacedToday.count(), 1);
+    EXPECT_EQ(replacedOld.count(), 0);
+
+    view.setTouchAll(true);
+    view.apply(d);
+    EXPECT_EQ(replacedOld.count(), 1);
 }
 
 TEST(GmChartView, AHugeMaximumKeepsTheLabelsFew)

@@ -89,14 +89,14 @@ TEST(StoredMinutes, SpanIsInclusiveAndStatsTextHasEveryKey)
 TEST(ReadoutText, DashesUntilTheFirstTallyAndNoDoseWithoutFactor)
 {
     RecentMinutes recent;
-    EXPECT_EQ(ReadoutText::format(recent, 150.0), QStringLiteral("直近1分 —　10分平均 —"));
+    EXPECT_EQ(ReadoutText::format(recent, 150.0), QStringLiteral("直近1分 —\n10分平均 —"));
     const QDateTime t0(QDate(2026, 12, 7), QTime(10, 0));
     for (int i = 0; i < 10; ++i)
         recent.add({t0.addSecs(60 * i), i == 9 ? 40 : 20, 1});
     // 220 pulses in 10 minutes: 22.0 ± sqrt(220)/10 = 1.48.
     EXPECT_EQ(ReadoutText::format(recent, std::nullopt),
-              QStringLiteral("直近1分 40 cpm　10分平均 22.0±1.5 cpm"));
+              QStringLiteral("直近1分 40 cpm\n10分平均 22.0±1.5 cpm"));
     EXPECT_EQ(ReadoutText::format(recent, 200.0),
-              QStringLiteral("直近1分 40 cpm (0.200 µSv/h)　10分平均 22.0±1.5 cpm "
+              QStringLiteral("直近1分 40 cpm (0.200 µSv/h)\n10分平均 22.0±1.5 cpm "
                              "(0.110±0.007 µSv/h)"));
 }

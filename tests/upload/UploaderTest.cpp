@@ -75,6 +75,7 @@ TEST(Uploader, SendsEachServiceItsOwnRequestForm)
     Uploader::Config c = configFor(UploadServices::all(), server.url(QString()), 1);
     c.factor = 100.0;
     uploader.setConfig(c);
+    uploader.addMinute(minute(9, 5)); // a measurement's first tally: part of a minute
     uploader.addMinute(minute(10, 42));
     ASSERT_TRUE(waitFor([&] { return server.requests.size() == 3; }));
 
@@ -132,25 +133,27 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
         return QUrlQuery(QUrl(QString::fromLatin1(server.requests.value(i).target)).query())
             .queryItemValue(QStringLiteral("value"));
     };
-    for (int i = 1; i <= 4; ++i)
-        uploader.addMinute(minute(i, i * 10));
+    for (int i = 7; i <= 10; ++i)
+        uploader.addMinute(minute(i, (i - 6) * 10));
     QTest::qWait(100);
     EXPECT_TRUE(server.requests.isEmpty());
-    uploader.addMinute(minute(5, 50));
+    uploader.addMinute(minute(11, 50));
     ASSERT_TRUE(waitFor([&] { return answers.size() == 1; }));
     EXPECT_EQ(valueOf(0), QStringLiteral("30.00"));
 
     // A tally of two minutes (a missed tick) counts as two.
-    uploader.addMinute(minute(7, 41, 2));
-    for (int i = 8; i <= 10; ++i)
+    uploader.addMinute(minute(13, 41, 2));
+    for (int i = 14; i <= 16; ++i)
         uploader.addMinute(minute(i, 10));
     ASSERT_TRUE(waitFor([&] { return answers.size() == 2; }));
     EXPECT_EQ(valueOf(1), QStringLiteral("14.20"));
 
-    // A gap (the measurement stopped) drops the two minutes before it.
-    uploader.addMinute(minute(11, 1000));
-    uploader.addMinute(minute(12, 1000));
-    for (int i = 20; i <= 24; ++i)
+    // A gap (the measurement stopped) drops the two minutes before it, and
+    // the first tally after it (a part of a minute) is not counted.
+    uploader.addMinute(minute(17, 1000));
+    uploader.addMinute(minute(18, 1000));
+    uploader.addMinute(minute(25, 999));
+    for (int i = 26; i <= 30; ++i)
         uploader.addMinute(minute(i, 7));
     ASSERT_TRUE(waitFor([&] { return answers.size() == 3; }));
     EXPECT_EQ(valueOf(2), QStringLiteral("7.00"));
@@ -174,6 +177,7 @@ TEST(Uploader, TellsEachFailureOnceWithoutSecretsAndRetriesAtTheNextInterval)
     uploader.setConfig(c);
     QSignalSpy messages(&uploader, &Uploader::message);
     QSignalSpy answers(&uploader, &Uploader::answered);
+    uploader.addMinute(minute(0, 99));
     int n = 0;
     const auto interval = [&] {
         uploader.addMinute(minute(++n, 12));
