@@ -1,7 +1,7 @@
 #include "app/QtPrompts.h"
 
+#include "app/ErrorText.h"
 #include "app/FolderChooser.h"
-#include "core/ErrorText.h"
 
 #include <QApplication>
 #include <QFileDialog>

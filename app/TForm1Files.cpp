@@ -5,10 +5,10 @@
 #include "app/DayGrid.h"
 #include "app/PortComboBox.h"
 #include "app/Prompts.h"
+#include "app/SettingsRules.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
-#include "logfile/AtomicFile.h"
 #include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
 #include "logfile/RecoveryCopy.h"
@@ -21,27 +21,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <QWindow>
-
-namespace
-{
-
-// Whether the settings file can be written, without touching it: a file
-// can be created where it goes, and a file already there is not read-only.
-bool canWriteSettings(const QString &path)
-{
-    if (!AtomicFile::mayReplace(path))
-        return false;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return false;
-    QTemporaryFile probe(folder + QStringLiteral("/.torvale-XXXXXX"));
-    return probe.open();
-}
-
-} // namespace
 
 void TForm1::draw_graph()
 {
@@ -175,40 +156,25 @@ QRect TForm1::outerGeometry() const
 
 void TForm1::applyWindowGeometry(const Settings &s)
 {
-    // The window itself: sizes within the screen, and at least its title bar
-    // on a screen, whatever an old or hand-edited file says.  The file holds
-    // the outer size, frame included.
-    const QMargins margins = windowFrameMargins();
-    const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
-    QRect avail = QGuiApplication::primaryScreen()
-                      ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
-                      : QRect(0, 0, 1280, 1024);
-    const int w = std::clamp(s.formWidth - frameExtra.width(), minimumWidth(),
-                             std::max(minimumWidth(), avail.width()));
-    const int h = std::clamp(s.formHeight - frameExtra.height(), minimumHeight(),
-                             std::max(minimumHeight(), avail.height()));
-    resize(w, h);
+    // The window itself stays on a screen and within its size, whatever an
+    // old or hand-edited file says.  The file holds the outer size, frame
+    // included.
+    const QRect avail = QGuiApplication::primaryScreen()
+                            ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
+                            : QRect(0, 0, 1280, 1024);
+    const QRect place =
+        SettingsRules::windowGeometry(s, windowFrameMargins(), minimumSize(), avail);
+    resize(place.size());
     applyAnchors(size());
-    int x = s.formLeft;
-    int y = s.formTop;
-    if (!avail.intersects(QRect(x, y, w, 30))) {
-        x = avail.x();
-        y = avail.y();
-    }
-    move(x, y);
+    move(place.topLeft());
 }
 
 void TForm1::applySettings(const Settings &s)
 {
-    // The boundary between the day table and the chart: taken only as a
-    // whole and only when both keep a usable width inside the window.
-    const int client = width();
-    const bool sane = s.stringGrid1Width >= MinGridWidth && s.chart1Width >= MinChartWidth &&
-                      s.chart1Left >= StringGrid1->x() + MinGridWidth &&
-                      s.chart1Left + s.chart1Width <= client + 8 && s.buttonMoveToLeftLeft >= 0 &&
-                      s.buttonMoveToLeftLeft < client && s.buttonMoveToRightLeft >= 0 &&
-                      s.buttonMoveToRightLeft < client;
-    if (sane) {
+    if (SettingsRules::layoutFits(s, {.clientWidth = width(),
+                                      .gridLeft = StringGrid1->x(),
+                                      .minGridWidth = MinGridWidth,
+                                      .minChartWidth = MinChartWidth})) {
         Button_MoveToLeft->move(s.buttonMoveToLeftLeft, Button_MoveToLeft->y());
         Button_MoveToRight->move(s.buttonMoveToRightLeft, Button_MoveToRight->y());
         StringGrid1->resize(s.stringGrid1Width, StringGrid1->height());
@@ -278,7 +244,7 @@ bool TForm1::FormClose()
                                               "ことがあります"));
 
     const Settings s = currentSettings();
-    if (!canWriteSettings(m_settingsPath)) {
+    if (!SettingsRules::canWrite(m_settingsPath)) {
         return m_prompts->confirm(QStringLiteral("error"),
                                   QStringLiteral("iniファイルが書き込めません。") + u'\n' +
                                       QStringLiteral("設定を保存しないで終了しますか？"),

@@ -1,59 +1,73 @@
 #include "logfile/Settings.h"
 
+#include <array>
+#include <variant>
+
 namespace
 {
 
-QString section()
+const QString Section = QStringLiteral("TORVALE");
+
+// A key of the file and the field it fills.  A missing key gives the
+// field's initial value, or with fromLayout the control's current value.
+struct Key {
+    QStringView name;
+    std::variant<int Settings::*, QString Settings::*, bool Settings::*> field;
+    bool fromLayout = false;
+};
+
+// In the order the file is written.
+const std::array<Key, 12> Keys = {{
+    {u"Form1.Left", &Settings::formLeft},
+    {u"Form1.Top", &Settings::formTop},
+    {u"Form1.Width", &Settings::formWidth},
+    {u"Form1.Height", &Settings::formHeight},
+    {u"portname", &Settings::portname},
+    {u"Button_MoveToLeft.left", &Settings::buttonMoveToLeftLeft, true},
+    {u"Button_MoveToRight.left", &Settings::buttonMoveToRightLeft, true},
+    {u"StringGrid1.Width", &Settings::stringGrid1Width, true},
+    {u"Chart1.Width", &Settings::chart1Width, true},
+    {u"Chart1.left", &Settings::chart1Left, true},
+    {u"data_Directory", &Settings::dataDirectory},
+    {u"AutSave", &Settings::autSave},
+}};
+
+QString boolText(bool on)
 {
-    return QStringLiteral("TORVALE");
+    return on ? QStringLiteral("true") : QStringLiteral("false");
 }
 
 } // namespace
 
 Settings Settings::read(const IniFile &ini, const Settings &layout)
 {
-    const QString s = section();
+    const Settings defaults;
     Settings out;
-    out.formLeft = ini.readInteger(s, QStringLiteral("Form1.Left"), 0);
-    out.formTop = ini.readInteger(s, QStringLiteral("Form1.Top"), 0);
-    out.formWidth = ini.readInteger(s, QStringLiteral("Form1.Width"), 962);
-    out.formHeight = ini.readInteger(s, QStringLiteral("Form1.Height"), 768);
-    // The layout keys are asked under names padded to 23 characters, as files
-    // have always been read; the lookup ignores the blanks.
-    out.buttonMoveToLeftLeft =
-        ini.readInteger(s, QStringLiteral("Button_MoveToLeft.left "), layout.buttonMoveToLeftLeft);
-    out.buttonMoveToRightLeft =
-        ini.readInteger(s, QStringLiteral("Button_MoveToRight.left"), layout.buttonMoveToRightLeft);
-    out.stringGrid1Width =
-        ini.readInteger(s, QStringLiteral("StringGrid1.Width      "), layout.stringGrid1Width);
-    out.chart1Width =
-        ini.readInteger(s, QStringLiteral("Chart1.Width           "), layout.chart1Width);
-    out.chart1Left =
-        ini.readInteger(s, QStringLiteral("Chart1.left            "), layout.chart1Left);
-    out.dataDirectory = ini.readString(s, QStringLiteral("data_Directory"), QString());
-    out.portname = ini.readString(s, QStringLiteral("portname"), QStringLiteral("COM1"));
-    out.autSave = ini.readString(s, QStringLiteral("AutSave"), QStringLiteral("false")) ==
-                  QStringLiteral("true");
+    for (const Key &key : Keys) {
+        const Settings &missing = key.fromLayout ? layout : defaults;
+        const QString name = key.name.toString();
+        if (auto *f = std::get_if<int Settings::*>(&key.field))
+            out.*(*f) = ini.readInteger(Section, name, missing.*(*f));
+        else if (auto *f = std::get_if<QString Settings::*>(&key.field))
+            out.*(*f) = ini.readString(Section, name, missing.*(*f));
+        else if (auto *f = std::get_if<bool Settings::*>(&key.field))
+            out.*(*f) = ini.readString(Section, name, boolText(missing.*(*f))) == boolText(true);
+    }
     return out;
 }
 
 IniFile Settings::toIni() const
 {
-    const QString s = section();
     IniFile ini;
-    ini.writeInteger(s, QStringLiteral("Form1.Left"), formLeft);
-    ini.writeInteger(s, QStringLiteral("Form1.Top"), formTop);
-    ini.writeInteger(s, QStringLiteral("Form1.Width"), formWidth);
-    ini.writeInteger(s, QStringLiteral("Form1.Height"), formHeight);
-    ini.writeString(s, QStringLiteral("portname"), portname);
-    ini.writeInteger(s, QStringLiteral("Button_MoveToLeft.left"), buttonMoveToLeftLeft);
-    ini.writeInteger(s, QStringLiteral("Button_MoveToRight.left"), buttonMoveToRightLeft);
-    ini.writeInteger(s, QStringLiteral("StringGrid1.Width"), stringGrid1Width);
-    ini.writeInteger(s, QStringLiteral("Chart1.Width"), chart1Width);
-    ini.writeInteger(s, QStringLiteral("Chart1.left"), chart1Left);
-    ini.writeString(s, QStringLiteral("data_Directory"), dataDirectory);
-    ini.writeString(s, QStringLiteral("AutSave"),
-                    autSave ? QStringLiteral("true") : QStringLiteral("false"));
+    for (const Key &key : Keys) {
+        const QString name = key.name.toString();
+        if (auto *f = std::get_if<int Settings::*>(&key.field))
+            ini.writeInteger(Section, name, this->*(*f));
+        else if (auto *f = std::get_if<QString Settings::*>(&key.field))
+            ini.writeString(Section, name, this->*(*f));
+        else if (auto *f = std::get_if<bool Settings::*>(&key.field))
+            ini.writeString(Section, name, boolText(this->*(*f)));
+    }
     return ini;
 }
 

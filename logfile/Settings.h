@@ -4,33 +4,23 @@
 
 #include <QString>
 
-// The values the settings file keeps between runs, in section "TORVALE":
+// The values the settings file keeps between runs, in section "TORVALE".
+// The fields' initial values below are the defaults of a missing key, except
+// for the five layout values (the arrow buttons, the day table's and the
+// chart's widths, the chart's left edge), which default to the controls'
+// current values.  Settings.cpp holds the one table of keys and fields that
+// reading, writing and the order of the keys all come from.
 //
-//   key                      field                  default when read
-//   Form1.Left               formLeft               0
-//   Form1.Top                formTop                0
-//   Form1.Width              formWidth              962
-//   Form1.Height             formHeight             768
-//   portname                 portname               "COM1"
-//   Button_MoveToLeft.left   buttonMoveToLeftLeft   the layout's value
-//   Button_MoveToRight.left  buttonMoveToRightLeft  the layout's value
-//   StringGrid1.Width        stringGrid1Width       the layout's value
-//   Chart1.Width             chart1Width            the layout's value
-//   Chart1.left              chart1Left             the layout's value
-//   data_Directory           dataDirectory          ""
-//   AutSave                  autSave                false ("true" exactly
-//                                                   turns it on)
-//
-// The keys are written in this order and spelling and nothing else, so a
-// rewrite drops keys and sections added by hand.  Values are not checked
-// here: the window keeps whatever it applies on its screen.
+// The keys are written in the table's order and spelling and nothing else,
+// so a rewrite drops keys and sections added by hand.  Values are not
+// checked here: the window keeps whatever it applies on its screen.
 struct Settings {
     int formLeft = 0;
     int formTop = 0;
     int formWidth = 962;
     int formHeight = 768;
     // Empty when the file holds the key with an empty value (the window then
-    // selects the first port); "COM1" when the key is missing.
+    // selects the first port).
     QString portname = QStringLiteral("COM1");
     int buttonMoveToLeftLeft = 0;
     int buttonMoveToRightLeft = 0;
@@ -38,10 +28,11 @@ struct Settings {
     int chart1Width = 0;
     int chart1Left = 0;
     QString dataDirectory;
-    bool autSave = false;
+    bool autSave = false; // "true" exactly turns it on
 
-    // Reads every key with its default; the five layout values default to
-    // those of `layout` (the controls' current values).
+    // Reads every key; a missing key, or one that does not convert, gives
+    // the default above, and the layout values those of `layout` (the
+    // controls' current values).
     static Settings read(const IniFile &ini, const Settings &layout);
     IniFile toIni() const;
     // Writes the whole file at once; the old one survives any failure.

@@ -1,4 +1,4 @@
-#include "core/ErrorText.h"
+#include "app/ErrorText.h"
 
 #include <gtest/gtest.h>
 
