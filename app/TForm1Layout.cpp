@@ -147,7 +147,7 @@ void TForm1::createControls()
     Button_upload = place(new QPushButton(QStringLiteral("地図へアップロード…"), this),
                           "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
-    Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 700, 100, 100, 25);
+    Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
     Button3 =
         place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);

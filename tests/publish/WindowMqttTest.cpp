@@ -36,7 +36,7 @@ TEST_F(WindowMqttTest, TheDialogsBrokerGetsTheWindowsMinutesAndThePasswordStaysA
     ASSERT_TRUE(broker.start());
     Subscriber sub({QStringLiteral("-u"), QStringLiteral("meter"), QStringLiteral("-P"),
                     QStringLiteral("pw-123")});
-    sub.start(broker.port(), QStringLiteral("torvale/window/minute"));
+    ASSERT_TRUE(sub.start(broker, QStringLiteral("torvale/window/minute")));
 
     build();
     // What a user types into the dialog.
