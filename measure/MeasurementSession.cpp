@@ -44,6 +44,9 @@ bool MeasurementSession::start(const QString &portName)
 {
     m_port->setPortname(portName);
     if (!m_port->open()) {
+        // Why first (busy, missing, no permission): the last line stays the usual one.
+        if (!m_port->lastError().isEmpty())
+            emit progress(m_port->lastError());
         emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
         return false;
     }

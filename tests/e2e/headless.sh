@@ -67,6 +67,7 @@ second=$((first + 60))
 set_clock $((first - 20))
 start_logger --port "$link" --data "$data"
 wait_for 20 "the logger to open $link" program_has_open
+lock=$(lock_of "$(current_line)")
 grep -q '/platforms/' /proc/"$program_pid"/maps && fail "the logger loaded a Qt platform plugin"
 [ -f "$lock" ] || fail "no lock file $lock while measuring"
 # The counter sends for 10 s from 5 s before the boundary: both minutes get pulses.
@@ -111,6 +112,7 @@ third=$(at '2024-05-01 13:01:00')
 set_clock $((third - 5))
 start_logger --port "$link" --data "$data" --open "$second_file"
 wait_for 20 "the logger to open $link again" program_has_open
+lock=$(lock_of "$(current_line)")
 third_file=$(log_file "$third")
 wait_for 20 "the auto-saved file $third_file" file_written "$third_file"
 sleep 0.5
