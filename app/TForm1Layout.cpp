@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls: places, sizes, captions, fonts, creation order and
 // tab order.  Sizes are pixels; the window does not rescale.
 #include "app/TForm1.h"
@@ -105,6 +106,7 @@ void TForm1::createControls()
                         8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
+    ComboBox1->useElidingField();
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(10);
     ComboBox1->setFont(pixelFont(PMincho, 19));

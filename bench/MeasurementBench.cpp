@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement under load, on the real main window (drawn offscreen).
 //
 // 1. A GM counter simulator sends at a fixed rate into a pseudo-terminal for a while (60 s by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated year of logging on the real main window (drawn offscreen), with a clock that
 // jumps from minute to minute.
 //

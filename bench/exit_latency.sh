@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How long EXIT takes while a measurement runs: the real program under an Xvfb of its own,
 # reading the simulator at a fixed rate, is ended by a click on EXIT after a random 0.5 to
 # 2.5 s of measuring; the time from the click to the port's release (no descriptor of the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A fleet of stations on one machine: one mosquitto broker, N headless loggers each on its own
 # simulated counter (gmsim, Poisson), and one subscriber to every station's minutes.  After
 # SECONDS of counting the simulators stop, the loggers tally the last minute and end; then

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds TORVALE (installing its Debian packages when missing) and runs the
 # whole test suite through ctest.  Unit tests draw offscreen; each end-to-end
 # test starts an X server of its own.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the serial and measurement tests and the end-to-end runs once more as an ordinary user.  Root
 # passes by the kernel's permission checks (an exclusive terminal, a device
 # file's mode), so a fault that only ordinary users meet stays hidden when the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the GM counter: a pseudo-terminal pair whose slave side a program opens like a
 // serial port, and a sender that writes one byte per tube pulse into the master side.

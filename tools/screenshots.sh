@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the window pictures of docs/images from the real program under an X server of its own:
 #   window-start.png      right after start-up, without a settings file
 #   window-measuring.png  measuring pulses from the simulated counter, progress pane shown

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // e2e_pulse_sender LINK COUNT PER_SECOND
 //
 // A GM counter for the end-to-end run: publishes a pseudo-terminal at LINK and prints its slave

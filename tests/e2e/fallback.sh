@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program on the night daylight saving ends in Europe/Berlin
 # (2026-10-25, when 3:00 CEST becomes 2:00 CET), under a shifted clock: libfaketime with a
 # relative offset in a file the program re-reads at every clock reading, monotonic time left

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the logger without a window: no display, no Qt platform plugin.  A simulated
 # GM counter on a pseudo-terminal, `torvale --headless` across two minute tallies, ended by
 # SIGTERM; then a second run that continues the newest file with --open.  The auto-saved files

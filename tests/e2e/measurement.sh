@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program: an X server of its own, a simulated GM counter on a
 # pseudo-terminal, a measurement with auto-save across two minute tallies, stop with Esc, close
 # with EXIT.  The program runs under a shifted clock (libfaketime, monotonic time left alone):

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program left alone.  A simulated GM counter is pulled mid-minute
 # (its process killed) and a new one appears on the same link 30 s later: the program must
 # reopen it by itself, spend almost no CPU while it waits, and store every pulse sent.  Then the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A real mosquitto broker for a test, on 127.0.0.1 at a free port, with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The publisher against a real mosquitto: anonymous, with a password, over
 // TLS with a CA of the test's own, refused log-ins and certificates, an
 // unknown host, and a broker that is absent at start and killed mid-run,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's broker: the dialog's settings kept in [MQTT], the password in
 // an owner-only file of its own, and the window's minutes at the broker.
 
