@@ -54,6 +54,7 @@ void help()
                "  --byte C           send the character C for a pulse\n"
                "  --seed S           the random generator's seed\n"
                "  --quit             end when sending ends instead of keeping the port open\n"
+               "  --wait             hold the pulses back until SIGUSR1\n"
                "  -h, --help         this text\n"
                "  --version          the version\n\n"
                "See torvale-gmsim(1).\n",
