@@ -11,6 +11,13 @@
 
 #include <algorithm>
 
+namespace
+{
+
+constexpr int Margin = 4; // around the text, as a text editor keeps it
+
+} // namespace
+
 ProgressPane::ProgressPane(QWidget *parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -101,7 +108,7 @@ int ProgressPane::lineHeight() const
 
 int ProgressPane::visibleLines() const
 {
-    return std::max(viewport()->height() / lineHeight(), 1);
+    return std::max((viewport()->height() - Margin) / lineHeight(), 1);
 }
 
 void ProgressPane::updateScrollRanges()
@@ -109,7 +116,7 @@ void ProgressPane::updateScrollRanges()
     verticalScrollBar()->setRange(0, std::max(blockCount() - visibleLines(), 0));
     verticalScrollBar()->setPageStep(visibleLines());
     verticalScrollBar()->setSingleStep(1);
-    horizontalScrollBar()->setRange(0, std::max(m_widest + 8 - viewport()->width(), 0));
+    horizontalScrollBar()->setRange(0, std::max(m_widest + 2 * Margin - viewport()->width(), 0));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth() * 2);
 }
@@ -121,11 +128,11 @@ void ProgressPane::paintEvent(QPaintEvent *)
     const int h = lineHeight();
     const int first = verticalScrollBar()->value();
     const int last = std::min(first + visibleLines() + 1, blockCount());
-    const int x = 4 - horizontalScrollBar()->value();
+    const int x = Margin - horizontalScrollBar()->value();
     const int ascent = fontMetrics().ascent();
     int widest = m_widest;
     for (int i = first; i < last; ++i) {
-        const int y = (i - first) * h;
+        const int y = Margin / 2 + (i - first) * h;
         const qint64 id = m_dropped + i;
         const bool picked = m_anchor >= 0 && id >= std::min(m_anchor, m_cursor) &&
                             id <= std::max(m_anchor, m_cursor);
@@ -162,7 +169,7 @@ void ProgressPane::changeEvent(QEvent *event)
 
 int ProgressPane::lineAt(int y) const
 {
-    return std::clamp(verticalScrollBar()->value() + y / lineHeight(), 0,
+    return std::clamp(verticalScrollBar()->value() + (y - Margin / 2) / lineHeight(), 0,
                       std::max(blockCount() - 1, 0));
 }
 

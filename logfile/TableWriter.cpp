@@ -6,13 +6,18 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
+
+constexpr int WriterNice = 10;
 
 enum class Kind { AutoSave, Recovery, Settle };
 
@@ -88,6 +93,10 @@ std::deque<Report> TableWriter::State::carryOut(const Request &r)
 
 void TableWriter::State::run()
 {
+    // Files may wait a moment; the window may not.  On a busy machine the
+    // GUI thread of this process goes first.
+    const auto self = id_t(::gettid());
+    ::setpriority(PRIO_PROCESS, self, std::min(::getpriority(PRIO_PROCESS, self) + WriterNice, 19));
     std::unique_lock lock(mutex);
     for (;;) {
         wake.wait(lock, [this] { return ending || !queue.empty(); });

@@ -33,6 +33,8 @@ class QThread;
 // Outcomes come back as signals on the thread that owns the writer, from
 // its event loop or from finish(), one per outcome, in the order of the
 // requests.  The owner's thread never waits for a disk except in finish().
+// The thread runs at a lower priority (nice 10 above the process's) so
+// that on a busy machine it never takes the processor from the window.
 class TableWriter : public QObject
 {
     Q_OBJECT

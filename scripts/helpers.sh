@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts of tests/, bench/ and tools/ that run the real program: polling for a
 # condition and an X server of the script's own.
 

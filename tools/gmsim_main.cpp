@@ -3,14 +3,15 @@
 //
 //   gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]
 //         [--count N] [--seconds S] [--link PATH | --publish [NAME]] [--byte C] [--seed S]
-//         [--quit]
+//         [--quit] [--wait]
 //
 // The first line of output is the slave's path (the port to open).  At the end it prints
 // "sent N" with the exact number of pulses the line accepted.  Sending ends after --count
 // pulses or --seconds, or on SIGINT/SIGTERM; without --quit the line then stays open until
 // SIGINT/SIGTERM, so that a reader can drain it.  --publish makes a link NAME (default gmsim0)
 // in this user's link folder ($XDG_RUNTIME_DIR/torvale-ports, else /tmp/torvale-ports-<uid>),
-// the folder the program's port list also scans.
+// the folder the program's port list also scans.  --wait holds the pulses back until SIGUSR1
+// (a program flushes the line when it opens the port: pulses sent before would be lost).
 #include "serial/SerialPortList.h"
 #include "tools/GmSimulator.h"
 
@@ -28,7 +29,7 @@ namespace
 constexpr char Synopsis[] =
     "usage: torvale-gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
     "                     [--count N] [--seconds S] [--link PATH | --publish [NAME]]\n"
-    "                     [--byte C] [--seed S] [--quit]\n";
+    "                     [--byte C] [--seed S] [--quit] [--wait]\n";
 
 void usage()
 {
@@ -53,6 +54,7 @@ void help()
                "  --byte C           send the character C for a pulse\n"
                "  --seed S           the random generator's seed\n"
                "  --quit             end when sending ends instead of keeping the port open\n"
+               "  --wait             hold the pulses back until SIGUSR1\n"
                "  -h, --help         this text\n"
                "  --version          the version\n\n"
                "See torvale-gmsim(1).\n",
@@ -107,6 +109,7 @@ int main(int argc, char **argv)
     GmSimulator::Options o;
     std::string link;
     bool quit = false;
+    bool wait = false;
     bool publish = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -121,6 +124,8 @@ int main(int argc, char **argv)
             o.mode = GmSimulator::Mode::Flood;
         } else if (arg == "--quit") {
             quit = true;
+        } else if (arg == "--wait") {
+            wait = true;
         } else if (arg == "--publish") {
             std::string name = "gmsim0";
             if (hasValue && argv[i + 1][0] != '-')
@@ -159,8 +164,17 @@ int main(int argc, char **argv)
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
 
-    sim.start(o);
     bool signalled = false;
+    if (wait) {
+        sigset_t go = stopSignals;
+        sigaddset(&go, SIGUSR1);
+        pthread_sigmask(SIG_BLOCK, &go, nullptr);
+        int sig = 0;
+        sigwait(&go, &sig);
+        signalled = sig != SIGUSR1;
+    }
+    if (!signalled)
+        sim.start(o);
     while (sim.isRunning()) {
         timespec tick{0, 50L * 1000 * 1000};
         if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {

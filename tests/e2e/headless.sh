@@ -20,7 +20,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 require_tools iconv awk
 require_faketime
 make_work e2e-headless
-link=/tmp/torvale-ports/$port
+link=$work/ports/$port # a folder of the run's own, whoever runs it
 poll_seconds=0.1
 start_watchdog 110
 
