@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CountHistogram.h"
 
+#include "stats/ChiSquare.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -27,7 +29,7 @@ double CountHistogram::poissonExpected(qint64 k, double mean, qint64 n)
 {
     if (mean <= 0)
         return k == 0 ? double(n) : 0.0;
-    return double(n) * std::exp(double(k) * std::log(mean) - mean - std::lgamma(double(k) + 1));
+    return double(n) * std::exp(double(k) * std::log(mean) - mean - ChiSquare::logGamma(double(k) + 1));
 }
 
 void CountHistogram::paintEvent(QPaintEvent *)

@@ -4,9 +4,10 @@
 #include <QString>
 
 // The text of the application's standard error report: the error's own text
-// with a full stop added when it ends in a letter, a digit or a Japanese
-// character, but not after a blank, a closing parenthesis or a full stop of
-// its own.  Japanese text gets the Japanese full stop "。", other text ".".
+// with a full stop "." added when its last character sorts after "." (a
+// letter, a digit, a Japanese character), but not after a blank, a closing
+// parenthesis or a full stop of its own, Japanese "。" included, so a text
+// that ends its own sentence never gets a second stop.
 class ErrorText
 {
 public:
@@ -17,8 +18,6 @@ public:
         const QChar last = text.back();
         if (last == u'。' || last == u'．' || last == u'！' || last == u'？')
             return text;
-        if (last.unicode() >= 0x3000)
-            return text + u'。';
         if (last > QChar(u'.'))
             return text + u'.';
         return text;

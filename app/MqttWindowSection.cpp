@@ -3,6 +3,7 @@
 
 #include "app/MqttDialog.h"
 #include "core/Clock.h"
+#include "core/SystemError.h"
 #include "logfile/IniFile.h"
 #include "logfile/SecretFile.h"
 #include "measure/MeasurementSession.h"
@@ -10,8 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstring>
 
 MqttWindowSection::MqttWindowSection(MeasurementSession *session, const QString &settingsPath,
                                      const Clock *clock, QObject *parent)
@@ -99,7 +98,7 @@ void MqttWindowSection::restart()
             emit message(QStringLiteral("MQTT: not started: the password file ") + m_passwordPath +
                          (read.shared ? QStringLiteral(" may be read by others (chmod 600)")
                                       : QStringLiteral(": ") +
-                                            QString::fromLocal8Bit(std::strerror(read.error))));
+                                            SystemError::text(read.error)));
             return;
         }
         config.password = read.bytes.left(read.bytes.indexOf('\n'));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <math.h>
 #include <limits>
 
 namespace
@@ -22,7 +23,7 @@ int maxIterations(double a)
 // large a does not overflow.
 double prefactor(double a, double x)
 {
-    return std::exp(a * std::log(x) - x - std::lgamma(a));
+    return std::exp(a * std::log(x) - x - ChiSquare::logGamma(a));
 }
 
 double seriesP(double a, double x)
@@ -103,4 +104,10 @@ double ChiSquare::twoSided(double x, double k)
     if (std::isnan(p) || std::isnan(q))
         return std::numeric_limits<double>::quiet_NaN();
     return std::min(1.0, 2 * std::min(p, q));
+}
+
+double ChiSquare::logGamma(double x)
+{
+    int sign = 0;
+    return ::lgamma_r(x, &sign);
 }

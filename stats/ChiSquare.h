@@ -17,6 +17,10 @@ public:
     static double cdf(double x, double k) { return lowerP(k / 2, x / 2); }
     static double survival(double x, double k) { return upperQ(k / 2, x / 2); }
 
+    // ln Gamma(x) for x > 0; unlike std::lgamma it leaves the shared sign
+    // variable alone, so threads may call it at once.
+    static double logGamma(double x);
+
     // The two-sided p-value 2 min(P(X <= x), P(X >= x)), at most 1.
     static double twoSided(double x, double k);
 };

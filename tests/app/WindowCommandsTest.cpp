@@ -381,7 +381,7 @@ TEST_F(WindowCommandsTest, TheRealFolderChooserAsksOverItselfAndKeepsWhatWasType
     // The error report is a box of the window, so that it stays above it.
     auto *report = form->findChild<QMessageBox *>(QStringLiteral("standardErrorReport"));
     ASSERT_NE(report, nullptr);
-    EXPECT_EQ(report->text(), QStringLiteral("ディレクトリを作成できません。"));
+    EXPECT_EQ(report->text(), QStringLiteral("ディレクトリを作成できません."));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(report));
     EXPECT_EQ(report->windowHandle()->transientParent(), form->windowHandle());
 }
