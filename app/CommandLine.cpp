@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
 #include "core/SystemError.h"
@@ -136,8 +137,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
     return givenBeforeDashes(argc, argv,
                              {"--headless", "--port", "--data", "--open", "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
-                              "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--mqtt",
-                              "--mqtt-password-file", "--station"},
+                              "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--factor",
+                              "--mqtt", "--mqtt-password-file", "--station"},
                              true);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/HeadlessLogger.h"
 
 #include "core/Clock.h"
@@ -82,10 +83,8 @@ HeadlessLogger::~HeadlessLogger()
 bool HeadlessLogger::start()
 {
     const QString folder = m_options.dataFolder;
-    if (folder.isEmpty() || !QDir().mkpath(folder) || !QFileInfo(folder).isDir() ||
-        !QFileInfo(folder).isWritable()) {
-        writeLine(m_options.err,
-                  QStringLiteral("error: cannot make or write the data folder ") + folder);
+    if (folder.isEmpty()) {
+        writeLine(m_options.err, QStringLiteral("error: no data folder"));
         return false;
     }
     if (!m_options.openFile.isEmpty()) {
@@ -109,6 +108,13 @@ bool HeadlessLogger::start()
                                      m_session->port()->lastError());
         if (m_session->port()->lastErrorWasPermission())
             writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
+        return false;
+    }
+    // Made only once the port is open: a failed start leaves nothing behind.
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir() || !QFileInfo(folder).isWritable()) {
+        writeLine(m_options.err,
+                  QStringLiteral("error: cannot make or write the data folder ") + folder);
+        m_session->stop();
         return false;
     }
     if (m_options.mqtt) {

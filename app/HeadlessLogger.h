@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "publish/MqttConfig.h"
@@ -56,10 +57,11 @@ public:
     explicit HeadlessLogger(const Options &options, QObject *parent = nullptr);
     ~HeadlessLogger() override;
 
-    // Makes the data folder, loads the log to continue, opens the port and
-    // starts ticking.  False, with the reason written to `err` and nothing
-    // left open, when the folder cannot be made or written, the log cannot
-    // be read, or the port cannot be opened.
+    // Loads the log to continue, opens the port, then makes the data folder
+    // (so that a port that fails leaves no folder behind) and starts
+    // ticking.  False, with the reason written to `err` and nothing left
+    // open, when the log cannot be read, the port cannot be opened, or the
+    // folder cannot be made or written.
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are

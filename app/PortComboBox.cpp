@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PortComboBox.h"
 
+#include "app/ElidingLineEdit.h"
 #include "serial/SerialPortList.h"
 
 #include <QAbstractItemView>
@@ -34,6 +36,11 @@ PortComboBox::PortComboBox(QWidget *parent) : QComboBox(parent)
 {
     setItemDelegate(new DescribedEntryDelegate(this));
     connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
+}
+
+void PortComboBox::useElidingField()
+{
+    setLineEdit(new ElidingLineEdit(this));
 }
 
 void PortComboBox::showPopup()

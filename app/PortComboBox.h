@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QComboBox>
@@ -8,7 +9,7 @@
 // Entries are the short port names the field shows and the settings file
 // stores ("ttyUSB0", "gmsim0"); the drop-down list, wider than the field,
 // shows each with its description (USB maker, product and serial number, or
-// "simulator").
+// "simulator"), and the field's tooltip the whole name.
 class PortComboBox : public QComboBox
 {
     Q_OBJECT
@@ -16,6 +17,9 @@ public:
     explicit PortComboBox(QWidget *parent = nullptr);
 
     void showPopup() override;
+    // Once editable: a field that shows a long name's end ("…USB0") while
+    // it does not have the focus, the whole name in its tooltip.
+    void useElidingField();
 
     // The text of the selected entry; empty when no entry is selected (text
     // typed into the field is not an entry).

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TForm1.h"
 
 #include "app/ArrowButton.h"
 #include "app/DayGrid.h"
 #include "app/DoseFeatures.h"
+#include "app/MqttWindowSection.h"
 #include "app/PortComboBox.h"
 #include "app/ProgressPane.h"
 #include "app/QtPrompts.h"
@@ -14,6 +16,7 @@
 #include "measure/PermissionAdvice.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
+#include "stats/Alarm.h"
 #include "upload/Uploader.h"
 
 #include <QApplication>
@@ -71,6 +74,9 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
     connect(m_uploader, &Uploader::message, this, &TForm1::progress);
     addSettingsSection(&m_uploadSettings);
+    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
+    connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_mqtt);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
@@ -79,6 +85,13 @@ TForm1::TForm1(const Options &options)
     // GMCmap gets a dose rate only while the user has a conversion factor.
     setUploadFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, this, &TForm1::setUploadFactor);
+    m_mqtt->setFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
+            [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
+    connect(m_doseFeatures->alarm(), &Alarm::crossed, m_mqtt,
+            [this](double mean, double threshold, bool above) {
+                m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
+            });
 
     Timer_INTERVAL = new QTimer(this);
     Timer_INTERVAL->setObjectName(QStringLiteral("Timer_INTERVAL"));
@@ -101,6 +114,7 @@ TForm1::TForm1(const Options &options)
     connect(button_EXIT, &QPushButton::clicked, this, &TForm1::button_EXITClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button_upload, &QPushButton::clicked, this, &TForm1::Button_uploadClick);
+    connect(Button_mqtt, &QPushButton::clicked, this, &TForm1::Button_mqttClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
@@ -178,6 +192,7 @@ void TForm1::Button_startClick()
     Button_start->setEnabled(false);
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
+    m_mqtt->setCounterConnected(true);
 }
 
 void TForm1::Button_stopClick()
@@ -189,6 +204,7 @@ void TForm1::Button_stopClick()
     Button_stop->setEnabled(false);
     ComboBox1->setEnabled(true);
     m_session->stop();
+    m_mqtt->setCounterConnected(false);
 }
 
 int TForm1::pulseCounter() const
@@ -457,4 +473,9 @@ void TForm1::Button3Click()
         return;
     }
     Edit1->setText(*chosen);
+}
+
+void TForm1::Button_mqttClick()
+{
+    m_mqtt->showDialog(this);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "graph/SevenDayGraph.h"
@@ -21,6 +22,7 @@ class DayTable;
 class DoseFeatures;
 class GmChartView;
 class MeasurementSession;
+class MqttWindowSection;
 class PortComboBox;
 class ProgressPane;
 class Prompts;
@@ -70,6 +72,7 @@ public:
     QPushButton *button_EXIT = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button_upload = nullptr;
+    QPushButton *Button_mqtt = nullptr;
     QLabel *Label2 = nullptr;
     PortComboBox *ComboBox1 = nullptr;
     QCheckBox *CheckBox2 = nullptr;
@@ -135,6 +138,11 @@ public:
     const UploadSettings &uploadSettings() const { return m_uploadSettings; }
     // Counts per minute per uSv/h for the uploads that send a dose.
     void setUploadFactor(std::optional<double> factor);
+    // Opens the broker dialog (modal); OK applies it.
+    void Button_mqttClick();
+
+    // Publishing to an MQTT broker, with its [MQTT] section.
+    MqttWindowSection *mqtt() const { return m_mqtt; }
 
     // Appends one line to the progress pane.
     void progress(const QString &line);
@@ -210,6 +218,7 @@ private:
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;
     DoseFeatures *m_doseFeatures = nullptr;
+    MqttWindowSection *m_mqtt = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;

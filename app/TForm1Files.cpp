@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Log files, the graph and the settings file: the window's side of them.
 #include "app/TForm1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls: places, sizes, captions, fonts, creation order and
 // tab order.  Sizes are pixels; the window does not rescale.
 #include "app/TForm1.h"
@@ -105,6 +106,7 @@ void TForm1::createControls()
                         8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
+    ComboBox1->useElidingField();
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(10);
     ComboBox1->setFont(pixelFont(PMincho, 19));
@@ -147,6 +149,7 @@ void TForm1::createControls()
     Button_upload = place(new QPushButton(QStringLiteral("地図へアップロード…"), this),
                           "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
+    Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
     Button3 =
         place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
@@ -164,7 +167,8 @@ void TForm1::createControls()
 
     // The Western buttons use the default Mincho at 15 px as well.
     for (QPushButton *b : {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop,
-                           Button1, Button_upload, Button3, static_cast<QPushButton *>(Button_MoveToLeft),
+                           Button1, Button_upload, Button_mqtt, Button3,
+                           static_cast<QPushButton *>(Button_MoveToLeft),
                            static_cast<QPushButton *>(Button_MoveToRight)}) {
         b->setAutoDefault(false);
         b->setDefault(false);
@@ -178,7 +182,7 @@ void TForm1::setTabOrderChain()
     const QList<QWidget *> order = {
         button_SAVE, Button_OPEN, button_EXIT, ComboBox1,         Button_start,      StringGrid1,
         Memo1,       CheckBox2,   Edit1,       CheckBox1,         Button_stop,       Button1,
-        Button_upload, Button3,     memo2,       CheckBox3,   Button_MoveToLeft, Button_MoveToRight};
+        Button_upload, Button_mqtt, Button3, memo2, CheckBox3, Button_MoveToLeft, Button_MoveToRight};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recovery copy: the window's side of it.
 #include "app/TForm1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's map uploads: the dialog, the credentials file, the uploader.
 #include "app/TForm1.h"
 

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
+#include "app/DesktopLocale.h"
 #include "app/HeadlessLogger.h"
 #include "app/HeadlessUploads.h"
 #include "app/SignalClose.h"
@@ -126,6 +128,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     nameApplication();
     QGuiApplication::setDesktopFileName(AppId);
+    DesktopLocale::apply();
     QApplication::setWindowIcon(QIcon::fromTheme(AppId));
     CommandLine commandLine;
     if (const auto outcome = commandLine.parse(QApplication::arguments());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ten years of day columns: how long one change of day takes and how much
 // memory the filled table holds.
 #include "core/DayTable.h"

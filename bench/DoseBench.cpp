@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics of a whole ten-year table (3650 day columns, 5.3 million
 // cells) and the readout's update at a tally: its running mean, its text
 // and the label that shows it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph rebuild on a full week (7 x 1440 = 10,080 points): the rebuild
 // alone, the rebuild shown in the chart, and the rebuild shown plus one
 // repaint of the chart at its place size in the main window (674 x 659).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing and reading log files of 10 days, a year and ten years of day
 // columns with realistic counts: the auto-save runs at every minute tally.
 #include "core/DayTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line under a flood: the GM counter simulator writes into a pseudo-terminal as fast
 // as the line takes while a receive handler drains every queued byte through Trs232c.  The same
 // pty is first drained by a minimal poll-and-read loop, the floor for CPU per byte.

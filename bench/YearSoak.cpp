@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated year of logging on the real main window (drawn offscreen), with a clock that
 // jumps from minute to minute.
 //
@@ -26,8 +27,9 @@
 // chart between the way it works now (only when seen, only the changed series) and the older
 // way (all seven series rebuilt at every tally, seen or not) every two minutes, and the GUI
 // thread's CPU time of each simulated minute (its pulses and its tally) is given for both.
-// Files are written by the window's writer thread; they are waited for before each hourly
-// pruning.  Progress lines every ten days keep the figures of a run that is cut short.
+// Files are written by the window's writer thread, outside the timed tally; the soak waits for
+// them after each tally, since its minutes pass far faster than the disk's (the program's own
+// minutes are real ones).  Progress lines every ten days keep the figures of a run that is cut short.
 //
 //   soak_year [--days N] [--autosave-minutes M] [--seed S] [--hidden] [--compare-chart]
 //
@@ -380,10 +382,9 @@ int main(int argc, char **argv)
             if (compareChart && recordDay)
                 (chartAlways ? minuteCpuAlways : minuteCpuSeen)
                     .push_back(threadCpuNs() - minuteCpuBefore);
-            if (minute % 60 == 59) {
-                form.session()->finishWrites();
+            form.session()->finishWrites();
+            if (minute % 60 == 59)
                 autoSavedFiles += pruneAutoSaves(data);
-            }
         }
         if (lost)
             break;

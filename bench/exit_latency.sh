@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How long EXIT takes while a measurement runs: the real program under an Xvfb of its own,
 # reading the simulator at a fixed rate, is ended by a click on EXIT after a random 0.5 to
 # 2.5 s of measuring; the time from the click to the port's release (no descriptor of the
@@ -30,10 +31,9 @@ trap cleanup EXIT
 mkdir -p "$work/bin" "$work/xdg"
 chmod 700 "$work/xdg"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$root/scripts/helpers.sh"
+start_xvfb "$work" || { echo "the X server did not start"; exit 1; }
+pids+=("$xvfb_pid")
 # With WM=openbox (or another window manager) the window is managed as on a desktop.
 if [ -n "${WM:-}" ]; then
   "$WM" >/dev/null 2>&1 &
@@ -46,14 +46,13 @@ mode=(--rate "$rate")
 XDG_RUNTIME_DIR="$work/xdg" "$build/tools/gmsim" "${mode[@]}" --publish exitbench \
   >"$work/gmsim.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [ -s "$work/gmsim.log" ] && break; sleep 0.1; done
+wait_until 5 test -s "$work/gmsim.log" || { echo "gmsim did not start"; exit 1; }
 slave=$(head -1 "$work/gmsim.log")
 
 now_ms() { date +%s%3N; }
+# One process per look, so that the look itself takes little of the time measured.
 has_port_open() {
-  local fd
-  for fd in /proc/"$1"/fd/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$slave" ] && return 0; done
-  return 1
+  [ -n "$(find /proc/"$1"/fd -lname "$slave" -print -quit 2>/dev/null)" ]
 }
 
 figures=()
@@ -76,7 +75,7 @@ for run in $(seq "$runs"); do
   sleep 0.3 # the settings are restored 50 ms after the window opens
   xdotool mousemove --window "$wid" 84 20 click 1 # パルスカウント開始
   for _ in $(seq 50); do has_port_open "$pid" && break; sleep 0.05; done
-  has_port_open "$pid" || { echo "run $run: the port did not open"; cat "$work/program.log"; exit 1; }
+  has_port_open "$pid" || { echo "run $run: the port did not open"; cat "$work/program.log" "$work/gmsim.log"; exit 1; }
   sleep "${MEASURE_S:-$(awk -v r="$RANDOM" 'BEGIN { printf "%.2f", 0.5 + 2 * r / 32768 }')}"
   start=$(now_ms)
   xdotool mousemove --window "$wid" 692 20 click 1 # EXIT

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dose/TubePresets.h"
 
 const QList<TubePresets::Preset> &TubePresets::all()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "logfile/ColumnDates.h"
 
 #include "core/DayTable.h"

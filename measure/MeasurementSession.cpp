@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/MeasurementSession.h"
 
 #include "core/DayTable.h"
@@ -44,6 +45,9 @@ bool MeasurementSession::start(const QString &portName)
 {
     m_port->setPortname(portName);
     if (!m_port->open()) {
+        // Why first (busy, missing, no permission): the last line stays the usual one.
+        if (!m_port->lastError().isEmpty())
+            emit progress(m_port->lastError());
         emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
         return false;
     }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the application icon's PNGs from icons/torvale.svg (run after
 # changing the drawing; the PNGs are kept in the repository so that building
 # needs no SVG renderer), and the README's picture of it at 48 and 256 px.

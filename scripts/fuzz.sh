@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets of tests/fuzz with AddressSanitizer and
 # UndefinedBehaviorSanitizer (clang, in build-fuzz/, the libraries they call
 # instrumented too) and runs each for TORVALE_FUZZ_SECONDS seconds (60), two

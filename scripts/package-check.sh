@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks it as a user meets it: lintian, an
-# install by apt-get (so that its Depends resolve), the installed program run
-# once, its desktop entry and metainfo validated, and the package removed
-# again.  Needs root; ./scripts/test.sh runs it under CI (CI=true) or when
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian package and checks it as a user meets it: lintian, the
+# service unit's exposure score, an install by apt-get (so that its Depends
+# resolve), the installed program run once, its desktop entry, metainfo and
+# licence validated, and the package removed and purged again with no file
+# of its own left behind.  Needs root; ./scripts/test.sh runs it under CI (CI=true) or when
 # TORVALE_PACKAGE_CHECK=1.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -21,6 +23,34 @@ echo "== lintian"
 lintian --fail-on error,warning "$deb"
 
 tmp=$(mktemp -d)
+
+echo "== systemd-analyze security (the unit as packaged)"
+mkdir -p "$tmp/deb"
+dpkg-deb -x "$deb" "$tmp/deb"
+unit=$tmp/deb/usr/lib/systemd/system/torvale-headless@.service
+[ -f "$unit" ] || unit=$tmp/deb/lib/systemd/system/torvale-headless@.service
+systemd-analyze security --offline=true "$unit" >"$tmp/security.txt" 2>&1 || true
+score=$(sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p' "$tmp/security.txt")
+echo "exposure $score (at most 3)"
+if [ -z "$score" ] || ! awk -v s="$score" 'BEGIN { exit !(s <= 3.0) }'; then
+  cat "$tmp/security.txt" >&2
+  exit 1
+fi
+
+echo "== licence"
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$tmp/deb/usr/share/doc/torvale/copyright"
+grep -qx 'License: GPL-3.0+' "$tmp/deb/usr/share/doc/torvale/copyright"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+  "$tmp/deb/usr/share/metainfo/$app_id.metainfo.xml"
+
+# Every file and folder outside the package manager's own records, before
+# the install and after the purge.
+snapshot() {
+  find /usr /etc /var/lib /opt -xdev \( -path /var/lib/dpkg -o -path /var/lib/apt \
+    -o -path /var/lib/ucf -o -path /etc/ld.so.cache \) -prune -o -print 2>/dev/null | sort
+}
+snapshot >"$tmp/before.txt"
 installed=
 cleanup() {
   [ -n "$installed" ] && DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq torvale >/dev/null
@@ -80,8 +110,18 @@ for size in 16x16 48x48 256x256 scalable; do
 done
 dpkg -L torvale | grep -q "/man1/torvale.1.gz$"
 
-echo "== apt-get purge"
+echo "== apt-get remove, then purge"
+quietly env DEBIAN_FRONTEND=noninteractive apt-get remove -y torvale
+[ ! -e /usr/bin/torvale ] && [ ! -e "/usr/share/applications/$app_id.desktop" ]
 quietly env DEBIAN_FRONTEND=noninteractive apt-get purge -y torvale
 installed=
-[ ! -e /usr/bin/torvale ] && [ ! -e "/usr/share/applications/$app_id.desktop" ]
+# Packages pulled in by the install (fonts, translations) may stay; files of
+# the package itself may not.
+snapshot >"$tmp/after.txt"
+left=$(comm -13 "$tmp/before.txt" "$tmp/after.txt" | grep -i torvale || true)
+if [ -n "$left" ]; then
+  echo "left behind after the purge:" >&2
+  echo "$left" >&2
+  exit 1
+fi
 echo "package-check: passed"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds TORVALE's Debian package (installing the Debian packages the build
 # needs when missing, as run.sh does) and prints the package's path last:
 #   ./scripts/package.sh

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds TORVALE (installing its Debian packages when missing) and starts it.
 # Arguments are passed on: ./scripts/run.sh path/to/log.CSV
 set -euo pipefail

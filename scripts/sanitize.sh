@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the tests under the sanitizers, each configuration in a build folder of
 # its own (clang, Debug at -O1 so that assertions stay on):
 #   build-asan  everything with AddressSanitizer (leaks included) and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared set-up of run.sh and test.sh: installs the Debian packages the build
 # needs when they are missing (as root), configures and builds into build/.
 set -euo pipefail
@@ -10,7 +11,7 @@ TORVALE_BUILD=${TORVALE_BUILD:-$TORVALE_ROOT/build}
 torvale_program_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev libmosquitto-dev
-  fonts-ipafont
+  fonts-ipafont qt6-translations-l10n
 )
 # What the tests, the benchmarks and the package check need besides.
 torvale_test_packages=(
@@ -36,8 +37,14 @@ torvale_install_packages() {
   missing=$(torvale_missing_packages)
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing Debian packages. Run this as root (for instance after sudo -i,"
-    echo "or with sudo before each apt-get), then try again:"
+    # One line for the program and its tests alike, so that a second script
+    # does not send the user back for more.
+    local narrowed=("${torvale_packages[@]}")
+    torvale_packages=("${torvale_program_packages[@]}" "${torvale_test_packages[@]}")
+    missing=$(torvale_missing_packages)
+    torvale_packages=("${narrowed[@]}")
+    echo "Missing Debian packages. Run this as root (su - on a fresh Debian, or"
+    echo "sudo -i where sudo is set up), then try again:"
     echo "  apt-get update && apt-get install -y $missing"
     exit 1
   fi

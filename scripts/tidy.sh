@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy (the checks in .clang-tidy) over the program's own sources
 # and fails on any warning.  The program's folders are every top-level folder
 # with a CMakeLists.txt except tests/, bench/ and packaging/, so a new library

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the serial and measurement tests once more as an ordinary user.  Root
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs the serial and measurement tests and the end-to-end runs once more as an ordinary user.  Root
 # passes by the kernel's permission checks (an exclusive terminal, a device
 # file's mode), so a fault that only ordinary users meet stays hidden when the
 # suite runs as root.  Needs root (for runuser); the test programs are copied
@@ -35,5 +36,18 @@ for p in "${programs[@]}"; do
     HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" TMPDIR=/tmp \
     QT_QPA_PLATFORM=offscreen QTEST_DISABLE_STACK_DUMP=1 \
     "./$name" --gtest_brief=1) || status=1
+done
+
+# The end-to-end runs, with the program, the counter and the scripts in the same layout.
+mkdir -p "$work/tests/e2e" "$work/scripts"
+install -m 755 "$build/app/torvale" "$build/tests/e2e/e2e_pulse_sender" "$work/"
+install -m 644 "$root"/tests/e2e/*.sh "$work/tests/e2e/"
+install -m 644 "$root/scripts/helpers.sh" "$work/scripts/"
+for script in "$work"/tests/e2e/*.sh; do
+  [ "$(basename "$script")" = common.sh ] && continue
+  echo "== $(basename "$script") as $user"
+  (cd "$work" && timeout 300 runuser -u "$user" -- env -i PATH="$PATH" \
+    HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" TMPDIR=/tmp CI="${CI:-}" \
+    bash "$script" "$work/torvale" "$work/e2e_pulse_sender") || status=1
 done
 exit $status

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The serial ports of this machine by the short names the port list shows ("ttyUSB0",
 // "gmsim0"), with a description for each, and the way back from such a name to the device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every operating-system call of the serial line lives behind this class: opening and locking
 // the device, termios, modem lines, queue sizes, reads with a time limit and the comm thread's

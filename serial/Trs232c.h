@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Trs232c owns one serial port: it keeps every line setting as a property, opens the port with
 // them, reads received bytes under a time limit, switches DTR and reports line events through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The set view of the component's flags word: element k stands for bit k (0 to 14).  Bits 15
 // and up have no element, so a set never holds them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The comm thread of one open Trs232c: it waits for the port's line events and hands every
 // completed wait to the GUI thread, blocking until the event dispatch has run there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/GmSimulator.h"
 
 #include "core/SystemError.h"
@@ -9,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <random>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -235,6 +237,43 @@ bool GmSimulator::waitFinished(int timeoutMs)
     }
     if (m_thread.joinable())
         m_thread.join();
+    return true;
+}
+
+GmSimulator::Renewal GmSimulator::renewWhenReleased()
+{
+    if (m_master < 0)
+        return Renewal::None;
+    if (m_slave >= 0) {
+        // Taken: let go of this side, so that the reader's end shows as a hang-up.
+        int exclusive = 0;
+        if (::ioctl(m_slave, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+            ::close(m_slave);
+            m_slave = -1;
+        }
+        return Renewal::None;
+    }
+    pollfd p{m_master, 0, 0};
+    if (::poll(&p, 1, 0) != 1 || (p.revents & POLLHUP) == 0)
+        return Renewal::None;
+    const int released = m_master;
+    if (!openPty())
+        return Renewal::Failed;
+    ::close(released);
+    return m_link.empty() || repointLink() ? Renewal::Renewed : Renewal::Failed;
+}
+
+// The link replaced in one step: a reader never finds it missing.
+bool GmSimulator::repointLink()
+{
+    const std::string fresh = m_link + ".new";
+    ::unlink(fresh.c_str());
+    if (::symlink(m_slavePath.c_str(), fresh.c_str()) != 0 ||
+        ::rename(fresh.c_str(), m_link.c_str()) != 0) {
+        m_error = "re-point " + m_link + ": " + SystemError::message(errno);
+        ::unlink(fresh.c_str());
+        return false;
+    }
     return true;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A stand-in for the GM counter: a pseudo-terminal pair whose slave side a program opens like a
 // serial port, and a sender that writes one byte per tube pulse into the master side.
@@ -63,7 +64,16 @@ public:
     // the sender first.
     void closeMaster();
 
+    // For a driver that keeps its line between readers: once a reader has taken the line (set
+    // its exclusive flag) and let it go again, the pair is replaced by a fresh one and the
+    // published link re-pointed to it, as a re-plugged adapter would appear.  A terminal whose
+    // reader was killed keeps that flag, which only root may get past.  Call it repeatedly from
+    // the owner thread while no sender runs; Renewed: slavePath() is new.
+    enum class Renewal { None, Renewed, Failed };
+    Renewal renewWhenReleased();
+
 private:
+    bool repointLink();
     bool writeAll(const char *data, int64_t count, int64_t deadlineNs);
     bool sleepUntil(int64_t deadlineNs);
 

@@ -1,15 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gmsim: a GM counter on a pseudo-terminal, for tests, benchmarks and users without a counter.
 //
 //   gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]
 //         [--count N] [--seconds S] [--link PATH | --publish [NAME]] [--byte C] [--seed S]
-//         [--quit]
+//         [--quit] [--wait]
 //
 // The first line of output is the slave's path (the port to open).  At the end it prints
 // "sent N" with the exact number of pulses the line accepted.  Sending ends after --count
 // pulses or --seconds, or on SIGINT/SIGTERM; without --quit the line then stays open until
 // SIGINT/SIGTERM, so that a reader can drain it.  --publish makes a link NAME (default gmsim0)
 // in this user's link folder ($XDG_RUNTIME_DIR/torvale-ports, else /tmp/torvale-ports-<uid>),
-// the folder the program's port list also scans.
+// the folder the program's port list also scans.  --wait holds the pulses back until SIGUSR1
+// (a program flushes the line when it opens the port: pulses sent before would be lost).
 #include "serial/SerialPortList.h"
 #include "tools/GmSimulator.h"
 
@@ -23,12 +25,40 @@
 namespace
 {
 
+// The installed name: the build's own is only gmsim.
+constexpr char Synopsis[] =
+    "usage: torvale-gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
+    "                     [--count N] [--seconds S] [--link PATH | --publish [NAME]]\n"
+    "                     [--byte C] [--seed S] [--quit] [--wait]\n";
+
 void usage()
 {
-    std::fprintf(stderr,
-                 "usage: gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
-                 "             [--count N] [--seconds S] [--link PATH | --publish [NAME]]\n"
-                 "             [--byte C] [--seed S] [--quit]\n");
+    std::fputs(Synopsis, stderr);
+    std::fputs("Try 'torvale-gmsim --help' for more.\n", stderr);
+}
+
+void help()
+{
+    std::fputs(Synopsis, stdout);
+    std::fputs("\nA simulated Geiger-Mueller counter on a pseudo-terminal: one byte per pulse.\n"
+               "The first line printed is the port to open; \"sent N\" follows at the end.\n\n"
+               "  --poisson CPM      pulses at random, CPM a minute on average\n"
+               "  --rate N           N pulses a second, evenly\n"
+               "  --burst N          N pulses at once ...\n"
+               "  --every MS         ... every MS milliseconds\n"
+               "  --flood            as fast as the line takes them\n"
+               "  --count N          stop after N pulses\n"
+               "  --seconds S        stop after S seconds\n"
+               "  --link PATH        a symbolic link to the port at PATH\n"
+               "  --publish [NAME]   a link the port list of torvale shows (default gmsim0)\n"
+               "  --byte C           send the character C for a pulse\n"
+               "  --seed S           the random generator's seed\n"
+               "  --quit             end when sending ends instead of keeping the port open\n"
+               "  --wait             hold the pulses back until SIGUSR1\n"
+               "  -h, --help         this text\n"
+               "  --version          the version\n\n"
+               "See torvale-gmsim(1).\n",
+               stdout);
 }
 
 bool number(const char *text, double &value)
@@ -79,14 +109,23 @@ int main(int argc, char **argv)
     GmSimulator::Options o;
     std::string link;
     bool quit = false;
+    bool wait = false;
     bool publish = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--flood") {
+        if (arg == "--help" || arg == "-h") {
+            help();
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("torvale-gmsim %s\n", TORVALE_VERSION);
+            return 0;
+        } else if (arg == "--flood") {
             o.mode = GmSimulator::Mode::Flood;
         } else if (arg == "--quit") {
             quit = true;
+        } else if (arg == "--wait") {
+            wait = true;
         } else if (arg == "--publish") {
             std::string name = "gmsim0";
             if (hasValue && argv[i + 1][0] != '-')
@@ -113,20 +152,29 @@ int main(int argc, char **argv)
     // The port list scans only a link folder that is this user's alone.
     QString why;
     if (publish && !SerialPortList::makeOwnFolder(SerialPortList::defaultLinkFolder(), &why)) {
-        std::fprintf(stderr, "gmsim: %s\n", qPrintable(why));
+        std::fprintf(stderr, "torvale-gmsim: %s\n", qPrintable(why));
         return 1;
     }
 
     GmSimulator sim;
     if (!sim.openPty() || (!link.empty() && !sim.publish(link))) {
-        std::fprintf(stderr, "gmsim: %s\n", sim.error().c_str());
+        std::fprintf(stderr, "torvale-gmsim: %s\n", sim.error().c_str());
         return 1;
     }
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
 
-    sim.start(o);
     bool signalled = false;
+    if (wait) {
+        sigset_t go = stopSignals;
+        sigaddset(&go, SIGUSR1);
+        pthread_sigmask(SIG_BLOCK, &go, nullptr);
+        int sig = 0;
+        sigwait(&go, &sig);
+        signalled = sig != SIGUSR1;
+    }
+    if (!signalled)
+        sim.start(o);
     while (sim.isRunning()) {
         timespec tick{0, 50L * 1000 * 1000};
         if (sigtimedwait(&stopSignals, nullptr, &tick) > 0) {

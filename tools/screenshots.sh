@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the window pictures of docs/images from the real program under an X server of its own:
 #   window-start.png      right after start-up, without a settings file
 #   window-measuring.png  measuring pulses from the simulated counter, progress pane shown
@@ -27,10 +28,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$root/scripts/helpers.sh"
+start_xvfb "$work" || { echo "the X server did not start"; exit 1; }
+pids+=("$xvfb_pid")
 mkdir -p "$work/xdg" && chmod 700 "$work/xdg"
 
 program_pid=
@@ -68,7 +68,7 @@ end_program
 XDG_RUNTIME_DIR="$work/xdg" "$build/tools/gmsim" --poisson 600 --publish "$(basename "$link")" \
   >"$work/gmsim.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+wait_until 5 test -L "$link" || { echo "gmsim did not publish $link"; exit 1; }
 printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=false\r\n' "$(basename "$link")" "$work" \
   >"$work/bin/torvale.ini"
 start_program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // dose_preview <out-folder> [seconds]
 // The real window with a week of sample counts, the SBM-20 factor, the
 // chart smoothed over 60 minutes with its µSv/h axis, ten tallies in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readout, the alarm, the selection's statistics and the chart's
 // options on the real window, with their settings sections.
 #include "WindowTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save and open commands of the real window, with the file dialogs and
 // boxes answered by the test and real files in a temporary folder.
 

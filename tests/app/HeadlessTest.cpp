@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger without a window on the simulator's line, ticking on its own
 // one-second timer and reading a fake clock; then its newest file opened in
 // the real window and saved by hand.
@@ -235,6 +236,7 @@ TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)
     EXPECT_FALSE(logger->start());
     EXPECT_TRUE(errText().contains(QStringLiteral("error: cannot open the port ")));
     EXPECT_FALSE(logger->session()->measuring());
+    EXPECT_FALSE(QFileInfo::exists(data)) << "no data folder for a port that failed";
 
     ASSERT_TRUE(writeFile(tempPath(QStringLiteral("file")), "x"));
     logger = makeLogger(port(), tempPath(QStringLiteral("file/data")));

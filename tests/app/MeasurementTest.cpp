@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement with the real window, a real pseudo-terminal fed by the GM
 // counter simulator, and a clock the test sets.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advice for a port refused for lack of permission fits the device: a
 // group is suggested only when that group may read and write it.
 #include "measure/PermissionAdvice.h"

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list in the window: short names in the field, descriptions in a
 // drop-down wider than the field, and a listed name that the start opens.
 
 #include "WindowTestSupport.h"
 
+#include "app/ElidingLineEdit.h"
 #include "serial/SerialPortList.h"
 
 #include <QAbstractItemView>
@@ -48,4 +50,28 @@ TEST_F(PortListTest, NamesInTheFieldDescriptionsInTheListAndTheNameOpens)
     startMeasuring(QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
     EXPECT_TRUE(form->measuring());
     form->Button_stopClick();
+}
+
+// A name too long for the narrow field shows smaller, and when even that is
+// not enough its end, which tells two ports apart; whole in the tooltip.
+// The field keeps its place and size.
+TEST_F(PortListTest, ALongNameShowsItsEndAndWholeInTheTooltip)
+{
+    build();
+    PortComboBox *list = form->ComboBox1;
+    const QRect place = list->geometry();
+    auto *field = qobject_cast<ElidingLineEdit *>(list->lineEdit());
+    ASSERT_NE(field, nullptr);
+    const QString name = QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    list->setEditText(name);
+    const ElidingLineEdit::Shown elided = field->shown();
+    EXPECT_TRUE(elided.text.startsWith(u'…')) << elided.text.toStdString();
+    EXPECT_TRUE(elided.text.endsWith(QStringLiteral("0")));
+    EXPECT_LT(elided.font.pixelSize(), list->font().pixelSize());
+    EXPECT_EQ(field->toolTip(), name);
+    EXPECT_EQ(list->toolTip(), name);
+    list->setEditText(QStringLiteral("com1"));
+    EXPECT_EQ(field->shown().text, QStringLiteral("com1"));
+    EXPECT_EQ(field->shown().font, list->font());
+    EXPECT_EQ(list->geometry(), place);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file written at close and restored at start, and the log file
 // named on the command line, with the real window.  The offscreen screen of
 // this test is 1920 x 1080 (see the test's platform option).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Termination signals end the program through its window's close: once, without waiting for a
 // person, and a second Ctrl+C ends a close that hangs.
 #include "app/QtPrompts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as created, its shortcuts (real key events to the focused
 // control), the progress pane, the splitter buttons, the folder chooser and
 // the anchoring of controls when the window is resized.
@@ -380,7 +381,7 @@ TEST_F(WindowCommandsTest, TheRealFolderChooserAsksOverItselfAndKeepsWhatWasType
     // The error report is a box of the window, so that it stays above it.
     auto *report = form->findChild<QMessageBox *>(QStringLiteral("standardErrorReport"));
     ASSERT_NE(report, nullptr);
-    EXPECT_EQ(report->text(), QStringLiteral("ディレクトリを作成できません."));
+    EXPECT_EQ(report->text(), QStringLiteral("ディレクトリを作成できません。"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(report));
     EXPECT_EQ(report->windowHandle()->transientParent(), form->windowHandle());
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dose/DoseFactor.h"
 #include "dose/DoseSettings.h"
 #include "dose/TubePresets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // e2e_pulse_sender LINK COUNT PER_SECOND
 //
 // A GM counter for the end-to-end run: publishes a pseudo-terminal at LINK and prints its slave
@@ -5,13 +6,44 @@
 // the measurement starts would be lost; the driver therefore sends SIGUSR1 once the program has
 // the port open, and only then are COUNT pulses sent, PER_SECOND a second.  "sent N" follows
 // with the number the line accepted.  The line stays open (so the program can drain it) until
-// SIGTERM or SIGINT, which also removes LINK.
+// SIGTERM or SIGINT, which also removes LINK.  Once the program has let the line go (closed it,
+// or was killed), a fresh pseudo-terminal takes its place at LINK, as a re-plugged adapter
+// would, and its slave path is printed as a line of its own.
 #include "tools/GmSimulator.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <pthread.h>
+
+namespace
+{
+
+// Waits for one of the signals, renewing the line whenever its reader has let it go; 0 when no
+// fresh line could be made.
+int awaitSignal(const sigset_t &signals, GmSimulator &sim)
+{
+    for (;;) {
+        timespec tick{0, 100L * 1000 * 1000};
+        const int sig = sigtimedwait(&signals, nullptr, &tick);
+        if (sig > 0)
+            return sig;
+        switch (sim.renewWhenReleased()) {
+        case GmSimulator::Renewal::None:
+            break;
+        case GmSimulator::Renewal::Renewed:
+            std::printf("%s\n", sim.slavePath().c_str());
+            std::fflush(stdout);
+            break;
+        case GmSimulator::Renewal::Failed:
+            std::fprintf(stderr, "e2e_pulse_sender: %s\n", sim.error().c_str());
+            return 0;
+        }
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -43,14 +75,13 @@ int main(int argc, char **argv)
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
 
-    int sig = 0;
-    sigwait(&signals, &sig);
+    int sig = awaitSignal(signals, sim);
     if (sig == SIGUSR1) {
         const long long sent = sim.run(o);
         std::printf("sent %lld\n", sent);
         std::fflush(stdout);
         sigdelset(&signals, SIGUSR1);
-        sigwait(&signals, &sig);
+        sig = awaitSignal(signals, sim);
     }
-    return 0;
+    return sig == 0 ? 1 : 0;
 }

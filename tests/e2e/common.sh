@@ -7,6 +7,7 @@
 # in CI, where the set-up script installs every tool and a missing one is a fault.
 set -uo pipefail
 export LC_ALL=C.UTF-8
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/helpers.sh"
 
 faketime_lib=${TORVALE_FAKETIME_LIB:-/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1}
 work= data= ini= link= slave= xvfb_pid= sender_pid= program_pid= watchdog_pid=
@@ -39,6 +40,8 @@ make_work() {
   work=$(mktemp -d "/tmp/torvale-$1.XXXXXX")
   mkdir -p "$work/xdg" "$work/state"
   chmod 700 "$work/xdg"
+  # Whatever the program or Qt keeps of the user's (QtProject.conf, caches) stays in the run.
+  export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
   data=$work/data
   port=$1-$$-$RANDOM
   link=$work/xdg/torvale-ports/$port
@@ -114,21 +117,13 @@ fail() {
 wait_for() {
   local seconds=$1 what=$2
   shift 2
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    [ $SECONDS -ge $deadline ] && fail "timed out after ${seconds}s waiting for $what"
-    sleep "$poll_seconds"
-  done
+  wait_until "$seconds" "$@" || fail "timed out after ${seconds}s waiting for $what"
 }
 
 # --- processes ------------------------------------------------------------------------------
 start_x_server() { # exports DISPLAY
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  wait_for 10 "the X server" display_ready
-  export DISPLAY=":$(head -1 "$work/display")"
+  start_xvfb "$work" || fail "the X server did not start"
 }
-display_ready() { [ -s "$work/display" ]; }
 
 # start_sender COUNT PER_SECOND LOG: a simulated counter published as $link; it prints its line
 # first and sends COUNT pulses on SIGUSR1, then "sent N".  Sets $! only.
@@ -148,6 +143,7 @@ lock_of() { echo "/var/lock/LCK..$(printf '%s' "${1#/dev/}" | tr / _)"; }
 set_clock() { # set_clock EPOCH_SECONDS: the program's clock reads this now and runs on from it
   printf '%+d\n' $(($1 - $(date +%s))) >"$clock_file.new" && mv "$clock_file.new" "$clock_file"
 }
+shifted_now() { echo $(($(date +%s) + $(<"$clock_file"))); } # the program's clock, read here
 
 # start_window [NAME=VALUE...]: the copy of the program in $work/bin with its main window on the
 # X server, in the given environment besides; its output is added to program.log.  Clears wid.
@@ -165,7 +161,9 @@ has_open() { # has_open DEVICE: the program holds DEVICE open
   done
   return 1
 }
-program_has_open() { has_open "$slave"; }
+# The counter's line as published now: the sender hands out a fresh one after each reader.
+current_line() { readlink "$link"; }
+program_has_open() { has_open "$(current_line)"; }
 program_lacks_open() { ! program_has_open; }
 program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 # await_end SECONDS DESCRIPTION: waits for the program to end; sets status to its exit status.
@@ -219,8 +217,13 @@ check_log_file() { # check_log_file FILE DAY_TIME...: layout of an auto-saved fi
 }
 
 # write_settings AUTOSAVE: the settings the start-up restore needs (the counter's port, the data
-# folder, auto-save true or false), in the program's own format.
+# folder, auto-save true or false), in the program's own format.  The window's corner at
+# (restored_x, restored_y) tells that the restore has been done (settings_restored).
+restored_x=3 restored_y=5
 write_settings() {
-  printf '[TORVALE]\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=%s\r\n' "$port" "$data" "$1" \
-    >"$ini"
+  printf '[TORVALE]\r\nForm1.Left=%s\r\nForm1.Top=%s\r\nportname=%s\r\ndata_Directory=%s\r\nAutSave=%s\r\n' \
+    "$restored_x" "$restored_y" "$port" "$data" "$1" >"$ini"
+}
+settings_restored() { # the window wid has been moved where the settings file puts it
+  xdotool getwindowgeometry "$wid" 2>/dev/null | grep -q "Position: $restored_x,$restored_y "
 }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program on the night daylight saving ends in Europe/Berlin
 # (2026-10-25, when 3:00 CEST becomes 2:00 CET), under a shifted clock: libfaketime with a
 # relative offset in a file the program re-reads at every clock reading, monotonic time left
@@ -48,7 +49,7 @@ write_settings true
 set_clock "$(at_utc 00:00:20)"
 start_window TZ=Europe/Berlin "${clock_env[@]}" NO_FAKE_STAT=1
 wait_for 30 "the main window" window_found
-sleep 1.5 # the settings are restored 50 ms after the window opens
+wait_for 10 "the settings to be restored" settings_restored
 log "window $wid is up; X server on $DISPLAY, counter on $slave"
 
 # --- first pass through 2:01 ----------------------------------------------------------------

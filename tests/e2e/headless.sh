@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the logger without a window: no display, no Qt platform plugin.  A simulated
 # GM counter on a pseudo-terminal, `torvale --headless` across two minute tallies, ended by
 # SIGTERM; then a second run that continues the newest file with --open.  The auto-saved files
@@ -19,7 +20,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 require_tools iconv awk
 require_faketime
 make_work e2e-headless
-link=/tmp/torvale-ports/$port
+link=$work/ports/$port # a folder of the run's own, whoever runs it
 poll_seconds=0.1
 start_watchdog 110
 
@@ -67,6 +68,7 @@ second=$((first + 60))
 set_clock $((first - 20))
 start_logger --port "$link" --data "$data"
 wait_for 20 "the logger to open $link" program_has_open
+lock=$(lock_of "$(current_line)")
 grep -q '/platforms/' /proc/"$program_pid"/maps && fail "the logger loaded a Qt platform plugin"
 [ -f "$lock" ] || fail "no lock file $lock while measuring"
 # The counter sends for 10 s from 5 s before the boundary: both minutes get pulses.
@@ -111,6 +113,7 @@ third=$(at '2024-05-01 13:01:00')
 set_clock $((third - 5))
 start_logger --port "$link" --data "$data" --open "$second_file"
 wait_for 20 "the logger to open $link again" program_has_open
+lock=$(lock_of "$(current_line)")
 third_file=$(log_file "$third")
 wait_for 20 "the auto-saved file $third_file" file_written "$third_file"
 sleep 0.5

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program: an X server of its own, a simulated GM counter on a
-# pseudo-terminal, a measurement with auto-save across two real minute tallies, stop with Esc,
-# close with EXIT.  Then the auto-saved log files, their counts and the settings file are
+# pseudo-terminal, a measurement with auto-save across two minute tallies, stop with Esc, close
+# with EXIT.  The program runs under a shifted clock (libfaketime, monotonic time left alone):
+# it starts measuring at 10:00:40, and once the pulses are sent its clock is set forward to
+# just before 10:02 within the same minute.  Then the auto-saved log files, their counts and the settings file are
 # checked against the pulses the counter sent.  Last, the program is started again, measures,
 # and is ended with SIGTERM as at logout: it must close as from the close box.
 #
 #   measurement.sh PROGRAM PULSE_SENDER
 #
 # PROGRAM is copied into a temporary folder so that its settings file goes beside the copy.
-# Takes two to three minutes.  Exit status 0 passed, 1 failed, 77 a tool is missing.
+# Takes about 40 s.  Exit status 0 passed, 1 failed, 77 a tool is missing.
 program=${1:?program}
 sender=${2:?pulse sender}
 pulses=${TORVALE_E2E_PULSES:-50}
@@ -16,8 +19,9 @@ per_second=2
 
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 require_tools Xvfb xdotool iconv awk
+require_faketime
 make_work e2e
-start_watchdog 280
+start_watchdog 110
 
 on_failure() {
   [ -f "$ini" ] && echo "---- $ini" && iconv -f CP932 -t UTF-8 "$ini" | tr -d '\r'
@@ -41,33 +45,34 @@ log "counter on $slave, published as $link"
 install_program
 # The restore picks the counter's port, the data folder and auto-save.
 write_settings true
-start_window
+base=$(date -d '2026-03-10 10:00:00' +%s)
+set_clock $((base + 30))
+start_window "${clock_env[@]}" NO_FAKE_STAT=1
 wait_for 20 "the main window" window_found
-sleep 1.5 # the settings are restored 50 ms after the window opens
+wait_for 10 "the settings to be restored" settings_restored
 log "window $wid is up"
 
 # --- measurement ----------------------------------------------------------------------------
-# Start between :38 and :50 so that the pulses (25 s at 2 a second) straddle the first minute
-# boundary and end long before the second.
-in_start_window() { local s=$((10#$(date +%S))); [ "$s" -ge 38 ] && [ "$s" -le 50 ]; }
-wait_for 75 "a start time between :38 and :50" in_start_window
+# Start at 10:00:40 so that the pulses (25 s at 2 a second) straddle the first minute boundary.
+set_clock $((base + 40))
 click 84 20 # Button_start
-started=$(date +%s)
 wait_for 5 "the program to open $link after パルスカウント開始" program_has_open
 kill -USR1 "$sender_pid"
-first=$(((started / 60 + 1) * 60))
+first=$((base + 60))
 second=$((first + 60))
 log "measuring; tallies expected at $(date -d "@$first" +%T) and $(date -d "@$second" +%T)"
 
-wait_for $((second - $(date +%s) - 5)) "the counter to send $pulses pulses" sender_done
+wait_for 40 "the counter to send $pulses pulses" sender_done
 sent=$(sed -n 's/^sent //p' "$work/sender.log")
 [ "$sent" = "$pulses" ] || fail "the counter sent $sent pulses, not $pulses"
 log "counter sent $sent pulses"
+[ "$(shifted_now)" -lt $((second - 10)) ] || fail "sending lasted into the second minute's end"
+set_clock $((second - 3))
 
 first_file=$(log_file "$first")
 last_file=$(log_file "$second")
 last_written() { [ -f "$last_file" ]; }
-wait_for $((second - $(date +%s) + 15)) "the auto-saved file $last_file" last_written
+wait_for 20 "the auto-saved file $last_file" last_written
 sleep 1
 
 press Escape
@@ -128,15 +133,15 @@ check_settings
 log "settings file written with its twelve keys"
 
 # --- ended by SIGTERM while measuring -------------------------------------------------------
-# The settings file is cut back to the three keys the restore needs, so only the close can
-# write it whole again.
+# The settings file is cut back to the keys the restore needs, so only the close can write it
+# whole again.
 write_settings true
-start_window
+start_window "${clock_env[@]}" NO_FAKE_STAT=1
 wait_for 20 "the main window again" window_found
-sleep 1.5
+wait_for 10 "the settings to be restored" settings_restored
 click 84 20 # Button_start
 wait_for 5 "the program to open $link again" program_has_open
-lock=$(lock_of "$slave")
+lock=$(lock_of "$(current_line)")
 [ -f "$lock" ] || fail "no lock file $lock while measuring"
 kill -TERM "$program_pid"
 await_end 10 "SIGTERM to end the program"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program left alone.  A simulated GM counter is pulled mid-minute
 # (its process killed) and a new one appears on the same link 30 s later: the program must
 # reopen it by itself, spend almost no CPU while it waits, and store every pulse sent.  Then the
@@ -68,7 +69,7 @@ install_program
 write_settings false
 start_program 10:20:45
 wait_for 20 "the main window" main_window
-sleep 1.5 # the settings are restored 50 ms after the window opens
+wait_for 10 "the settings to be restored" settings_restored
 click 84 20 # Button_start
 wait_for 5 "the program to open $slave_a" has_open "$slave_a"
 kill -USR1 "$sender_a"
@@ -118,7 +119,7 @@ log "the question came and was answered Yes"
 
 wait_for 10 "the main window again" main_window
 click 84 20 # Button_start
-wait_for 5 "the program to open $slave_b again" has_open "$slave_b"
+wait_for 5 "the program to open $port again (a fresh line of the second counter)" program_has_open
 saved="$data/2026年12月7日/TORVALE 2026年12月7日10時31分.CSV"
 auto_saved() { [ -f "$saved" ]; }
 wait_for 30 "the auto-save of 10:31" auto_saved

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding never loses a byte: any bytes decoded and encoded again come back
 // exactly, valid code page 932 or not (bytes that start no character travel
 // as escapes).  The same input read as UTF-16 text exercises the encoder on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes load as a log file without harm, and a loaded table saved and
 // loaded again is the same table, cell for cell, as long as its cells hold
 // no double quote and no TAB: those are the field marks the reader strips,

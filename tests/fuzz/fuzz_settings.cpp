@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes read as a settings file without harm.  A rewrite is stable: the
 // file the program writes from what it read reads back as the same file.
 // The settings read from it, written and read again, are the same settings,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cell-to-count conversion against a second reading of its rules, built
 // from a regular expression and Qt's own number parsing, on the input read
 // both as Latin-1 and as UTF-16 text.  Every accepted value also reads back

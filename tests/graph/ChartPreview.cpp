@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chart_preview <out.png> [--week]
 // Shows the chart at its place size in the main window and saves what it
 // draws: as at start, or after a rebuild from a week of sample counts with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A real mosquitto broker for a test, on 127.0.0.1 at a free port, with a
@@ -62,6 +63,7 @@ public:
                                   "persistence true\n"
                                   "persistence_location %2/\n"
                                   "log_dest file %2/broker.log\n"
+                                  "log_type all\n"
                                   "listener %3 127.0.0.1\n")
                        .arg(QString::fromLocal8Bit(pw ? pw->pw_name : "root"), folder)
                        .arg(m_port)
@@ -113,7 +115,21 @@ public:
     explicit Subscriber(const QStringList &extra = {}) : m_extra(extra) {}
     ~Subscriber() { stop(); }
 
-    void start(int port, const QString &topic = QStringLiteral("#"))
+    // Returns once the broker has acknowledged the subscription, so that
+    // nothing published after it is missed.
+    bool start(const Broker &broker, const QString &topic = QStringLiteral("#"))
+    {
+        const auto subacks = [&] { return broker.log().count(QStringLiteral("Sending SUBACK to sub")); };
+        const qsizetype before = subacks();
+        start(broker.port(), topic);
+        for (int i = 0; i < 300; ++i) {
+            if (subacks() > before)
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    void start(int port, const QString &topic)
     {
         m_process.start(QStringLiteral("mosquitto_sub"),
                         QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless broker options: what reaches the publisher, and what stops
 // the start with exit 1.
 

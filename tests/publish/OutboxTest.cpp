@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The durable outbox across restarts, torn writes and its limit; the broker
 // URL of the command line; the [MQTT] settings section.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comm thread and the event dispatch: what fires, in which order, how often, and how
 // close, a pulled adapter and a throwing handler are dealt with.
 #include "serial/Trs232c.h"

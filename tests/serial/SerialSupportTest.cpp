@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port listing and the GM counter simulator the other tests lean on.
 #include "serial/SerialPortList.h"
 #include "tests/serial/SerialTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port component on real pseudo-terminals: properties, state rules, exclusive access,
 // line settings, reads under a time limit.
 #include "serial/Trs232c.h"

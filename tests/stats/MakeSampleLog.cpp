@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a log file with the program's own writer: two measured days of
 // counts, one text cell and one empty cell, for the command-line tests.
 #include "core/DayTable.h"

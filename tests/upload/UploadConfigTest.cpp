@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "logfile/IniFile.h"
 #include "logfile/SecretFile.h"
 #include "upload/UploadCredentials.h"
