@@ -39,7 +39,7 @@ QString UploadAnswer::readable(const QByteArray &body)
 {
     static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    QString text = QString::fromUtf8(body.left(16 * 1024));
+    QString text = QString::fromUtf8(body.left(qsizetype(16) * 1024));
     // GMCmap says OK or ERR inside an HTML comment: keep what it holds.
     text.replace(QStringLiteral("<!--"), QStringLiteral(" ")).replace(QStringLiteral("-->"), QStringLiteral(" "));
     text.replace(tags, QStringLiteral(" "));

@@ -37,10 +37,10 @@ QString title(UploadService s)
     return QStringLiteral("Safecast");
 }
 
-std::optional<UploadService> fromKey(const QString &name)
+std::optional<UploadService> fromKey(const QString &key)
 {
     for (const UploadService s : all())
-        if (key(s).compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+        if (UploadServices::key(s).compare(key.trimmed(), Qt::CaseInsensitive) == 0)
             return s;
     return std::nullopt;
 }

@@ -103,7 +103,7 @@ void Uploader::onFinished(UploadService service, QNetworkReply *reply, const Upl
         answer = UploadAnswer::judge(
             service, status.toInt(),
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
-            reply->read(64 * 1024));
+            reply->read(qint64(64) * 1024));
     else if (reply->error() == QNetworkReply::OperationCanceledError)
         answer = UploadAnswer::failed(QStringLiteral("no answer within ") +
                                       QString::number(m_config.timeoutMs / 1000.0) +

@@ -113,7 +113,7 @@ TEST(HeadlessUploads, RefuseBadCredentialsAndUploadEachInterval)
     server.reply.reason = "Forbidden";
     for (const int minute : {59, 60})
         emit session.minuteCounted(
-            MinuteCount{QDateTime(QDate(2026, 12, 8), QTime(5, 0), Qt::UTC).addSecs(60 * minute),
+            MinuteCount{QDateTime(QDate(2026, 12, 8), QTime(5, 0), Qt::UTC).addSecs(60LL * minute),
                         minute - 27, 1});
     QElapsedTimer t;
     t.start();

@@ -37,7 +37,7 @@ MinuteCount minute(int index, qint64 count, int minutes = 1)
     return MinuteCount{Start.addSecs(60LL * index), count, minutes};
 }
 
-bool waitFor(const std::function<bool()> &done, int ms = 5000)
+bool waitFor(const std::function<bool()> &done, int ms = 15000)
 {
     QElapsedTimer t;
     t.start();
@@ -46,7 +46,7 @@ bool waitFor(const std::function<bool()> &done, int ms = 5000)
     return done();
 }
 
-Uploader::Config configFor(QList<UploadService> services, const QUrl &url, int interval)
+Uploader::Config configFor(const QList<UploadService> &services, const QUrl &url, int interval)
 {
     Uploader::Config c;
     c.services = services;
@@ -135,7 +135,7 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
             .queryItemValue(QStringLiteral("value"));
     };
     for (int i = 7; i <= 10; ++i)
-        uploader.addMinute(minute(i, (i - 6) * 10));
+        uploader.addMinute(minute(i, (i - 6) * 10LL));
     QTest::qWait(100);
     EXPECT_TRUE(server.requests.isEmpty());
     uploader.addMinute(minute(11, 50));
@@ -174,7 +174,7 @@ TEST(Uploader, TellsEachFailureOnceWithoutSecretsAndRetriesAtTheNextInterval)
     Uploader uploader;
     Uploader::Config c =
         configFor({UploadService::Radmon}, server.url(QStringLiteral("/radmon.php")), 1);
-    c.timeoutMs = 300;
+    c.timeoutMs = 10000; // ample for a loaded machine; the silent server gets less
     uploader.setConfig(c);
     QSignalSpy messages(&uploader, &Uploader::message);
     QSignalSpy answers(&uploader, &Uploader::answered);
@@ -220,7 +220,11 @@ TEST(Uploader, TellsEachFailureOnceWithoutSecretsAndRetriesAtTheNextInterval)
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("no answer: ")));
 
     server.reply = {200, "OK", {}, true, {}};
+    c.timeoutMs = 300;
+    uploader.setConfig(c);
     interval();
+    c.timeoutMs = 10000;
+    uploader.setConfig(c);
     ASSERT_EQ(messages.size(), 5);
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("no answer within 0.3 s")));
 
