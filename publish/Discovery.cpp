@@ -42,13 +42,18 @@ QList<Discovery::Message> Discovery::messages(const MqttConfig &config, const QS
             {QStringLiteral("device"), device},
         };
     };
-    const auto sensor = [&](const QString &name, const QString &key, const QString &unit,
-                            const QString &field, int precision) {
-        QJsonObject o = entity(name, key);
+    struct Sensor {
+        QString name;
+        QString key; // also the field of the minute's JSON it shows
+        QString unit;
+        int precision;
+    };
+    const auto sensor = [&](const Sensor &s) {
+        QJsonObject o = entity(s.name, s.key);
         o.insert(QStringLiteral("state_topic"), prefix + QStringLiteral("/minute"));
         o.insert(QStringLiteral("value_template"),
-                 QStringLiteral("{{ value_json.%1 | round(%2) }}").arg(field).arg(precision));
-        o.insert(QStringLiteral("unit_of_measurement"), unit);
+                 QStringLiteral("{{ value_json.%1 | round(%2) }}").arg(s.key).arg(s.precision));
+        o.insert(QStringLiteral("unit_of_measurement"), s.unit);
         o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
         return o;
     };
@@ -61,14 +66,14 @@ QList<Discovery::Message> Discovery::messages(const MqttConfig &config, const QS
 
     QList<Message> out;
     out.append(message(QStringLiteral("sensor"), QStringLiteral("cpm"),
-                       sensor(QStringLiteral("Counts per minute"), QStringLiteral("cpm"),
-                              QStringLiteral("CPM"), QStringLiteral("cpm"), 0)));
+                       sensor({QStringLiteral("Counts per minute"), QStringLiteral("cpm"),
+                               QStringLiteral("CPM"), 0})));
     out.append(message(QStringLiteral("sensor"), QStringLiteral("mean10"),
-                       sensor(QStringLiteral("10-minute mean"), QStringLiteral("mean10"),
-                              QStringLiteral("CPM"), QStringLiteral("mean10"), 1)));
+                       sensor({QStringLiteral("10-minute mean"), QStringLiteral("mean10"),
+                               QStringLiteral("CPM"), 1})));
     out.append(message(QStringLiteral("sensor"), QStringLiteral("usv_h"),
-                       factor ? sensor(QStringLiteral("Dose rate"), QStringLiteral("usv_h"),
-                                       QStringLiteral("µSv/h"), QStringLiteral("usv_h"), 3)
+                       factor ? sensor({QStringLiteral("Dose rate"), QStringLiteral("usv_h"),
+                                        QStringLiteral("µSv/h"), 3})
                               : QJsonObject()));
     QJsonObject counter = entity(QStringLiteral("Counter connected"), QStringLiteral("counter"));
     counter.insert(QStringLiteral("state_topic"), prefix + QStringLiteral("/counter"));

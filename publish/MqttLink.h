@@ -73,7 +73,7 @@ private:
     void run();
     void takeMailbox();
     void connectClient();
-    void closeClient(const QString &problem);
+    void closeClient(const QString &why);
     void pump();
     void saveAck(bool now);
     void publishState();
@@ -91,7 +91,6 @@ private:
     const QString m_version;
     const Report m_report;
     Outbox m_outbox;
-    bool m_outboxOpen = false;
 
     // Mailbox, under m_mutex.
     std::mutex m_mutex;
@@ -101,24 +100,25 @@ private:
         QByteArray payload;
     };
     std::deque<Item> m_items;
-    std::optional<bool> m_newCounter;
     std::optional<std::optional<double>> m_newFactor;
+    std::optional<bool> m_newCounter;
     bool m_stopping = false;
 
-    // The network thread's own state.
+    // The network thread's own state (the small members last, to pack them).
     std::thread m_thread;
     mosquitto *m_mosq = nullptr;
-    bool m_session = false;        // CONNACK accepted
     QString m_failure;             // set by a callback, acted on after the loop returns
     QString m_reported;            // the last failure reported
     Clock::time_point m_attempt;   // when the client was connected last
     Clock::time_point m_nextAttempt;
-    int m_backoffMs = FirstBackoffMs;
     QMap<int, qint64> m_inflight;  // message id -> outbox record
     qint64 m_nextToSend = 1;
     qint64 m_ackTarget = 0;
     Clock::time_point m_ackSaved;
-    bool m_counter = false;
     std::optional<double> m_factor;
+    int m_backoffMs = FirstBackoffMs;
+    bool m_outboxOpen = false;
+    bool m_session = false;        // CONNACK accepted
+    bool m_counter = false;
     bool m_stateDirty = true;      // counter state and discovery to (re)publish
 };
