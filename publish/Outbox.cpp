@@ -89,7 +89,7 @@ QString Outbox::open()
             continue;
         Segment segment{first, first - 1};
         QList<Record> records;
-        if (const QString error = loadSegment(segment, &records); !error.isEmpty())
+        if (QString error = loadSegment(segment, &records); !error.isEmpty())
             return error;
         for (const Record &r : std::as_const(records))
             if (r.seq > m_acked)
@@ -216,7 +216,7 @@ QString Outbox::acknowledge(qint64 seq)
     m_acked = qMin(seq, m_nextSeq - 1);
     for (auto it = m_newest.begin(); it != m_newest.end();)
         it = it.value() <= m_acked ? m_newest.erase(it) : std::next(it);
-    const QString error = AtomicFile::write(m_folder + QStringLiteral("/acked"),
+    QString error = AtomicFile::write(m_folder + QStringLiteral("/acked"),
                                             QByteArray::number(m_acked) + '\n',
                                             AtomicFile::Access::OwnerOnly);
     if (error.isEmpty())
