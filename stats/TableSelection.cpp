@@ -36,8 +36,10 @@ CountStats::Result TableSelection::compute(const DayTable &table, const QList<Ra
             }
         }
     }
-    for (int v = 0; v < int(flat.size()); ++v)
-        if (flat[std::size_t(v)] > 0)
-            (*frequencies)[v] += flat[std::size_t(v)];
+    if (frequencies) {
+        for (int v = 0; v < int(flat.size()); ++v)
+            if (flat[std::size_t(v)] > 0)
+                (*frequencies)[v] += flat[std::size_t(v)];
+    }
     return stats.result();
 }

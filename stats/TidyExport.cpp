@@ -9,7 +9,7 @@
 namespace
 {
 
-constexpr qsizetype ChunkBytes = 64 * 1024;
+constexpr qsizetype ChunkBytes = qsizetype(64) * 1024;
 
 QDateTime localMinute(const QDate &date, int minuteOfDay)
 {
