@@ -62,16 +62,18 @@ QString PortComboBox::description(int i) const
     return itemData(i, DescriptionRole).toString();
 }
 
-void PortComboBox::replaceEntries(const QStringList &entries)
+void PortComboBox::replaceEntries(const QList<SerialPortList::Port> &ports)
 {
     const QString shown = currentText();
     const bool wasSelected = !selectedEntry().isEmpty();
     clear();
-    for (const QString &entry : entries) {
-        addItem(entry);
-        setItemData(count() - 1, SerialPortList::description(entry), DescriptionRole);
+    int again = -1;
+    for (const SerialPortList::Port &port : ports) {
+        if (wasSelected && again < 0 && port.name == shown)
+            again = count();
+        addItem(port.name);
+        setItemData(count() - 1, port.description, DescriptionRole);
     }
-    const int again = wasSelected ? int(entries.indexOf(shown)) : -1;
     setCurrentIndex(again);
     if (isEditable())
         setEditText(shown);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "serial/SerialPortList.h"
+
 #include <QComboBox>
 
 // The port list: a drop-down list with an edit field that announces each
@@ -24,9 +26,10 @@ public:
     // The text of the selected entry; empty when no entry is selected (text
     // typed into the field is not an entry).
     QString selectedEntry() const;
-    // Replaces the entries, keeping the text shown in the field.  The entry
-    // equal to that text, if any, stays selected.
-    void replaceEntries(const QStringList &entries);
+    // Replaces the entries (the ports' names, with their descriptions),
+    // keeping the text shown in the field.  The entry equal to that text, if
+    // any, stays selected.
+    void replaceEntries(const QList<SerialPortList::Port> &ports);
     // The description the drop-down list shows beside entry i; empty if none.
     QString description(int i) const;
 

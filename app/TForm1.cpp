@@ -33,6 +33,19 @@
 #include <QScrollBar>
 #include <QTimer>
 
+namespace
+{
+
+// The characters FormKeyPress acts on: Ctrl+S, Ctrl+O and Esc.
+constexpr int CtrlS = 19;
+constexpr int CtrlO = 15;
+constexpr int Escape = 27;
+// The progress pane and the pane behind it are hidden by moving them this far
+// below the window's bottom edge, and shown by moving them back.
+constexpr int PaneHidingDrop = 2000;
+
+} // namespace
+
 TForm1::TForm1(const Options &options)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -46,8 +59,6 @@ TForm1::TForm1(const Options &options)
         m_ownPrompts = std::make_unique<QtPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
-    if (!m_listPorts)
-        m_listPorts = [] { return SerialPortList::ports(); };
 
     m_table = new DayTable(this);
     resize(954, 783);
@@ -314,11 +325,6 @@ void TForm1::focusGridWhenFree()
     StringGrid1->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::column_insert(int index)
-{
-    m_table->column_insert(index);
-}
-
 void TForm1::ComboBox1DropDown()
 {
     get_com_port();
@@ -326,20 +332,28 @@ void TForm1::ComboBox1DropDown()
 
 void TForm1::get_com_port()
 {
-    ComboBox1->replaceEntries(m_listPorts());
+    // The machine's devices are looked at once per drop-down, descriptions included.
+    if (!m_listPorts) {
+        ComboBox1->replaceEntries(SerialPortList::available());
+        return;
+    }
+    QList<SerialPortList::Port> ports;
+    for (const QString &name : m_listPorts())
+        ports.append({name, {}, SerialPortList::description(name)});
+    ComboBox1->replaceEntries(ports);
 }
 
 // --- window commands --------------------------------------------------------
 
 void TForm1::FormKeyPress(int character)
 {
-    if (character == 19) {
+    if (character == CtrlS) {
         if (button_SAVE->isEnabled())
             button_SAVEClick();
-    } else if (character == 15) {
+    } else if (character == CtrlO) {
         if (Button_OPEN->isEnabled())
             Button_OPENClick();
-    } else if (character == 27) {
+    } else if (character == Escape) {
         if (Button_stop->isEnabled())
             Button_stopClick();
     }
@@ -364,14 +378,14 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             const auto *key = static_cast<QKeyEvent *>(event);
             int ch = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
             if (key->key() == Qt::Key_Escape)
-                ch = 27;
+                ch = Escape;
             else if (key->modifiers() & Qt::ControlModifier) {
                 if (key->key() == Qt::Key_S)
-                    ch = 19;
+                    ch = CtrlS;
                 else if (key->key() == Qt::Key_O)
-                    ch = 15;
+                    ch = CtrlO;
             }
-            if (ch == 19 || ch == 15 || ch == 27) {
+            if (ch == CtrlS || ch == CtrlO || ch == Escape) {
                 FormKeyPress(ch);
                 m_keyActedOn = event;
             }
@@ -392,7 +406,7 @@ void TForm1::Button1Click()
 
 void TForm1::CheckBox1Click()
 {
-    const int dy = CheckBox1->isChecked() ? -2000 : 2000;
+    const int dy = CheckBox1->isChecked() ? -PaneHidingDrop : PaneHidingDrop;
     Memo1->move(Memo1->x(), Memo1->y() + dy);
     memo2->move(memo2->x(), memo2->y() + dy);
 }

@@ -53,7 +53,7 @@ public:
         Prompts *prompts = nullptr; // null: the real boxes and dialogs
         QStringList arguments;      // command-line arguments, program path excluded
         QString settingsPath;       // the settings file
-        // Where the port list comes from; null: the machine's serial devices.
+        // Where the port names come from; null: the machine's serial devices.
         std::function<QStringList()> listPorts;
     };
 
@@ -115,7 +115,6 @@ public:
     void Timer_INTERVALTimer();
     void ComboBox1DropDown();
     void get_com_port();
-    void column_insert(int index);
     void draw_graph();
     void button_SAVEClick();
     void Button_OPENClick();
@@ -222,6 +221,8 @@ private:
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;
+    // The settings file could not be read at start: the close leaves it alone.
+    bool m_keepSettingsFile = false;
     TickDriver *m_ticks = nullptr;
     DoseFeatures *m_doseFeatures = nullptr;
     MqttWindowSection *m_mqtt = nullptr;

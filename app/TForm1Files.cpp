@@ -197,7 +197,12 @@ void TForm1::applySettings(const Settings &s)
 void TForm1::Timer_FOpenTimer()
 {
     Timer_FOpen->stop();
-    const IniFile ini = IniFile::load(m_settingsPath);
+    QString unreadable;
+    const IniFile ini = IniFile::load(m_settingsPath, &unreadable);
+    // Defaults written at close over a file that could not be read would lose it.
+    m_keepSettingsFile = !unreadable.isEmpty();
+    if (m_keepSettingsFile)
+        m_prompts->reportError(m_settingsPath + QStringLiteral(" を読めません: ") + unreadable);
     applyWindowGeometry(Settings::read(ini, currentSettings()));
     // Missing layout keys keep the controls where the new window size has
     // put them, so they are read only now.
@@ -239,6 +244,8 @@ bool TForm1::FormClose()
         m_prompts->reportError(QStringLiteral("自動保存の書き込みが終わりません。"
                                               "最後の数分のファイルは書かれていない"
                                               "ことがあります"));
+    if (m_keepSettingsFile)
+        return true;
 
     const Settings s = currentSettings();
     if (!SettingsRules::canWrite(m_settingsPath)) {

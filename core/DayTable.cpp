@@ -152,13 +152,23 @@ void DayTable::setColumnDate(int col, const QDate &date)
         m_columns[std::size_t(col)]->date = date;
 }
 
+namespace
+{
+
+// What a hash node costs beyond its key and value (links, hash, the string's
+// header), roughly.
+constexpr std::size_t HashNodeBytes = 32;
+
+} // namespace
+
 std::size_t DayTable::memoryUsage() const
 {
     std::size_t bytes = m_columns.capacity() * sizeof(QSharedDataPointer<DayColumn>);
     for (const QSharedDataPointer<DayColumn> &c : m_columns) {
         bytes += sizeof(DayColumn) + c->cells.capacity() * sizeof(std::int32_t);
         for (auto it = c->texts.cbegin(); it != c->texts.cend(); ++it)
-            bytes += sizeof(int) + sizeof(QString) + std::size_t(it.value().capacity()) * 2 + 32;
+            bytes += sizeof(int) + sizeof(QString) + std::size_t(it.value().capacity()) * 2 +
+                     HashNodeBytes;
     }
     return bytes;
 }

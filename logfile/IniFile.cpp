@@ -3,12 +3,17 @@
 
 #include "logfile/AtomicFile.h"
 #include "logfile/Cp932.h"
+#include "logfile/FileError.h"
+#include "core/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <charconv>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdint>
 
 namespace
@@ -124,14 +129,31 @@ IniFile IniFile::fromBytes(QByteArrayView bytes)
     return ini;
 }
 
-IniFile IniFile::load(const QString &path)
+IniFile IniFile::load(const QString &path, QString *error)
 {
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile())
         return {};
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
     // A settings file is a few hundred bytes; more than a few megabytes is
     // not one, and only its beginning is worth looking at.
-    return fromBytes(f.read(4 << 20));
+    QByteArray bytes(4 << 20, Qt::Uninitialized);
+    qsizetype got = 0;
+    int failure = fd.isValid() ? 0 : errno;
+    while (failure == 0 && got < bytes.size()) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, std::size_t(bytes.size() - got));
+        if (n < 0 && errno != EINTR)
+            failure = errno;
+        if (n == 0)
+            break;
+        got += n > 0 ? n : 0;
+    }
+    if (failure != 0) {
+        if (error)
+            *error = FileError::text(failure);
+        return {};
+    }
+    bytes.truncate(got);
+    return fromBytes(bytes);
 }
 
 const IniFile::Entry *IniFile::find(const QString &section, const QString &key) const

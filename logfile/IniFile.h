@@ -34,8 +34,10 @@ public:
 
     IniFile() = default;
     static IniFile fromBytes(QByteArrayView bytes);
-    // A missing or unreadable file gives an empty IniFile.
-    static IniFile load(const QString &path);
+    // A missing file gives an empty IniFile.  So does one that exists but
+    // cannot be opened or read; *error (if given) then receives the text to
+    // show, so that the caller does not overwrite it with defaults.
+    static IniFile load(const QString &path, QString *error = nullptr);
 
     // The stored text (cut at MaxValueBytes bytes), or `fallback` when the
     // key is missing; a key present with an empty value gives empty text.

@@ -2,10 +2,15 @@
 #include "logfile/RecoveryCopy.h"
 
 #include "core/DayTable.h"
+#include "logfile/FileError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString RecoveryCopy::defaultFolder()
 {
@@ -29,16 +34,18 @@ QString RecoveryCopy::write(const DayTable &table)
 
 QString RecoveryCopy::write(const DaySnapshot &table)
 {
-    // Measurement data of one user: the folder is theirs alone.
-    if (!QFileInfo(m_folder).isDir() && QDir().mkpath(m_folder))
-        QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner);
+    // Measurement data of one user: the folder is theirs alone from the
+    // moment it exists.  A folder that cannot be made shows in the save's failure.
+    if (!QFileInfo(m_folder).isDir() && QDir().mkpath(QFileInfo(m_folder).absolutePath()))
+        ::mkdir(QFile::encodeName(m_folder).constData(), 0700);
     return LogFile::save(path(), table, LogTitle::AutoSave);
 }
 
-void RecoveryCopy::settle()
+QString RecoveryCopy::settle()
 {
-    QFile::remove(path());
+    if (::unlink(QFile::encodeName(path()).constData()) == 0 || errno == ENOENT)
+        return {};
+    return FileError::text(errno);
 }
 
 bool RecoveryCopy::holdsUnsaved() const

@@ -10,8 +10,8 @@ class DaySnapshot;
 class DayTable;
 
 // A copy of the whole day table in the user's state folder, rewritten after
-// every minute tally, so that minutes never saved survive a crash, a power
-// cut or a close without saving.  It is a log file (the auto-save title),
+// each minute tally that no auto-save file holds, so that minutes never saved
+// survive a crash, a power cut or a close without saving.  It is a log file (the auto-save title),
 // written with AtomicFile: after a crash it holds the table of one tally or
 // of the one before, never a part.
 //
@@ -34,13 +34,16 @@ public:
     QString folder() const { return m_folder; }
     QString path() const; // <folder>/recovery.CSV
 
-    // Creates the folder (owner only) when missing and replaces the copy.
+    // Creates the folder (mode 0700 from the start, its parents as usual)
+    // when missing and replaces the copy.
     // Returns empty text on success, else the text to show; a failed write
     // leaves the copy before it in place.
     QString write(const DaySnapshot &table);
     QString write(const DayTable &table);
-    // The table is in a log file now, or the user gave the copy up.
-    void settle();
+    // The table is in a log file now, or the user gave the copy up: removes
+    // the copy.  Empty text when it is gone (or was not there), else the text
+    // to show; the copy then stays and is offered again.
+    QString settle();
     // A copy is there that no save settled.
     bool holdsUnsaved() const;
     // When the copy was last written; invalid when there is none.

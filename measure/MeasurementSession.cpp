@@ -5,6 +5,7 @@
 #include "core/TimeText.h"
 #include "logfile/LogFile.h"
 #include "logfile/TableWriter.h"
+#include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
 #include <QTimer>
@@ -101,6 +102,7 @@ void MeasurementSession::receive()
 void MeasurementSession::onLost()
 {
     m_portLost = true;
+    m_lostAtNs = SerialPortList::fileClockNs();
     // Held open, a vanished USB adapter keeps its device name taken, and the
     // one that comes back gets another.
     m_port->close();
@@ -119,6 +121,9 @@ void MeasurementSession::tryReconnect()
         m_reconnect->stop();
         return;
     }
+    // A link left from before the loss may lead to another program's line now.
+    if (!SerialPortList::linksMadeSince(m_port->portname(), m_lostAtNs))
+        return;
     if (!m_port->open())
         return; // still missing, or held by another program: the next beat tries again
     m_reconnect->stop();
@@ -228,8 +233,11 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
 void MeasurementSession::settleRecoveryCopy()
 {
     // Only this thread queues writes: with none queued, none can overtake.
-    if (m_writer->pending() == 0)
-        m_recovery.settle();
+    if (m_writer->pending() == 0) {
+        const QString failure = m_recovery.settle();
+        if (!failure.isEmpty())
+            emit error(m_recovery.path() + QStringLiteral(" を削除できません: ") + failure);
+    }
     else
         m_writer->settleRecoveryCopy();
 }

@@ -61,6 +61,8 @@ public:
     // the same name every ReconnectIntervalMs until it is back, then set up
     // as at start: the same line settings, DTR raised.  Each attempt is a
     // non-blocking open that fails at once while the device is missing.
+    // Only the device that came back is taken: a name that leads through a
+    // link made before the loss is not tried (SerialPortList::linksMadeSince).
     static constexpr int ReconnectIntervalMs = 2000;
     // True from portLost until portReturned or the next start().
     bool isPortLost() const { return m_portLost; }
@@ -171,6 +173,7 @@ private:
     bool m_measuring = false;
     bool m_portLost = false;        // the device went away during this measurement
     bool m_lostCountStored = false; // ... and its last pulses have been tallied
+    qint64 m_lostAtNs = 0;          // ... at this SerialPortList::fileClockNs() reading
     int m_lastTallyRow = 0;
     int m_lastTallyColumn = 0;
     bool m_autoSave = false;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace
@@ -219,6 +220,32 @@ QString SerialPortList::resolve(const QString &text, const QStringList &linkFold
             return link;
     }
     return text;
+}
+
+qint64 SerialPortList::fileClockNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+bool SerialPortList::linksMadeSince(const QString &text, qint64 sinceNs,
+                                    const QStringList &linkFolders, const QString &devFolder)
+{
+    QString path = resolve(text, linkFolders, devFolder);
+    // As many hops as the kernel follows.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        if (qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec < sinceNs)
+            return false;
+        const QString target = QFile::symLinkTarget(path);
+        if (target.isEmpty())
+            return true;
+        path = target;
+    }
+    return true;
 }
 
 QString SerialPortList::description(const QString &name, const QStringList &linkFolders,

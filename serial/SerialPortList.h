@@ -62,6 +62,16 @@ public:
                                const QString &sysClassTty = QStringLiteral("/sys/class/tty"),
                                const QString &devFolder = QStringLiteral("/dev"));
 
+    // The clock the file system stamps new files with (coarse real time), in ns.
+    static qint64 fileClockNs();
+    // True unless the path of a port text (resolve()) leads through a symbolic link made
+    // before sinceNs (a fileClockNs() reading).  A device that went away and came back has a
+    // link made anew (udev's by-id links, a re-published simulator link); a link left from
+    // before leads to whatever now has its target's name, another program's line perhaps.
+    static bool linksMadeSince(const QString &text, qint64 sinceNs,
+                               const QStringList &linkFolders = {defaultLinkFolder()},
+                               const QString &devFolder = QStringLiteral("/dev"));
+
     // Natural order of device names: "ttyUSB2" < "ttyUSB10".
     static bool lessByName(const QString &a, const QString &b);
 };

@@ -3,6 +3,7 @@
 
 #include "core/SystemError.h"
 #include "serial/HeldLockFiles.h"
+#include "serial/rsflowset.h"
 
 // The kernel's termios2 gives any line speed the driver takes (BOTHER); it cannot be mixed
 // with the C library's <termios.h>, so this file uses the ioctls directly.
@@ -27,12 +28,17 @@
 namespace
 {
 
-constexpr quint32 FlagParity = 1u << 1;
-constexpr quint32 FlagOutxCtsFlow = 1u << 2;
-constexpr quint32 FlagOutX = 1u << 8;
-constexpr quint32 FlagInX = 1u << 9;
-constexpr int DtrControlShift = 4;
-constexpr int RtsControlShift = 12;
+constexpr quint32 flag(rsflowelement e)
+{
+    return 1u << e;
+}
+
+constexpr quint32 FlagParity = flag(dfParity);
+constexpr quint32 FlagOutxCtsFlow = flag(dfOutxCtsFlow);
+constexpr quint32 FlagOutX = flag(dfOutX);
+constexpr quint32 FlagInX = flag(dfInX);
+constexpr int DtrControlShift = dfDtrControl_b0;
+constexpr int RtsControlShift = dfRtsControl_b0;
 constexpr quint32 ControlHandshake = 2;
 
 // The classic code of a rate where one exists, so that other programs see a familiar setting;

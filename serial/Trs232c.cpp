@@ -175,12 +175,15 @@ bool Trs232c::close()
     if (!m_open)
         return false;
     if (m_thread) {
-        m_thread->stop();
+        // Taken out first: a hand-over that stop() runs may fire a handler that closes the
+        // port itself (OnLOST of a device that went away as Stop was pressed).
+        std::unique_ptr<tcommthread> thread = std::move(m_thread);
+        thread->stop();
         // Closed from one of the thread's own handlers: that dispatch is still on the stack.
-        if (m_thread->isDispatching())
-            m_thread.release()->deleteLater();
-        else
-            m_thread.reset();
+        if (thread->isDispatching())
+            thread.release()->deleteLater();
+        if (!m_open)
+            return true; // closed by that handler, OnClose included
     }
     m_open = false;
     try {

@@ -20,6 +20,8 @@
 
 #include <map>
 
+#include <ctime>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -593,6 +595,48 @@ TEST_F(MeasurementTest, UnsavedMinutesAreOfferedAtTheNextStart)
     EXPECT_EQ(offers(), 2);
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(cell(1, rowOf(10, 21)), QString());
+}
+
+// A killed simulator leaves its link; when another program's simulator gets
+// the line it led to, the waiting logger must not take that line.  A link
+// made anew after the loss is the device back, and is taken.
+TEST_F(MeasurementTest, AReconnectTakesOnlyTheDeviceThatCameBack)
+{
+    const QString link = tempPath(QStringLiteral("ttyGM"));
+    const QByteArray linkName = QFile::encodeName(link);
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    ASSERT_TRUE(sim.publish(link.toStdString())) << sim.error();
+    portList = QStringList{link};
+    build();
+    form->ComboBox1->setCurrentIndex(0);
+    auto *reconnect = form->session()->findChild<QTimer *>(QStringLiteral("reconnect"));
+    ASSERT_NE(reconnect, nullptr);
+    reconnect->setInterval(20);
+    startMeasuring(at(10, 20, 30));
+    sim.closeMaster();
+    ASSERT_TRUE(waitUntil([&] { return !form->rs232c1->isOpen(); }));
+
+    // The old link, untouched since before the loss, now leads to the other
+    // program's line (as when its simulator got the same pty number).
+    GmSimulator other;
+    ASSERT_TRUE(other.openPty()) << other.error();
+    ASSERT_EQ(::unlink(linkName.constData()), 0);
+    ASSERT_EQ(::symlink(other.slavePath().c_str(), linkName.constData()), 0);
+    const timeval beforeLoss[2] = {{::time(nullptr) - 60, 0}, {::time(nullptr) - 60, 0}};
+    ASSERT_EQ(::lutimes(linkName.constData(), beforeLoss), 0);
+    settle(200);
+    EXPECT_FALSE(form->rs232c1->isOpen());
+    Trs232c otherProgram;
+    otherProgram.setPortname(QString::fromStdString(other.slavePath()));
+    EXPECT_TRUE(otherProgram.open()) << "the other program's line stays free";
+    otherProgram.close();
+
+    // Published anew: the device is back.
+    ASSERT_TRUE(other.publish(link.toStdString())) << other.error();
+    ASSERT_TRUE(waitUntil([&] { return form->rs232c1->isOpen(); }));
+    const int before = form->pulseCounter();
+    ASSERT_EQ(other.run(oneWrite(3)), 3);
+    EXPECT_TRUE(waitUntil([&] { return form->pulseCounter() == before + 3; }));
 }
 
 TEST_F(MeasurementTest, AClockSetBackAddsToTheMinuteItCountedBefore)

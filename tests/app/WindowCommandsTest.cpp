@@ -207,8 +207,8 @@ TEST_F(WindowCommandsTest, TheWindowAsCreated)
     EXPECT_EQ(form->StringGrid1->columnWidthAt(0), 80);
     for (int c = 1; c < 10; ++c)
         EXPECT_EQ(form->StringGrid1->columnWidthAt(c), 70) << c;
-    form->column_insert(1);
-    form->column_insert(1);
+    t->column_insert(1);
+    t->column_insert(1);
     EXPECT_EQ(t->colCount(), 12);
     EXPECT_EQ(form->StringGrid1->columnWidthAt(9), 70);
     EXPECT_EQ(form->StringGrid1->columnWidthAt(10), 100);

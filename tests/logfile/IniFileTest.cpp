@@ -216,6 +216,20 @@ TEST(IniFile, EveryFolderPathComesBackExactly)
               a2046.left(2042) + QStringLiteral("ä"));
 }
 
+// A file that is there but cannot be read is told apart from a missing one,
+// so that no caller takes it for empty and writes defaults over it.
+TEST(IniFile, AFileThatCannotBeReadIsNoEmptyFile)
+{
+    QString error = QStringLiteral("untouched");
+    EXPECT_EQ(IniFile::load(QStringLiteral("/nonexistent/torvale.ini"), &error).toBytes(),
+              QByteArray());
+    EXPECT_EQ(error, QStringLiteral("untouched"));
+    // Opens, but every read fails (EIO).
+    IniFile::load(QStringLiteral("/proc/self/mem"), &error);
+    EXPECT_NE(error, QStringLiteral("untouched"));
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(IniFile, FailedWriteKeepsTheOldFile)
 {
     ScratchMount small("size=16k");

@@ -81,9 +81,12 @@ TEST(RecoveryCopy, WriteLoadSettle)
     EXPECT_EQ(back.columnDate(2), QDate(2026, 12, 6));
     EXPECT_LE(qAbs(copy.writtenAt().secsTo(QDateTime::currentDateTime())), 60);
 
-    copy.settle();
+    EXPECT_EQ(copy.settle(), QString());
     EXPECT_FALSE(copy.holdsUnsaved());
     EXPECT_FALSE(copy.load(back, QDate(2027, 1, 3)).ok);
+    EXPECT_EQ(copy.settle(), QString()) << "nothing to remove is no failure";
+    ASSERT_TRUE(QDir().mkpath(copy.path() + QStringLiteral("/in-the-way")));
+    EXPECT_NE(copy.settle(), QString()) << "a remove that fails is told";
 
     const QString blocked = dir.filePath(QStringLiteral("file"));
     QFile f(blocked);

@@ -252,6 +252,23 @@ TEST(CommThread, CloseRunsAPendingHandOverWithThePortStillOpen)
     EXPECT_EQ(rx, 1);
 }
 
+// The device goes away as Stop is pressed: close runs the pending loss, whose handler closes
+// the port itself; the port closes once.
+TEST(CommThread, CloseRunsAPendingLossWhoseHandlerClosesThePort)
+{
+    OpenLine l;
+    int closes = 0;
+    l.port.OnRXCHAR = [](QObject *) {};
+    l.port.OnClose = [&](QObject *) { ++closes; };
+    l.port.OnLOST = [&](QObject *) { l.port.close(); };
+    ASSERT_TRUE(l.port.open());
+    l.sim.closeMaster();
+    waitWithoutEvents([] { return false; }, 100); // the loss is deposited, not dispatched
+    EXPECT_TRUE(l.port.close());
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(l.port.isOpen());
+}
+
 TEST(CommThread, HandlerMayCloseThePort)
 {
     OpenLine l;
