@@ -7,6 +7,7 @@
 #include "app/SignalWatcher.h"
 #include "app/TForm1.h"
 #include "core/Clock.h"
+#include "core/MessageLanguage.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
 #include "logfile/RecoveryCopy.h"
@@ -16,6 +17,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+
+#include <optional>
 
 namespace
 {
@@ -37,17 +40,28 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(TORVALE_VERSION));
 }
 
+// The start of every run without a window: named, speaking English, its
+// command line read.  Returns the exit code when that asks for no run
+// (help, version, a mistake).
+std::optional<int> startWithoutWindow(CommandLine &commandLine)
+{
+    nameApplication();
+    MessageLanguage::set(Language::English);
+    const auto outcome = commandLine.parse(QCoreApplication::arguments());
+    if (outcome == CommandLine::Outcome::Run)
+        return std::nullopt;
+    return commandLine.finish(outcome);
+}
+
 // The measurement without a window: QtCore only, so no display and no
 // platform plugin.  Ends with 0 on SIGTERM or SIGINT, with 1 when the
 // measurement cannot start.
 int runHeadless(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    nameApplication();
     CommandLine commandLine;
-    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
-        outcome != CommandLine::Outcome::Run)
-        return commandLine.finish(outcome);
+    if (const auto exitCode = startWithoutWindow(commandLine))
+        return *exitCode;
 
     // Watching before the port opens: a signal during the start must still
     // release the port and its lock.
@@ -90,11 +104,9 @@ int runHeadless(int argc, char **argv)
 int runLogCommand(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    nameApplication();
     CommandLine commandLine;
-    if (const auto outcome = commandLine.parse(QCoreApplication::arguments());
-        outcome != CommandLine::Outcome::Run)
-        return commandLine.finish(outcome);
+    if (const auto exitCode = startWithoutWindow(commandLine))
+        return *exitCode;
     LogCommands::Options options;
     options.logPath = commandLine.logFile();
     options.outputPath = commandLine.outputFile();
@@ -114,9 +126,8 @@ int main(int argc, char **argv)
     if (CommandLine::printsOnly(argc, argv)) {
         // Help and version need no display.
         QCoreApplication app(argc, argv);
-        nameApplication();
         CommandLine commandLine;
-        return commandLine.finish(commandLine.parse(QCoreApplication::arguments()));
+        return startWithoutWindow(commandLine).value_or(0);
     }
     if (CommandLine::wantsLogCommand(argc, argv))
         return runLogCommand(argc, argv);

@@ -8,9 +8,13 @@
 //   EACCES, EPERM, EROFS  -> "ファイルへのアクセスが拒否されました"
 //   ENOSPC, EDQUOT        -> "ディスクがいっぱいです"
 //   any other errno n     -> "I/O エラー (n)"
-// The window adds the full stop of its error report itself.
+// The window adds the full stop of its error report itself.  The logger
+// without a window gets the same in English (MessageLanguage).
 class FileError
 {
 public:
     static QString text(int errnoValue);
+
+private:
+    static QString english(int errnoValue);
 };

@@ -5,6 +5,7 @@
 #include "core/TimeText.h"
 #include "logfile/LogFile.h"
 #include "logfile/TableWriter.h"
+#include "measure/SessionText.h"
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 
@@ -107,8 +108,7 @@ void MeasurementSession::onLost()
     // one that comes back gets another.
     m_port->close();
     const QString name = m_port->portname();
-    emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" が切断されました") +
-                  lastTickTime());
+    emit progress(SessionText::portLost(name, lastTickTime()));
     emit portLost(name);
     emit error(portLostText(name));
     if (m_measuring)
@@ -133,16 +133,13 @@ void MeasurementSession::tryReconnect()
     m_portLost = false;
     m_lostCountStored = false;
     const QString name = m_port->portname();
-    emit progress(QStringLiteral("Com Port ") + name + QStringLiteral(" に再接続しました") +
-                  lastTickTime());
+    emit progress(SessionText::portReturned(name, lastTickTime()));
     emit portReturned(name);
 }
 
 QString MeasurementSession::portLostText(const QString &portName)
 {
-    return QStringLiteral("シリアルポート ") + portName +
-           QStringLiteral(" が切断されました。計数は止まっています。"
-                          "ポートが戻りしだい計数を続けます。");
+    return SessionText::countingStopped(portName);
 }
 
 QString MeasurementSession::lastTickTime() const
@@ -211,13 +208,11 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
             const QString time = TimeText::time(x.time());
             return sameDay ? time : TimeText::date(x.date()) + u' ' + time;
         };
-        emit progress(QStringLiteral("  時計が %1 から %2 に戻りました")
-                          .arg(reading(d.previous), reading(t)));
+        emit progress(SessionText::clockWentBack(reading(d.previous), reading(t)));
     }
     if (d.spannedMinutes > 1)
-        emit progress(QStringLiteral("  %1 の集計は %2 分間のカウントです")
-                          .arg(TimeText::time(QTime(t.time().hour(), t.time().minute())))
-                          .arg(d.spannedMinutes));
+        emit progress(SessionText::spannedMinutes(
+            TimeText::time(QTime(t.time().hour(), t.time().minute())), d.spannedMinutes));
     emit tallied(t, d.row, stored);
     // Truncated in absolute time, so a repeated hour keeps its own offset.
     const QDateTime end = t.addMSecs(-(t.time().second() * 1000LL + t.time().msec()));
@@ -236,7 +231,7 @@ void MeasurementSession::settleRecoveryCopy()
     if (m_writer->pending() == 0) {
         const QString failure = m_recovery.settle();
         if (!failure.isEmpty())
-            emit error(m_recovery.path() + QStringLiteral(" を削除できません: ") + failure);
+            emit error(SessionText::cannotRemove(m_recovery.path(), failure));
     }
     else
         m_writer->settleRecoveryCopy();
@@ -250,7 +245,7 @@ bool MeasurementSession::finishWrites(int ms)
 void MeasurementSession::onRecoveryFailed(const QString &path, const QString &failure)
 {
     if (failure != m_reportedRecoveryError)
-        emit error(path + QStringLiteral(" に書き込めません: ") + failure);
+        emit error(SessionText::cannotWrite(path, failure));
     m_reportedRecoveryError = failure;
 }
 
@@ -266,13 +261,11 @@ void MeasurementSession::onAutoSaveFailed(const QString &path, const QString &fa
 
 void MeasurementSession::onDropped(const QString &path)
 {
-    emit progress(QStringLiteral("  書き込みが追いつかないため ") + path +
-                  QStringLiteral(" を書き込みませんでした"));
+    emit progress(SessionText::droppedLine(path));
     // Told once until a write goes through again; the later files hold
     // the whole table, so no count is lost with it.
     if (!m_toldDropped)
-        emit error(QStringLiteral("ディスクへの書き込みが追いつきません。") + path +
-                   QStringLiteral(" を書き込みませんでした。計数は続いています"));
+        emit error(SessionText::droppedError(path));
     m_toldDropped = true;
     if (path != m_recovery.path())
         emit autoSaveFailed(path);

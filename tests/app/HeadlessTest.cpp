@@ -6,6 +6,7 @@
 #include "WindowTestSupport.h"
 
 #include "app/HeadlessLogger.h"
+#include "core/MessageLanguage.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFormat.h"
 #include "measure/MeasurementSession.h"
@@ -49,6 +50,7 @@ protected:
         const std::function<void(HeadlessLogger::Options &)> &adjust = {})
     {
         closeOutputs();
+        MessageLanguage::set(Language::English); // as the program's headless start does
         qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder())); // the recovery copy's
         out = std::fopen(QFile::encodeName(tempPath(QStringLiteral("out.txt"))), "w");
         err = std::fopen(QFile::encodeName(tempPath(QStringLiteral("err.txt"))), "w");
@@ -102,6 +104,7 @@ protected:
     {
         WindowTest::TearDown();
         closeOutputs();
+        MessageLanguage::set(Language::Japanese);
     }
 
     std::FILE *out = nullptr;
@@ -203,6 +206,12 @@ TEST_F(HeadlessTest, ARepeatedMinuteGetsALineOfItsOwnPerPass)
     EXPECT_TRUE(out[1].startsWith(QStringLiteral("2026-11-01T01:59-04:00\t2\t")));
     EXPECT_EQ(out[2], QStringLiteral("2026-11-01T01:00-05:00\t4\t") + file);
     EXPECT_EQ(logger->table()->cell(1, TimeText::rowOf(QTime(1, 0))), QStringLiteral("7"));
+    // One language on standard error, the session's own lines included.
+    const QString err = errText();
+    EXPECT_TRUE(err.contains(QStringLiteral("  the tally of 1:59:00 holds the counts of 59 minutes\n")))
+        << err.toStdString();
+    EXPECT_FALSE(err.contains(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"))))
+        << err.toStdString();
 }
 
 TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)

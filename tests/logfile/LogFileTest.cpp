@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "core/DayTable.h"
+#include "core/MessageLanguage.h"
 #include "logfile/AutoSave.h"
 #include "logfile/ColumnDates.h"
 #include "logfile/FileError.h"
@@ -45,6 +46,11 @@ TEST(FileError, Texts)
     EXPECT_EQ(FileError::text(ENOSPC), DiskFull);
     EXPECT_EQ(FileError::text(EDQUOT), DiskFull);
     EXPECT_EQ(FileError::text(EIO), QStringLiteral("I/O エラー (5)"));
+    // The logger without a window tells them in English.
+    MessageLanguage::set(Language::English);
+    EXPECT_EQ(FileError::text(ENOSPC), QStringLiteral("the disk is full"));
+    EXPECT_EQ(FileError::text(EIO), QStringLiteral("I/O error (5)"));
+    MessageLanguage::set(Language::Japanese);
 }
 
 TEST(LogFile, ForceCsvExtension)
