@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/Outbox.h"
 
+#include "core/UniqueFd.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/FileError.h"
 
@@ -37,11 +38,10 @@ bool writeSynced(int fd, const QByteArray &bytes)
 
 void syncFolder(const QString &folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isValid())
+        ::fsync(fd.get());
 }
 
 } // namespace
@@ -51,11 +51,7 @@ Outbox::Outbox(const QString &folder, qint64 limit, int segmentRecords)
 {
 }
 
-Outbox::~Outbox()
-{
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
-}
+Outbox::~Outbox() = default;
 
 QString Outbox::segmentPath(qint64 first) const
 {
@@ -69,10 +65,10 @@ QString Outbox::open()
     QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                         QFileDevice::ExeOwner);
     const QByteArray lockPath = QFile::encodeName(m_folder + QStringLiteral("/lock"));
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_lockFd < 0)
+    m_lock.reset(::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!m_lock.isValid())
         return errnoText(m_folder + QStringLiteral("/lock"), errno);
-    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(m_lock.get(), LOCK_EX | LOCK_NB) != 0)
         return m_folder + QStringLiteral(" is in use by another logger");
 
     QFile acked(m_folder + QStringLiteral("/acked"));
@@ -141,14 +137,14 @@ QString Outbox::append(const QByteArray &topic, const QByteArray &payload)
                  m_segments.last().last - m_segments.last().first + 1 >= m_segmentRecords;
     Segment segment = fresh ? Segment{seq, seq - 1} : m_segments.last();
     const QString path = segmentPath(segment.first);
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    UniqueFd fd(::open(QFile::encodeName(path).constData(),
+                       O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd.isValid())
         return errnoText(path, errno);
     const QByteArray line = QByteArray::number(seq) + '\t' + topic + '\t' + payload + '\n';
-    const bool ok = writeSynced(fd, line);
+    const bool ok = writeSynced(fd.get(), line);
     const int error = errno;
-    ::close(fd);
+    fd.reset();
     if (!ok) {
         // A part of the line may be there: cut it, or the next append would
         // continue a broken line.

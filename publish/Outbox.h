@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/UniqueFd.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -81,7 +83,7 @@ private:
     QString m_folder;
     qint64 m_limit;
     int m_segmentRecords;
-    int m_lockFd = -1;
+    UniqueFd m_lock; // flock()ed while open: one logger per folder
     qint64 m_acked = 0;
     qint64 m_nextSeq = 1;
     qint64 m_dropped = 0;
