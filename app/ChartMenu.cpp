@@ -38,17 +38,23 @@ ChartMenu::ChartMenu(GmChartView *chart, ChartSettings *settings, Factor factor,
     connect(m_chart, &QWidget::customContextMenuRequested, this, &ChartMenu::popUp);
 }
 
-void ChartMenu::apply()
+void ChartMenu::apply(Redraw redraw)
 {
     const int minutes = m_settings->movingAverage();
+    const std::optional<double> factor = m_factor();
+    const std::optional<double> axisFactor =
+        m_settings->doseAxis() ? factor : std::optional<double>();
+    if (minutes == m_appliedMinutes && axisFactor == m_appliedAxisFactor)
+        return;
+    m_appliedMinutes = minutes;
+    m_appliedAxisFactor = axisFactor;
     m_chart->setDataFilter(minutes > 0 ? GmChartView::DataFilter([minutes](GraphData &d) {
         MovingAverage::apply(d, minutes);
     })
                                        : GmChartView::DataFilter());
-    const std::optional<double> factor = m_factor();
-    if (m_settings->doseAxis() && factor) {
+    if (axisFactor) {
         const DoseAxis axis(axisFont());
-        const double f = *factor;
+        const double f = *axisFactor;
         m_chart->setRightReserve(axis.reserve());
         m_chart->setOverlayPainter([axis, f](QPainter *p, const QRectF &plot, double leftMax) {
             axis.paint(p, plot, leftMax, f);
@@ -57,7 +63,8 @@ void ChartMenu::apply()
         m_chart->setRightReserve(0);
         m_chart->setOverlayPainter({});
     }
-    m_redraw();
+    if (redraw == Redraw::Now)
+        m_redraw();
 }
 
 QMenu *ChartMenu::buildMenu()

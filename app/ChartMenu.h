@@ -27,8 +27,12 @@ public:
     ChartMenu(GmChartView *chart, ChartSettings *settings, Factor factor,
               std::function<void()> redraw, QObject *parent = nullptr);
 
-    // Sets the view's hooks for the current choices and factor, and redraws.
-    void apply();
+    // Sets the view's hooks for the current choices and factor.  A choice
+    // that changes what is drawn redraws at once when `redraw` is Now; with
+    // Later (the settings restored at start) it shows from the next rebuild,
+    // so a start draws nothing before its first rebuild.
+    enum class Redraw { Now, Later };
+    void apply(Redraw redraw = Redraw::Now);
 
     // The menu as it would pop up now (for the context menu and for tests).
     QMenu *buildMenu();
@@ -46,4 +50,8 @@ private:
     ChartSettings *m_settings;
     Factor m_factor;
     std::function<void()> m_redraw;
+    // What the view's hooks were last set for: a moving average of so many
+    // minutes (0: none), and the factor of the µSv/h axis (none: no axis).
+    int m_appliedMinutes = 0;
+    std::optional<double> m_appliedAxisFactor;
 };

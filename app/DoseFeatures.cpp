@@ -104,7 +104,7 @@ void DoseFeatures::readSettings(const IniFile &ini)
     m_alarmSettings.readSettings(ini);
     m_chartSettings.readSettings(ini);
     applyAlarmSettings();
-    m_chartMenu->apply();
+    m_chartMenu->apply(ChartMenu::Redraw::Later);
 }
 
 void DoseFeatures::writeSettings(IniFile &ini) const

@@ -38,7 +38,9 @@ wid=
 # start_program [ARG]: a fresh copy of the program (its settings file goes beside it)
 start_program() {
   cp "$build/app/torvale" "$work/bin/torvale"
-  (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" "$work/bin/torvale" "$@") \
+  # The user's own recovery copy and settings stay out of the pictures.
+  (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" \
+    XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" "$work/bin/torvale" "$@") \
     >>"$work/program.log" 2>&1 &
   program_pid=$!
   pids+=("$program_pid")
@@ -54,8 +56,9 @@ click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.5; }
 shoot() { xdotool mousemove 1270 1010; sleep 0.5; import -window "$wid" "$out/$1"; echo "$out/$1"; }
 end_program() {
   click 692 20 # EXIT
-  for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.2; done
-  rm -f "$work/bin/torvale.ini"
+  wait_until 10 eval '! kill -0 "$program_pid" 2>/dev/null' || { echo "the program did not end"; exit 1; }
+  # Measuring without auto-save leaves a recovery copy the next start would offer.
+  rm -rf "$work/bin/torvale.ini" "$work/state"
 }
 
 # 1. Start-up, no settings.

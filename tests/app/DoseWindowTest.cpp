@@ -112,4 +112,7 @@ TEST_F(DoseWindowTest, SelectionStatisticsAndChartChoicesSurviveARestart)
     build();
     EXPECT_EQ(features().chartSettings()->movingAverage(), 10);
     EXPECT_DOUBLE_EQ(*features().dose()->factor(), 150.0);
+    // Restored choices wait for the first rebuild: a start draws nothing.
+    EXPECT_DOUBLE_EQ(form->Chart1->leftMax(), GmChartView::InitialLeftMax);
+    EXPECT_EQ(form->Chart1->series(0)->count(), 0);
 }
