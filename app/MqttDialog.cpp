@@ -68,6 +68,9 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     form->addRow(buttons);
     setLayout(form);
+    // Wide enough for a host name, and for the note on one line: a wrapped
+    // Japanese line gets too little height from the form.
+    setMinimumWidth(400);
     updatePlaceholders();
 }
 
