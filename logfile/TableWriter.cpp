@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logfile/TableWriter.h"
 
+#include "core/QtPostUnseen.h"
 #include "logfile/AutoSave.h"
 
 #include <QPointer>
@@ -154,6 +155,7 @@ TableWriter::TableWriter(const QString &recoveryFolder, QObject *parent)
 {
     QPointer<TableWriter> self(this);
     m_state->postDelivery = [self] {
+        const QtPostUnseen post;
         QMetaObject::invokeMethod(
             self.data(),
             [self] {

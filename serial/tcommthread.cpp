@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/tcommthread.h"
 
+#include "core/QtPostUnseen.h"
 #include "core/UniqueFd.h"
 #include "serial/Trs232c.h"
 
@@ -83,7 +84,10 @@ void tcommthread::handOver(quint32 mask)
     const quint64 seq = ++m_handed;
     m_changed.notify_all();
     lock.unlock();
-    emit handOverPosted();
+    {
+        const QtPostUnseen post;
+        emit handOverPosted();
+    }
     lock.lock();
     m_changed.wait(lock, [this, seq] { return m_done >= seq; });
 }
