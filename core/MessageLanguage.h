@@ -11,6 +11,6 @@ class MessageLanguage
 {
 public:
     static Language current();
-    static void set(Language language);
+    static void set(Language chosen);
     static bool english() { return current() == Language::English; }
 };

@@ -31,7 +31,8 @@ public:
     QtPostUnseen() { __tsan_ignore_thread_begin(); }
     ~QtPostUnseen() { __tsan_ignore_thread_end(); }
 #else
-    QtPostUnseen() = default;
+    // User-provided, so that a scope held only for its lifetime is not "unused".
+    QtPostUnseen() {}
 #endif
     QtPostUnseen(const QtPostUnseen &) = delete;
     QtPostUnseen &operator=(const QtPostUnseen &) = delete;

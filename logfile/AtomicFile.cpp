@@ -91,6 +91,7 @@ int AtomicFile::removeStaleTemporaries(const QString &folder)
         return 0;
     const int dirFd = ::dirfd(dir);
     int removed = 0;
+    // NOLINTNEXTLINE(concurrency-mt-unsafe): the stream is this call's own; glibc locks each stream
     while (const dirent *entry = ::readdir(dir)) {
         if (!isTemporaryName(entry->d_name))
             continue;

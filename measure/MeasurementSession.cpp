@@ -51,7 +51,7 @@ void MeasurementSession::setPortName(const QString &portName)
 
 QString MeasurementSession::save(const QString &path)
 {
-    const QString failure = LogFile::save(path, *m_table, LogTitle::Manual);
+    QString failure = LogFile::save(path, *m_table, LogTitle::Manual);
     if (failure.isEmpty())
         settleRecoveryCopy();
     return failure;

@@ -13,16 +13,39 @@
 namespace
 {
 
+// The reentrant lookups: the check may run on any thread.  A buffer of
+// sysconf's suggested size holds any ordinary entry; an entry too large for
+// it is looked at no further, like one that does not exist.
+std::vector<char> entryBuffer(int which)
+{
+    const long size = ::sysconf(which);
+    return std::vector<char>(std::size_t(size > 0 ? size : 16384));
+}
+
+std::optional<passwd> userEntry(uid_t uid, std::vector<char> &buffer)
+{
+    passwd pw{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(uid, &pw, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return std::nullopt;
+    return pw;
+}
+
 QString userName(uid_t uid)
 {
-    const passwd *pw = ::getpwuid(uid);
+    std::vector<char> buffer = entryBuffer(_SC_GETPW_R_SIZE_MAX);
+    const std::optional<passwd> pw = userEntry(uid, buffer);
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(uid);
 }
 
 QString groupName(gid_t gid)
 {
-    const group *gr = ::getgrgid(gid);
-    return gr ? QString::fromLocal8Bit(gr->gr_name) : QString::number(gid);
+    std::vector<char> buffer = entryBuffer(_SC_GETGR_R_SIZE_MAX);
+    group gr{};
+    group *found = nullptr;
+    if (::getgrgid_r(gid, &gr, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return QString::number(gid);
+    return QString::fromLocal8Bit(gr.gr_name);
 }
 
 QList<uint> loginGroups()
@@ -37,7 +60,8 @@ QList<uint> loginGroups()
 
 QList<uint> memberGroups(uid_t uid)
 {
-    const passwd *pw = ::getpwuid(uid);
+    std::vector<char> buffer = entryBuffer(_SC_GETPW_R_SIZE_MAX);
+    const std::optional<passwd> pw = userEntry(uid, buffer);
     if (!pw)
         return {};
     const QByteArray name(pw->pw_name);
@@ -64,11 +88,9 @@ PortPermission::Diagnosis PortPermission::diagnose(const Device &device, const U
     const bool ownerMay = (device.mode & 0600) == 0600;
     const bool groupMay = (device.mode & 0060) == 0060;
     const bool othersMay = (device.mode & 0006) == 0006;
-    if (user.uid == 0)
-        d.remedy = Remedy::Unknown;
-    else if (user.uid == device.owner)
+    if (user.uid == device.owner && user.uid != 0)
         d.remedy = ownerMay ? Remedy::Unknown : Remedy::ChangeMode;
-    else if (othersMay || (groupMay && user.loginGroups.contains(device.group)))
+    else if (user.uid == 0 || othersMay || (groupMay && user.loginGroups.contains(device.group)))
         d.remedy = Remedy::Unknown;
     // Joining root's group would be advice nobody should take.
     else if (groupMay && device.group != 0)
