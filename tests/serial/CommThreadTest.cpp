@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
@@ -445,4 +447,79 @@ TEST(CommThread, OpenFailsAndReleasesThePortWhenTheThreadCannotBeWoken)
         EXPECT_TRUE(waitFor([&] { return rx == 1; }));
         EXPECT_TRUE(l.port.close());
     }
+}
+
+namespace
+{
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool Sanitized = true;
+#elif defined(__has_feature)
+constexpr bool Sanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool Sanitized = false;
+#endif
+
+// A new thread's stack that cannot be mapped: threads get a 64 MiB stack by default, and the
+// address-space limit leaves room for 16 MiB more than the process maps now (enough for the
+// small allocations of an open).  A bigger default also keeps the C library from handing
+// out the cached stack of an earlier thread.  Undone on destruction.
+class NoRoomForAThread
+{
+public:
+    NoRoomForAThread()
+    {
+        pthread_getattr_default_np(&m_savedAttr);
+        pthread_attr_t big;
+        pthread_getattr_default_np(&big);
+        pthread_attr_setstacksize(&big, size_t(64) << 20);
+        const bool stackSet = pthread_setattr_default_np(&big) == 0;
+        pthread_attr_destroy(&big);
+        getrlimit(RLIMIT_AS, &m_saved);
+        long pages = 0;
+        if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        rlimit low = m_saved;
+        low.rlim_cur = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(16) << 20);
+        m_set = stackSet && pages > 0 && setrlimit(RLIMIT_AS, &low) == 0;
+    }
+    ~NoRoomForAThread()
+    {
+        setrlimit(RLIMIT_AS, &m_saved);
+        pthread_setattr_default_np(&m_savedAttr);
+        pthread_attr_destroy(&m_savedAttr);
+    }
+    NoRoomForAThread(const NoRoomForAThread &) = delete;
+    NoRoomForAThread &operator=(const NoRoomForAThread &) = delete;
+    bool isSet() const { return m_set; }
+
+private:
+    pthread_attr_t m_savedAttr{};
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
+} // namespace
+
+// A comm thread that cannot be created fails the open and leaves the port free.
+TEST(CommThread, OpenFailsAndReleasesThePortWhenItsThreadCannotStart)
+{
+    if (Sanitized)
+        GTEST_SKIP() << "the sanitizers map address space of their own";
+    OpenLine l;
+    l.port.setLockDirectory({});
+    l.port.OnRXCHAR = [](QObject *) {};
+    {
+        const NoRoomForAThread limit;
+        ASSERT_TRUE(limit.isSet());
+        EXPECT_FALSE(l.port.open());
+        EXPECT_FALSE(l.port.isOpen());
+        EXPECT_TRUE(l.port.lastError().startsWith(QStringLiteral("comm thread: ")))
+            << l.port.lastError().toStdString();
+    }
+    ASSERT_TRUE(l.port.open()) << l.port.lastError().toStdString();
+    EXPECT_TRUE(l.port.close());
 }
