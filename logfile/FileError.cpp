@@ -7,32 +7,18 @@
 
 QString FileError::text(int errnoValue)
 {
-    if (MessageLanguage::english())
-        return english(errnoValue);
+    const bool english = MessageLanguage::english();
     switch (errnoValue) {
     case EACCES:
     case EPERM:
     case EROFS:
-        return QStringLiteral("ファイルへのアクセスが拒否されました");
+        return english ? QStringLiteral("access to the file was denied")
+                       : QStringLiteral("ファイルへのアクセスが拒否されました");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("ディスクがいっぱいです");
+        return english ? QStringLiteral("the disk is full") : QStringLiteral("ディスクがいっぱいです");
     default:
-        return QStringLiteral("I/O エラー (%1)").arg(errnoValue);
-    }
-}
-
-QString FileError::english(int errnoValue)
-{
-    switch (errnoValue) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QStringLiteral("access to the file was denied");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("the disk is full");
-    default:
-        return QStringLiteral("I/O error (%1)").arg(errnoValue);
+        return (english ? QStringLiteral("I/O error (%1)") : QStringLiteral("I/O エラー (%1)"))
+            .arg(errnoValue);
     }
 }

@@ -14,7 +14,4 @@ class FileError
 {
 public:
     static QString text(int errnoValue);
-
-private:
-    static QString english(int errnoValue);
 };
