@@ -32,20 +32,17 @@ configure() {
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=$2" >/dev/null
 }
 
-# build_tests <folder> <ctest selection...>: builds only the programs of the
-# selected tests (a test is named after its program; a test that is not
-# builds everything).
+# build_tests <folder> <ctest selection...>: builds only the programs the
+# selected tests run, found by path in their commands (a test runs its own
+# program, or names the programs a script of its runs).
 build_tests() {
-  local dir=$1 name targets=()
+  local dir name targets=()
+  dir=$(realpath "$1")
   shift
   while read -r name; do
-    if ninja -C "$dir" -t query "$name" >/dev/null 2>&1; then
-      targets+=("$name")
-    else
-      targets=(all)
-      break
-    fi
-  done < <(ctest --test-dir "$dir" -N "$@" | sed -n 's/^ *Test *#[0-9]*: *//p')
+    ninja -C "$dir" -t query "$name" >/dev/null 2>&1 && targets+=("$name")
+  done < <(ctest --test-dir "$dir" --show-only=json-v1 "$@" | grep -oE "$dir/[^\"]+" | xargs -n1 basename | sort -u)
+  [ ${#targets[@]} -gt 0 ] || { echo "sanitize: no test programs selected in $dir" >&2; exit 1; }
   cmake --build "$dir" --target "${targets[@]}"
 }
 
