@@ -33,15 +33,19 @@ configure() {
 }
 
 # build_tests <folder> <ctest selection...>: builds only the programs the
-# selected tests run, found by path in their commands (a test runs its own
-# program, or names the programs a script of its runs).
+# selected tests run: a test named after its program, and every program of
+# the build a test names by path (in its command, or as a required file:
+# before the build, ctest knows no command of a program not yet built).
 build_tests() {
   local dir name targets=()
   dir=$(realpath "$1")
   shift
   while read -r name; do
     ninja -C "$dir" -t query "$name" >/dev/null 2>&1 && targets+=("$name")
-  done < <(ctest --test-dir "$dir" --show-only=json-v1 "$@" | grep -oE "$dir/[^\"]+" | xargs -n1 basename | sort -u)
+  done < <({
+    ctest --test-dir "$dir" -N "$@" | sed -n 's/^ *Test *#[0-9]*: *//p'
+    ctest --test-dir "$dir" --show-only=json-v1 "$@" | grep -oE "$dir/[^\"]+" | xargs -n1 basename
+  } | sort -u)
   [ ${#targets[@]} -gt 0 ] || { echo "sanitize: no test programs selected in $dir" >&2; exit 1; }
   cmake --build "$dir" --target "${targets[@]}"
 }
