@@ -332,10 +332,8 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
     // subscriber as it subscribes anew, and a message the subscriber had not
     // acknowledged is sent again), never with another count: count each once.
     const auto distinct = [&] {
-        QStringList once;
-        for (const QString &payload : sub.payloads(QStringLiteral("torvale/st1/minute")))
-            if (!once.contains(payload))
-                once.append(payload);
+        QStringList once = sub.payloads(QStringLiteral("torvale/st1/minute"));
+        once.removeDuplicates();
         return once;
     };
     ASSERT_TRUE(waitUntil([&] { return distinct().size() >= sent.size(); }, 30000))
