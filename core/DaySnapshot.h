@@ -24,6 +24,8 @@ public:
     // Reads as DayTable::cell and DayTable::cellCount do.
     QString cell(int col, int row) const;
     bool cellCount(int col, int row, int *count) const;
+    // `col` must be a column of the snapshot; for walks over every cell.
+    const DayColumn &column(int col) const { return *m_columns[std::size_t(col)]; }
 
 private:
     bool valid(int col, int row) const;

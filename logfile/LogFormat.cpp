@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "logfile/LogFormat.h"
 
+#include "core/DayColumn.h"
+#include "core/DaySnapshot.h"
 #include "core/DayTable.h"
 #include "logfile/Cp932.h"
 
@@ -8,6 +10,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <vector>
 
 QByteArray LogFormat::titleLine(LogTitle title)
 {
@@ -21,31 +25,65 @@ QByteArray LogFormat::encode(const DayTable &table, LogTitle title)
     return encode(table.snapshot(), title);
 }
 
+namespace
+{
+
+// The longest field of a count: the comma before it, a quote, ten digits, a TAB and a quote.
+constexpr qsizetype MaxCountField = 14;
+
+// Makes room for `need` more bytes after the `used` bytes of `out`, growing it by half at least
+// so that a table of many text cells is not copied once per cell.
+char *roomFor(QByteArray &out, qsizetype used, qsizetype need)
+{
+    if (used + need > out.size())
+        out.resize(std::max(used + need, out.size() + out.size() / 2));
+    return out.data() + used;
+}
+
+} // namespace
+
+// The writer thread runs this for every tally, so it writes through a pointer into one buffer
+// instead of appending field by field (a year's table is about half a million cells).
 QByteArray LogFormat::encode(const DaySnapshot &table, LogTitle title)
 {
     const int cols = table.colCount();
-    QByteArray out;
-    // Counts are short: about five bytes of field and comma per cell.
-    out.reserve(64 + qsizetype(DayTable::RowCount) * (qsizetype(cols) * 6 + 2));
-    out.append(titleLine(title));
+    const qsizetype rowMax = qsizetype(cols) * MaxCountField + 2;
+    QByteArray out = titleLine(title);
     out.append("\r\n");
-    char digits[16];
+    qsizetype used = out.size();
+    // Counts are short: about six bytes of field and comma per cell.
+    out.resize(used + qsizetype(DayTable::RowCount) * (qsizetype(cols) * 6 + 2));
+    // The cells of each column, or null for a column never written.
+    std::vector<const std::int32_t *> cells(std::size_t(cols), nullptr);
+    for (int c = 0; c < cols; ++c) {
+        if (!table.column(c).cells.empty())
+            cells[std::size_t(c)] = table.column(c).cells.data();
+    }
+    QByteArray text;
     for (int r = 0; r < DayTable::RowCount; ++r) {
+        char *p = roomFor(out, used, rowMax);
         for (int c = 0; c < cols; ++c) {
             if (c > 0)
-                out.append(',');
-            out.append('"');
-            int count = 0;
-            if (table.cellCount(c, r, &count)) {
-                const auto res = std::to_chars(digits, digits + sizeof digits, count);
-                out.append(digits, res.ptr - digits);
-            } else {
-                Cp932::encodeAppend(table.cell(c, r), out);
+                *p++ = ',';
+            *p++ = '"';
+            const std::int32_t *column = cells[std::size_t(c)];
+            const std::int32_t v = column ? column[r] : DayColumn::Empty;
+            if (v >= 0) {
+                p = std::to_chars(p, p + 10, v).ptr;
+            } else if (v == DayColumn::Text) {
+                text.clear();
+                Cp932::encodeAppend(table.column(c).texts.value(r), text);
+                p = roomFor(out, p - out.data(), text.size() + rowMax);
+                p = std::copy(text.cbegin(), text.cend(), p);
             }
-            out.append("\t\"");
+            *p++ = '\t';
+            *p++ = '"';
         }
-        out.append("\r\n");
+        *p++ = '\r';
+        *p++ = '\n';
+        used = p - out.data();
     }
+    out.resize(used);
     return out;
 }
 
