@@ -37,7 +37,7 @@ QFont readoutFont()
     return f;
 }
 
-void setTextColor(QLabel *label, const QColor &color)
+void setReadoutColor(QLabel *label, const QColor &color)
 {
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, color);
@@ -128,7 +128,7 @@ void DoseFeatures::minuteCounted(const MinuteCount &m)
 void DoseFeatures::updateReadout()
 {
     m_readout->setText(ReadoutText::format(m_recent, m_dose.factor()));
-    setTextColor(m_readout, m_alarm->above() ? QColor(Qt::red) : QColor(Qt::black));
+    setReadoutColor(m_readout, m_alarm->above() ? QColor(Qt::red) : QColor(Qt::black));
 }
 
 void DoseFeatures::applyAlarmSettings()

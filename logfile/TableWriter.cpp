@@ -20,28 +20,28 @@ namespace
 
 constexpr int WriterNice = 10;
 
-enum class Kind { AutoSave, Recovery, Settle };
-
-struct Request {
-    Kind kind;
-    QString dataFolder;
-    QDateTime t;
-    DaySnapshot table;
-};
-
-enum class Outcome { AutoSaved, AutoSaveFailed, RecoveryWritten, RecoveryFailed, Dropped };
-
-struct Report {
-    Outcome outcome;
-    QString path;
-    QString failure;
-};
-
 } // namespace
 
 // Shared with the thread, so that a thread left hanging at the end never
 // touches a destroyed writer.
 struct TableWriter::State {
+    enum class Kind { AutoSave, Recovery, Settle };
+
+    struct Request {
+        Kind kind;
+        QString dataFolder;
+        QDateTime t;
+        DaySnapshot table;
+    };
+
+    enum class Outcome { AutoSaved, AutoSaveFailed, RecoveryWritten, RecoveryFailed, Dropped };
+
+    struct Report {
+        Outcome outcome;
+        QString path;
+        QString failure;
+    };
+
     explicit State(const QString &folder) : recovery(folder) {}
 
     RecoveryCopy recovery;
@@ -62,7 +62,7 @@ struct TableWriter::State {
     bool waitIdle(std::unique_lock<std::mutex> &lock, int ms);
 };
 
-std::deque<Report> TableWriter::State::carryOut(const Request &r)
+auto TableWriter::State::carryOut(const Request &r) -> std::deque<Report>
 {
     std::deque<Report> out;
     const auto writeCopy = [&] {
@@ -187,17 +187,17 @@ TableWriter::~TableWriter()
 void TableWriter::autoSave(const QString &dataFolder, const QDateTime &t,
                            const DaySnapshot &table)
 {
-    m_state->enqueue({Kind::AutoSave, dataFolder, t, table});
+    m_state->enqueue({State::Kind::AutoSave, dataFolder, t, table});
 }
 
 void TableWriter::keepRecoveryCopy(const DaySnapshot &table)
 {
-    m_state->enqueue({Kind::Recovery, {}, {}, table});
+    m_state->enqueue({State::Kind::Recovery, {}, {}, table});
 }
 
 void TableWriter::settleRecoveryCopy()
 {
-    m_state->enqueue({Kind::Settle, {}, {}, {}});
+    m_state->enqueue({State::Kind::Settle, {}, {}, {}});
 }
 
 bool TableWriter::finish(int ms)
@@ -219,27 +219,27 @@ int TableWriter::pending() const
 
 void TableWriter::deliver()
 {
-    std::deque<Report> reports;
+    std::deque<State::Report> reports;
     {
         std::lock_guard lock(m_state->mutex);
         reports.swap(m_state->reports);
         m_state->deliveryPosted = false;
     }
-    for (const Report &r : reports) {
+    for (const State::Report &r : reports) {
         switch (r.outcome) {
-        case Outcome::AutoSaved:
+        case State::Outcome::AutoSaved:
             emit autoSaved(r.path);
             break;
-        case Outcome::AutoSaveFailed:
+        case State::Outcome::AutoSaveFailed:
             emit autoSaveFailed(r.path, r.failure);
             break;
-        case Outcome::RecoveryWritten:
+        case State::Outcome::RecoveryWritten:
             emit recoveryCopyWritten();
             break;
-        case Outcome::RecoveryFailed:
+        case State::Outcome::RecoveryFailed:
             emit recoveryCopyFailed(r.path, r.failure);
             break;
-        case Outcome::Dropped:
+        case State::Outcome::Dropped:
             emit dropped(r.path);
             break;
         }

@@ -8,12 +8,15 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 torvale_install_packages
 torvale_build RelWithDebInfo -DTORVALE_TESTS=ON
 # Under CI, clang-tidy: any warning in the program's sources fails the run.
-# It is CPU-bound while the end-to-end tests mostly wait on clocks, so it runs
-# beside them at the lowest priority, where it cannot slow a test down.
+# It is CPU-bound and long, so it runs beside everything that follows at the
+# lowest priority, taking the processor time the stages leave (the end-to-end
+# runs mostly wait on clocks, ThreadSanitizer runs on one processor), and is
+# waited for last.  In a group of its own, so that a failed stage stops it too.
 tidy_pid=
 if [ "${CI:-}" = true ]; then
-  nice -n 19 "$TORVALE_ROOT/scripts/tidy.sh" >"$TORVALE_BUILD/tidy.log" 2>&1 &
+  setsid nice -n 19 "$TORVALE_ROOT/scripts/tidy.sh" >"$TORVALE_BUILD/tidy.log" 2>&1 &
   tidy_pid=$!
+  trap 'kill -- "-$tidy_pid" 2>/dev/null || true' EXIT
 fi
 
 # Root passes by permission checks an ordinary user meets: under CI, run the serial, measurement
@@ -23,13 +26,13 @@ root_skips=()
 if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ]; then root_skips=(-LE e2e); fi
 ctest --test-dir "$TORVALE_BUILD" --output-on-failure "${root_skips[@]}" "$@"
 if [ ${#root_skips[@]} -gt 0 ]; then "$TORVALE_ROOT/scripts/unprivileged-tests.sh" "$TORVALE_BUILD"; fi
+# The .deb built, installed, run and removed again (under CI, or with TORVALE_PACKAGE_CHECK=1).
+if [ "${CI:-}" = true ] || [ "${TORVALE_PACKAGE_CHECK:-}" = 1 ]; then "$TORVALE_ROOT/scripts/package-check.sh"; fi
+# Under CI, the suite again under the sanitizers, then a minute of fuzzing for each reader.
+if [ "${CI:-}" = true ]; then "$TORVALE_ROOT/scripts/sanitize.sh"; "$TORVALE_ROOT/scripts/fuzz.sh"; fi
 if [ -n "$tidy_pid" ]; then
   tidy_status=0
   wait "$tidy_pid" || tidy_status=$?
   cat "$TORVALE_BUILD/tidy.log"
   [ "$tidy_status" -eq 0 ] || exit "$tidy_status"
 fi
-# The .deb built, installed, run and removed again (under CI, or with TORVALE_PACKAGE_CHECK=1).
-if [ "${CI:-}" = true ] || [ "${TORVALE_PACKAGE_CHECK:-}" = 1 ]; then "$TORVALE_ROOT/scripts/package-check.sh"; fi
-# Under CI, the suite again under the sanitizers, then a minute of fuzzing for each reader.
-if [ "${CI:-}" = true ]; then "$TORVALE_ROOT/scripts/sanitize.sh"; "$TORVALE_ROOT/scripts/fuzz.sh"; fi

@@ -3,8 +3,9 @@
 # Runs clang-tidy (the checks in .clang-tidy) over the program's own sources
 # and fails on any warning.  The program's folders are every top-level folder
 # with a CMakeLists.txt except tests/, bench/ and packaging/, so a new library
-# folder is checked as soon as it exists.  Needs build/compile_commands.json
-# (configure first, e.g. with ./scripts/test.sh or cmake -B build).
+# folder is checked as soon as it exists.  It configures a compile database
+# of its own in build/tidy, where each source is compiled alone (the build
+# compiles them in batches): every source must include what it uses.
 #
 #   tidy.sh [FILE...]    only the given sources (while iterating on them)
 #
@@ -16,8 +17,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TORVALE_BUILD:-$root/build}
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy || true)
 [ -n "$tidy" ] || { echo "tidy.sh: clang-tidy is not installed (Debian package clang-tidy)" >&2; exit 1; }
-[ -f "$build/compile_commands.json" ] ||
-  { echo "tidy.sh: no $build/compile_commands.json; configure the build first" >&2; exit 1; }
+commands=$build/tidy
+cmake -S "$root" -B "$commands" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=OFF \
+  >"$commands.log" 2>&1 || { cat "$commands.log" >&2; echo "tidy.sh: configuring failed" >&2; exit 1; }
 
 folders=()
 for dir in "$root"/*/; do
@@ -32,22 +34,18 @@ if [ $# -gt 0 ]; then
   files=()
   for f in "$@"; do files+=("$(realpath "$f")"); done
 else
-  mapfile -t files < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$build/compile_commands.json" |
+  mapfile -t files < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$commands/compile_commands.json" |
     grep -E "^$pattern" | sort -u)
 fi
 [ ${#files[@]} -gt 0 ] || { echo "tidy.sh: no sources found" >&2; exit 1; }
 
 echo "clang-tidy over ${#files[@]} sources in: ${folders[*]}"
 out=$(mktemp)
-commands=$(mktemp -d)
-trap 'rm -rf "$out" "$commands"' EXIT
-# The build's precompiled headers are the compiler's own format, which clang
-# cannot read: clang-tidy parses every source whole.
-sed -E 's# -Winvalid-pch -include [^ "]*/cmake_pch\.hxx##g' "$build/compile_commands.json" \
-  >"$commands/compile_commands.json"
+trap 'rm -f "$out"' EXIT
 status=0
 printf '%s\0' "${files[@]}" |
   xargs -0 -n 1 -P "${TIDY_JOBS:-$(nproc)}" "$tidy" -p "$commands" --quiet \
+    --extra-arg=-Wreserved-identifier --extra-arg=-Wreserved-macro-identifier \
     --header-filter="^$pattern" --warnings-as-errors='*' >"$out" 2>&1 || status=1
 # clang-tidy's own counts ("N warnings generated") are noise: the checks' findings are errors.
 grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' "$out" || true

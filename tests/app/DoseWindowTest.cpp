@@ -19,9 +19,7 @@
 
 using namespace apptest;
 
-namespace
-{
-
+// Outside the anonymous namespace: the tests derive from it at file scope.
 class DoseWindowTest : public WindowTest
 {
 protected:
@@ -32,8 +30,6 @@ protected:
     }
     DoseFeatures &features() { return *form->doseFeatures(); }
 };
-
-} // namespace
 
 TEST_F(DoseWindowTest, ReadoutFromTheFirstTallyAndTheAlarmOncePerCrossing)
 {

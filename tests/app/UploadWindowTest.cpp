@@ -17,9 +17,7 @@
 
 using namespace apptest;
 
-namespace
-{
-
+// Outside the anonymous namespace: the tests derive from it at file scope.
 class UploadWindowTest : public WindowTest
 {
 protected:
@@ -33,6 +31,9 @@ protected:
             MinuteCount{at(11, minute, 0), 20 + minute, 1});
     }
 };
+
+namespace
+{
 
 const QString Secret = QStringLiteral("hunter2-secret");
 

@@ -8,7 +8,7 @@
 namespace
 {
 
-MinuteCount at(int minute, qint64 count, int minutes = 1)
+MinuteCount minuteAt(int minute, qint64 count, int minutes = 1)
 {
     const QDateTime start(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC);
     return {start.addSecs(60LL * minute), count, minutes};
@@ -21,7 +21,7 @@ TEST(RecentMinutes, MeansCoverTheWindowBeforeTheNewestTallyOnly)
     RecentMinutes recent(60);
     EXPECT_FALSE(recent.mean(10));
     for (int m = 1; m <= 12; ++m)
-        recent.add(at(m, m == 12 ? 40 : 10));
+        recent.add(minuteAt(m, m == 12 ? 40 : 10));
     // Minutes 3..12: nine of 10 and one of 40.
     const auto mean = recent.mean(10);
     ASSERT_TRUE(mean);
@@ -31,7 +31,7 @@ TEST(RecentMinutes, MeansCoverTheWindowBeforeTheNewestTallyOnly)
     EXPECT_DOUBLE_EQ(mean->sigma, std::sqrt(130.0) / 10);
 
     // A gap (a stopped measurement) is not filled with zeros.
-    recent.add(at(30, 20));
+    recent.add(minuteAt(30, 20));
     EXPECT_EQ(recent.mean(10)->minutes, 1);
     EXPECT_DOUBLE_EQ(recent.mean(10)->cpm, 20.0);
 }
@@ -39,10 +39,10 @@ TEST(RecentMinutes, MeansCoverTheWindowBeforeTheNewestTallyOnly)
 TEST(RecentMinutes, ATallyOfSeveralMinutesCountsItsRealLengthAndOldOnesAreDropped)
 {
     RecentMinutes recent(5);
-    recent.add(at(1, 10));
-    recent.add(at(4, 90, 3));
+    recent.add(minuteAt(1, 10));
+    recent.add(minuteAt(4, 90, 3));
     EXPECT_DOUBLE_EQ(recent.mean(10)->cpm, 25.0);
-    recent.add(at(7, 5));
+    recent.add(minuteAt(7, 5));
     // Beyond the capacity of five minutes, minute 1 is gone.
     EXPECT_EQ(recent.mean(60)->pulses, 95);
 }

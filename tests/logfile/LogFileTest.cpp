@@ -21,7 +21,7 @@
 namespace
 {
 
-const QByteArray AutoTitle("1\x95\xaa\x82\xa8\x82\xab\x82\xc9\x8f\x57\x8c\x76\x82\xb5\x82\xbd"
+const QByteArray AutoSaveTitle("1\x95\xaa\x82\xa8\x82\xab\x82\xc9\x8f\x57\x8c\x76\x82\xb5\x82\xbd"
                            "\x83\x70\x83\x8b\x83\x58\x8f\x57\x8c\x76\x83\x66\x81\x5b\x83\x5e");
 
 const QString AccessDenied = QStringLiteral("ファイルへのアクセスが拒否されました");
@@ -91,7 +91,7 @@ TEST(LogFile, SaveThenLoadThroughTheDisk)
     EXPECT_EQ(QFile::permissions(path),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_TRUE(readAll(path).startsWith(AutoTitle));
+    EXPECT_TRUE(readAll(path).startsWith(AutoSaveTitle));
     ASSERT_TRUE(QFile::remove(link));
 
     DayTable read;
@@ -258,7 +258,7 @@ TEST(AutoSave, CreatesTheDayFolderAndReplacesTheSameMinute)
     ASSERT_EQ(AutoSave::save(data, t, table, &written), QString());
     const QString expected = data + QStringLiteral("/2012年1月5日/TORVALE 2012年1月5日0時0分.CSV");
     EXPECT_EQ(written, expected);
-    EXPECT_TRUE(readAll(expected).startsWith(AutoTitle + "\r\n"));
+    EXPECT_TRUE(readAll(expected).startsWith(AutoSaveTitle + "\r\n"));
 
     table.setCell(1, 1, QStringLiteral("2"));
     ASSERT_EQ(AutoSave::save(data, t.addSecs(30), table), QString());
