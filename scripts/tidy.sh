@@ -18,8 +18,10 @@ build=${TORVALE_BUILD:-$root/build}
 tidy=$(command -v clang-tidy-14 || command -v clang-tidy || true)
 [ -n "$tidy" ] || { echo "tidy.sh: clang-tidy is not installed (Debian package clang-tidy)" >&2; exit 1; }
 commands=$build/tidy
+mkdir -p "$commands"
 cmake -S "$root" -B "$commands" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=OFF \
-  >"$commands.log" 2>&1 || { cat "$commands.log" >&2; echo "tidy.sh: configuring failed" >&2; exit 1; }
+  >"$commands/configure.log" 2>&1 ||
+  { cat "$commands/configure.log" >&2; echo "tidy.sh: configuring failed" >&2; exit 1; }
 
 folders=()
 for dir in "$root"/*/; do
