@@ -110,6 +110,10 @@ TEST(LogFormat, WholeFileOfTwelveColumnsByteForByte)
                 text = "01/0" + QByteArray::number(6 - c);
             } else if (r > 0 && c <= 3 && rng.bounded(5) != 0) {
                 text = QByteArray::number(rng.bounded(100));
+            } else if (r % 97 == 5 && c == 11) {
+                text = QByteArray(4000, 'x'); // more than a row's room: the buffer grows mid-row
+            } else if (r == 8 && c == 4) {
+                text = "2147483647"; // the longest count
             }
             if (!text.isEmpty())
                 t.table.setCell(c, r, QString::fromLatin1(text));
