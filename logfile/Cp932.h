@@ -30,6 +30,6 @@ public:
     static QByteArray encode(QStringView text);
     static QString decode(QByteArrayView bytes);
 
-    // Appends the encoding of text to out; the hot path of the log writer.
+    // Appends the encoding of text to out, as encode returns it.
     static void encodeAppend(QStringView text, QByteArray &out);
 };

@@ -59,7 +59,6 @@ QByteArray LogFormat::encode(const DaySnapshot &table, LogTitle title)
         if (!table.column(c).cells.empty())
             cells[std::size_t(c)] = table.column(c).cells.data();
     }
-    QByteArray text;
     for (int r = 0; r < DayTable::RowCount; ++r) {
         char *p = roomFor(out, used, rowMax);
         for (int c = 0; c < cols; ++c) {
@@ -71,8 +70,7 @@ QByteArray LogFormat::encode(const DaySnapshot &table, LogTitle title)
             if (v >= 0) {
                 p = std::to_chars(p, p + 10, v).ptr;
             } else if (v == DayColumn::Text) {
-                text.clear();
-                Cp932::encodeAppend(table.column(c).texts.value(r), text);
+                const QByteArray text = Cp932::encode(table.column(c).texts.value(r));
                 p = roomFor(out, p - out.data(), text.size() + rowMax);
                 p = std::copy(text.cbegin(), text.cend(), p);
             }
