@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/CommandLine.h"
-#include "app/DesktopLocale.h"
-#include "app/HeadlessLogger.h"
-#include "app/HeadlessUploads.h"
-#include "app/SignalClose.h"
-#include "app/SignalWatcher.h"
-#include "app/TForm1.h"
+#include "cli/CommandLine.h"
+#include "window/DesktopLocale.h"
+#include "cli/HeadlessLogger.h"
+#include "cli/HeadlessUploads.h"
+#include "window/SignalClose.h"
+#include "cli/SignalWatcher.h"
+#include "window/TForm1.h"
 #include "core/Clock.h"
 #include "core/MessageLanguage.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
 #include "logfile/RecoveryCopy.h"
 #include "logfile/SettingsLocation.h"
-#include "stats/LogCommands.h"
+#include "cli/LogCommands.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 // (hand-overs of `--chunk` pulse lines, each followed by the paint it causes).
 //
 //   bench_pane [--chunk LINES] [--rounds N]
-#include "app/ProgressPane.h"
+#include "window/ProgressPane.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/Prompts.h"
+#include "window/Prompts.h"
 
 #include <QStringList>
 

@@ -38,8 +38,8 @@
 // recorded day; 2 when it cannot start.
 #include "StoredCounts.h"
 #include "UnattendedPrompts.h"
-#include "app/PortComboBox.h"
-#include "app/TForm1.h"
+#include "window/PortComboBox.h"
+#include "window/TForm1.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "measure/MeasurementSession.h"

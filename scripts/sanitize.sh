@@ -60,7 +60,7 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer: ${SECONDS}s"
 asan_seconds=$SECONDS
 
 echo "== ThreadSanitizer ($tsan_build)"
-tsan_tests='^(test_serial|test_app_measurement)$'
+tsan_tests='^(test_serial|test_window_measurement)$'
 configure "$tsan_build" thread
 build_tests "$tsan_build" -R "$tsan_tests"
 # On one CPU: QtGui's conversion pool then has one thread, whose unsymbolised

@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-${TORVALE_BUILD:-$root/build}}
 user=${TORVALE_TEST_USER:-nobody}
-programs=(tests/serial/test_serial tests/app/test_app_measurement)
+programs=(tests/serial/test_serial tests/window/test_window_measurement)
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "unprivileged-tests: not root, the normal run already was unprivileged"

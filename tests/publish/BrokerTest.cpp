@@ -6,8 +6,8 @@
 
 #include "Broker.h"
 
-#include "app/FakeClock.h"
-#include "app/HeadlessLogger.h"
+#include "window/FakeClock.h"
+#include "cli/HeadlessLogger.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "logfile/AutoSave.h"

@@ -2,7 +2,7 @@
 // The headless broker options: what reaches the publisher, and what stops
 // the start with exit 1.
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "logfile/SecretFile.h"
 
 #include <QFile>

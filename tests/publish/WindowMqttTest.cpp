@@ -4,9 +4,9 @@
 
 #include "Broker.h"
 
-#include "app/MqttDialog.h"
-#include "app/MqttWindowSection.h"
-#include "app/WindowTestSupport.h"
+#include "window/MqttDialog.h"
+#include "window/MqttWindowSection.h"
+#include "window/WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "stats/LogCommands.h"
+#include "cli/LogCommands.h"
 #include "stats/ReadoutText.h"
 #include "stats/StoredMinutes.h"
 #include "stats/TidyExport.h"

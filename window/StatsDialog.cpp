@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/StatsDialog.h"
+
+#include "window/CountHistogram.h"
+#include "stats/ReadoutText.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace
+{
+
+QString num(double v, int decimals)
+{
+    return std::isnan(v) ? QStringLiteral("—") : QString::number(v, 'f', decimals);
+}
+
+QString pValue(double p)
+{
+    if (std::isnan(p))
+        return QStringLiteral("—");
+    return p < 0.001 ? QString::number(p, 'e', 2) : QString::number(p, 'f', 3);
+}
+
+} // namespace
+
+StatsDialog::StatsDialog(QWidget *parent)
+    : QDialog(parent), m_figures(new QLabel(this)), m_histogram(new CountHistogram(this))
+{
+    setWindowTitle(QStringLiteral("選択範囲の統計"));
+    m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_figures);
+    layout->addWidget(m_histogram, 1);
+}
+
+QString StatsDialog::describe(const CountStats::Result &r, std::optional<double> factor)
+{
+    QStringList lines;
+    const bool any = r.n > 0;
+    lines << QStringLiteral("分数: %1").arg(r.n) << QStringLiteral("合計: %1 カウント").arg(r.sum)
+          << QStringLiteral("平均: %1 ± %2 cpm（標準誤差）").arg(num(r.mean, 2), num(r.sem, 2))
+          << QStringLiteral("標準偏差: %1 cpm").arg(num(r.sd, 2))
+          << QStringLiteral("最小 / 最大: %1 / %2")
+                 .arg(any ? QString::number(r.min) : QStringLiteral("—"),
+                      any ? QString::number(r.max) : QStringLiteral("—"))
+          << QStringLiteral("分散指数 s²/平均: %1（ポアソンなら 1）").arg(num(r.dispersion, 3))
+          << QStringLiteral("分散検定の p 値（両側）: %1").arg(pValue(r.pPoisson));
+    if (factor && any)
+        lines << QStringLiteral("平均線量率: %1 ± %2 µSv/h")
+                     .arg(ReadoutText::usvh(r.usvh(*factor)),
+                          std::isnan(r.sem) ? QStringLiteral("—")
+                                            : ReadoutText::usvh(r.usvhSem(*factor)))
+              << QStringLiteral("線量: %1 µSv（%2 分間）")
+                     .arg(ReadoutText::usvh(r.doseUsv(*factor)))
+                     .arg(r.n);
+    lines << QStringLiteral("除いたセル（空欄・文字）: %1").arg(r.skipped);
+    return lines.join(u'\n');
+}
+
+void StatsDialog::show(const CountStats::Result &r, const QMap<qint64, qint64> &frequencies,
+                       std::optional<double> factor)
+{
+    m_figures->setText(describe(r, factor));
+    m_histogram->setData(frequencies, r.mean);
+    QDialog::show();
+}
+
+QString StatsDialog::text() const
+{
+    return m_figures->text();
+}
