@@ -74,8 +74,8 @@ CommandLine::CommandLine()
                                        "the broker password."),
                         QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("station"),
-                        QStringLiteral("With --mqtt: the station's name (default: the host name; "
-                                       "the topics default to torvale/<station>)."),
+                        QStringLiteral("With --headless: the station's name for --mqtt (default: "
+                                       "the host name; the topics default to torvale/<station>)."),
                         QStringLiteral("name")});
     m_parser.addOption({QStringLiteral("factor"),
                         QStringLiteral("With --headless, --export or --stats: the conversion factor "
@@ -181,9 +181,11 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
               m_parser.isSet(QStringLiteral("open")) || m_parser.isSet(QStringLiteral("mqtt"))))
         wrong = QStringLiteral("--port, --data, --open and --mqtt go with --headless.");
     else if (!m_parser.isSet(QStringLiteral("mqtt")) &&
-             (m_parser.isSet(QStringLiteral("mqtt-password-file")) ||
-              m_parser.isSet(QStringLiteral("station"))))
-        wrong = QStringLiteral("--mqtt-password-file and --station go with --mqtt.");
+             m_parser.isSet(QStringLiteral("mqtt-password-file")))
+        wrong = QStringLiteral("--mqtt-password-file goes with --mqtt.");
+    // The unit names every logger's station, whether it publishes or not.
+    else if (!m_headless && m_parser.isSet(QStringLiteral("station")))
+        wrong = QStringLiteral("--station goes with --headless.");
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())

@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
+
+#include <cstdio>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -48,6 +51,16 @@ inline bool run(const QString &program, const QStringList &arguments)
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+// Debian installs the broker in /usr/sbin, which is not on an ordinary
+// user's PATH; an empty result means it is not installed at all.
+inline QString brokerProgram()
+{
+    const QString found = QStandardPaths::findExecutable(
+        QStringLiteral("mosquitto"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
+                                      QStringLiteral("/sbin")});
+    return found.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("mosquitto")) : found;
+}
+
 class Broker
 {
 public:
@@ -74,17 +87,29 @@ public:
 
     int port() const { return m_port; }
 
+    // Says on stderr why it failed: a missing broker, or one that never listened.
     bool start()
     {
-        m_process.start(QStringLiteral("mosquitto"),
-                        {QStringLiteral("-c"), m_folder + QStringLiteral("/mosquitto.conf")});
-        if (!m_process.waitForStarted())
+        const QString program = brokerProgram();
+        if (program.isEmpty()) {
+            std::fputs("mosquitto not found in /usr/sbin, /sbin or PATH: install Debian's "
+                       "\"mosquitto\" package\n",
+                       stderr);
             return false;
+        }
+        m_process.start(program, {QStringLiteral("-c"), m_folder + QStringLiteral("/mosquitto.conf")});
+        if (!m_process.waitForStarted()) {
+            std::fprintf(stderr, "%s did not start: %s\n", qPrintable(program),
+                         qPrintable(m_process.errorString()));
+            return false;
+        }
         for (int i = 0; i < 100; ++i) {
             if (localSocket(m_port) == m_port)
                 return true;
             QThread::msleep(50);
         }
+        std::fprintf(stderr, "%s never listened on 127.0.0.1:%d; its log:\n%s\n", qPrintable(program),
+                     m_port, qPrintable(log()));
         return false;
     }
     // SIGTERM: the broker saves its persistent sessions.

@@ -22,7 +22,9 @@ TEST(MqttOptionsTest, ReadsTheBrokerAndThePasswordFileAndRefusesBadOnes)
                            QStringLiteral("--port"), QStringLiteral("/dev/ttyUSB0"),
                            QStringLiteral("--data"), dir.path()};
     CommandLine good;
-    ASSERT_EQ(good.parse(base + QStringList{QStringLiteral("--mqtt"),
+    // The unit's own --station comes first; the one of its environment file wins.
+    ASSERT_EQ(good.parse(base + QStringList{QStringLiteral("--station"), QStringLiteral("pi-ttyUSB0"),
+                                            QStringLiteral("--mqtt"),
                                             QStringLiteral("mqtts://meter@broker:8884/site/roof"),
                                             QStringLiteral("--mqtt-password-file"), secret,
                                             QStringLiteral("--station"), QStringLiteral("roof")}),
@@ -51,17 +53,22 @@ TEST(MqttOptionsTest, ReadsTheBrokerAndThePasswordFileAndRefusesBadOnes)
          QStringLiteral("--mqtt-password-file"), shared},
         {QStringLiteral("--mqtt"), QStringLiteral("mqtt://broker"),
          QStringLiteral("--mqtt-password-file"), secret},
-        {QStringLiteral("--station"), QStringLiteral("roof")},
+        {QStringLiteral("--mqtt-password-file"), secret},
     };
     for (const QStringList &extra : bad) {
         CommandLine c;
         EXPECT_EQ(c.parse(base + extra), CommandLine::Outcome::Fail) << extra.join(u' ').toStdString();
         EXPECT_FALSE(c.text().contains(QStringLiteral("top secret")));
     }
-    CommandLine window;
-    EXPECT_EQ(window.parse({QStringLiteral("torvale"), QStringLiteral("--mqtt"),
-                            QStringLiteral("mqtt://broker")}),
-              CommandLine::Outcome::Fail);
+    // The window takes neither; --headless takes a station without a broker (the unit names one).
+    for (const QString &option : {QStringLiteral("--mqtt"), QStringLiteral("--station")}) {
+        CommandLine window;
+        EXPECT_EQ(window.parse({QStringLiteral("torvale"), option, QStringLiteral("roof")}),
+                  CommandLine::Outcome::Fail);
+    }
+    CommandLine named;
+    EXPECT_EQ(named.parse(base + QStringList{QStringLiteral("--station"), QStringLiteral("roof")}),
+              CommandLine::Outcome::Run);
 }
 
 } // namespace

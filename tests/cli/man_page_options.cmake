@@ -1,0 +1,30 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Every option that `torvale --help` lists is described in the man page, so
+# the two cannot drift apart when an option is added.
+execute_process(COMMAND ${TORVALE} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "torvale --help failed: ${rc}")
+endif()
+file(READ ${MAN_PAGE} man)
+# The man page writes each dash of an option as \-.
+string(REPLACE "\\-" "-" man "${man}")
+string(REGEX MATCHALL "(^|\n) +(-[a-zA-Z?], )?--[a-z][a-z0-9-]*" options "${help}")
+list(LENGTH options count)
+if(count LESS 20)
+  message(FATAL_ERROR "only ${count} options found in --help:\n${help}")
+endif()
+set(missing)
+foreach(option IN LISTS options)
+  string(REGEX REPLACE ".*(--[a-z][a-z0-9-]*)$" "\\1" option "${option}")
+  # Qt's own --help-all is described with the Qt options, not one by one.
+  if(option STREQUAL "--help-all")
+    continue()
+  endif()
+  string(REGEX MATCH "[^a-z0-9-]${option}([^a-z0-9-]|$)" found "${man}")
+  if(NOT found)
+    list(APPEND missing ${option})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "options of --help missing from ${MAN_PAGE}: ${missing}")
+endif()
