@@ -66,7 +66,10 @@ int runHeadless(int argc, char **argv)
     // Watching before the port opens: a signal during the start must still
     // release the port and its lock.
     SignalWatcher signalWatcher;
-    SystemClock clock;
+    ClockGate gate;
+    if (commandLine.waitClockSync())
+        gate.waitForSync();
+    const SystemClock clock(gate);
     HeadlessLogger::Options options;
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();

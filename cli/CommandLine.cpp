@@ -65,6 +65,10 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("open"),
                         QStringLiteral("With --headless: a log file (CSV) to continue."),
                         QStringLiteral("log-file")});
+    m_parser.addOption({QStringLiteral("wait-clock-sync"),
+                        QCoreApplication::translate(
+                            "CommandLine", "With --headless: file no minute until the kernel "
+                                           "reports the clock synchronised (NTP).")});
     m_parser.addOption({QStringLiteral("mqtt"),
                         QStringLiteral("With --headless: publish every minute to this MQTT broker, "
                                        "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
@@ -135,7 +139,7 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
 {
     // Its options alone also need no display: they are refused without it.
     return givenBeforeDashes(argc, argv,
-                             {"--headless", "--port", "--data", "--open", "--upload",
+                             {"--headless", "--port", "--data", "--open", "--wait-clock-sync", "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
                               "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--factor",
                               "--mqtt", "--mqtt-password-file", "--station"},
@@ -171,6 +175,7 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     m_portName = m_parser.value(QStringLiteral("port"));
     m_dataFolder = m_parser.value(QStringLiteral("data"));
     m_openFile = m_parser.value(QStringLiteral("open"));
+    m_waitClockSync = m_parser.isSet(QStringLiteral("wait-clock-sync"));
     QString wrong;
     if (m_headless && (m_portName.isEmpty() || m_dataFolder.isEmpty()))
         wrong = QStringLiteral("--headless needs --port and --data.");
@@ -180,6 +185,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
              (m_parser.isSet(QStringLiteral("port")) || m_parser.isSet(QStringLiteral("data")) ||
               m_parser.isSet(QStringLiteral("open")) || m_parser.isSet(QStringLiteral("mqtt"))))
         wrong = QStringLiteral("--port, --data, --open and --mqtt go with --headless.");
+    else if (!m_headless && m_waitClockSync)
+        wrong = QCoreApplication::translate("CommandLine", "--wait-clock-sync goes with --headless.");
     else if (!m_parser.isSet(QStringLiteral("mqtt")) &&
              m_parser.isSet(QStringLiteral("mqtt-password-file")))
         wrong = QStringLiteral("--mqtt-password-file goes with --mqtt.");

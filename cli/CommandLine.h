@@ -61,6 +61,9 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // --wait-clock-sync: no minute is filed until the kernel reports the
+    // clock synchronised (ClockGate::waitForSync).
+    bool waitClockSync() const { return m_waitClockSync; }
     // --mqtt URL with --mqtt-password-file and --station: the broker to
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
@@ -104,6 +107,7 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    bool m_waitClockSync = false;
     std::optional<MqttConfig> m_mqtt;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;

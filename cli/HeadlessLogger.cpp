@@ -134,7 +134,7 @@ void HeadlessLogger::stop()
     m_ticks->stop();
     if (!m_session->measuring())
         return;
-    const qint32 untallied = m_session->pulseCounter();
+    const qint64 untallied = m_session->pulseCounter();
     m_session->stop();
     if (!m_session->finishWrites())
         writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")

@@ -95,7 +95,7 @@ void MeasurementSession::receive()
     QByteArray bytes(queued, '\0');
     if (!m_port->read(bytes.data(), queued))
         bytes.truncate(m_port->transferred()); // what did come is consumed: count it
-    m_pulseCounter += qint32(bytes.size());
+    m_pulseCounter += bytes.size();
     if (!bytes.isEmpty())
         emit received(bytes);
 }
@@ -148,9 +148,21 @@ QString MeasurementSession::lastTickTime() const
                                 : QString();
 }
 
-void MeasurementSession::tick(const QDateTime &t)
+void MeasurementSession::tick(const QDateTime &t, const QString &clockNotSet)
 {
     m_lastTick = t;
+    if (!clockNotSet.isEmpty()) {
+        // Counted on, filed nowhere: a fresh tally starts at the first set reading.
+        m_tally = MinuteTally();
+        if (clockNotSet != m_toldClockNotSet)
+            emit progress(clockNotSet);
+        m_toldClockNotSet = clockNotSet;
+        return;
+    }
+    if (!m_toldClockNotSet.isEmpty()) {
+        m_toldClockNotSet.clear();
+        emit progress(SessionText::clockSet(TimeText::date(t.date()) + u' ' + TimeText::time(t.time())));
+    }
     const MinuteTally::Decision d = m_tally.check(t);
     // Handled before it is acted on: a tick that comes while this tally is
     // still on the stack (an event loop of a box it opened) is a new minute
@@ -200,7 +212,11 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
         count += earlier;
     const qint64 stored = std::min<qint64>(count, INT32_MAX);
     m_table->setCell(col, d.row, QString::number(stored));
-    m_pulseCounter = qint32(count - stored);
+    m_pulseCounter = count - stored;
+    if (m_pulseCounter > 0 && !m_toldCellFull)
+        emit progress(SessionText::cellFull(TimeText::time(QTime(t.time().hour(), t.time().minute())),
+                                            m_pulseCounter));
+    m_toldCellFull = m_toldCellFull || m_pulseCounter > 0;
 
     if (d.clockWentBack) {
         const bool sameDay = d.previous.date() == t.date();

@@ -109,13 +109,18 @@ public:
     // day's existing column (found by full date), or a new one placed by
     // date, never in front of a newer day.  Each step back is told once in
     // the progress pane, a tally spanning several minutes too.
-    void tick(const QDateTime &t);
+    //
+    // `clockNotSet` (Clock::notSetReason) non-empty: the clock cannot date a
+    // minute yet.  No minute is tallied, the line is told once in the
+    // progress pane, and the pulses stay in the counter; once the clock is
+    // set, the first tally takes them all.
+    void tick(const QDateTime &t, const QString &clockNotSet = {});
 
     // Each auto-save writes into the data folder named at that minute.
     void setAutoSave(bool on) { m_autoSave = on; }
     void setDataFolder(const QString &folder) { m_dataFolder = folder; }
 
-    qint32 pulseCounter() const { return m_pulseCounter; }
+    qint64 pulseCounter() const { return m_pulseCounter; }
     bool measuring() const { return m_measuring; }
     int lastTallyRow() const { return m_lastTallyRow; }
     // Column 1, unless the clock went back to a day behind it.
@@ -169,7 +174,11 @@ private:
     QTimer *m_reconnect;
     QDateTime m_lastTick; // the clock reading of the last tick, for the times of loss and return
     MinuteTally m_tally;
-    qint32 m_pulseCounter = 0;
+    // Wider than a cell: a minute of more pulses than a cell holds (no
+    // serial line reaches that) fills the cell and carries the rest on.
+    qint64 m_pulseCounter = 0;
+    bool m_toldCellFull = false;
+    QString m_toldClockNotSet; // the reason told while the clock is not set
     bool m_measuring = false;
     bool m_portLost = false;        // the device went away during this measurement
     bool m_lostCountStored = false; // ... and its last pulses have been tallied

@@ -3,6 +3,8 @@
 
 #include "core/MessageLanguage.h"
 
+#include <QCoreApplication>
+
 namespace
 {
 
@@ -76,4 +78,20 @@ QString SessionText::droppedError(const QString &path)
                            QStringLiteral(" not written; counting goes on")
                      : QStringLiteral("ディスクへの書き込みが追いつきません。") + path +
                            QStringLiteral(" を書き込みませんでした。計数は続いています");
+}
+
+QString SessionText::clockSet(const QString &when)
+{
+    return QCoreApplication::translate("SessionText", "The clock is set (%1): the pulses counted "
+                                                      "while waiting go into the first minute.")
+        .arg(when);
+}
+
+QString SessionText::cellFull(const QString &minute, qint64 carried)
+{
+    return QCoreApplication::translate("SessionText", "The count of %1 is the largest a cell "
+                                                      "holds (2147483647); %2 pulses go on to the "
+                                                      "next minute.")
+        .arg(minute)
+        .arg(carried);
 }

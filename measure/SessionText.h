@@ -21,4 +21,8 @@ public:
     // error told once until a write goes through again.
     static QString droppedLine(const QString &path);
     static QString droppedError(const QString &path);
+    // The clock was set after a wait (ClockGate); `when` is its first reading.
+    static QString clockSet(const QString &when);
+    // A minute held more pulses than a cell can: `carried` go on to the next.
+    static QString cellFull(const QString &minute, qint64 carried);
 };

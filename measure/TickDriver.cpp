@@ -30,5 +30,5 @@ void TickDriver::tick()
 {
     const QDateTime now = m_clock->now();
     emit clockRead(now);
-    m_session->tick(now);
+    m_session->tick(now, m_clock->notSetReason(now));
 }

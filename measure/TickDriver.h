@@ -8,8 +8,9 @@ class MeasurementSession;
 class QTimer;
 
 // The clock beat of a measurement: a tick just after each wall-clock second
-// begins, each reading the clock once and handing that reading to the
-// session (which tallies when the minute changed).  The window and the
+// begins, each reading the clock once and handing that reading, with the
+// clock's word on whether it is set, to the session (which tallies when the
+// minute changed).  The window and the
 // headless logger both run on it.
 //
 // The next tick is scheduled only after a tick has returned, so a tick

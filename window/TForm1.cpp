@@ -220,7 +220,7 @@ void TForm1::Button_stopClick()
     m_mqtt->setCounterConnected(false);
 }
 
-int TForm1::pulseCounter() const
+qint64 TForm1::pulseCounter() const
 {
     return m_session->pulseCounter();
 }

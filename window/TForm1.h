@@ -101,7 +101,7 @@ public:
     // The readout, the alarm, the statistics, the export and the chart's
     // options (with their settings sections).
     DoseFeatures *doseFeatures() const { return m_doseFeatures; }
-    int pulseCounter() const;
+    qint64 pulseCounter() const;
     bool measuring() const;
     int lastTallyRow() const;
     QString saveDialogFileName() const { return m_saveFileName; }

@@ -214,6 +214,46 @@ TEST_F(HeadlessTest, ARepeatedMinuteGetsALineOfItsOwnPerPass)
         << err.toStdString();
 }
 
+// A board without a clock chip: no minute is filed while the clock reads a day
+// before the build, nor (asked to wait) while the kernel reports it
+// unsynchronised; each wait is told once, and the first minute after takes
+// every pulse counted meanwhile.
+TEST_F(HeadlessTest, FilesNoMinuteUntilTheClockIsSetThenTheFirstTakesThePulses)
+{
+    const ScopedTimeZone tokyo("Asia/Tokyo");
+    ASSERT_TRUE(sim.openPty()) << sim.error();
+    const QString data = tempPath(QStringLiteral("data"));
+    bool synchronised = false;
+    const auto gate = [&](QDate notBefore) {
+        ClockGate g(notBefore);
+        g.waitForSync([&] { return synchronised; }); // adjtimex, faked
+        clock.setGate(g);
+    };
+    gate(QDate(2026, 12, 8)); // built the day after the clock's reading
+    clock.set(at(10, 20, 55));
+    auto logger = makeLogger(port(), data);
+    ASSERT_TRUE(logger->start()) << errText().toStdString();
+    send(*logger, 7);
+    clock.set(at(10, 21, 0));
+    settle(1200);
+    gate(QDate(2026, 12, 1)); // the date is right now, the kernel still says unsynchronised
+    clock.set(at(10, 22, 0));
+    send(*logger, 5);
+    settle(1200);
+    EXPECT_TRUE(outLines().isEmpty());
+    synchronised = true;
+    clock.set(at(10, 22, 30));
+    settle(1200);
+    tallyAt(at(10, 23, 0), 0);
+    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07T10:23+09:00\t12\t") +
+                                      AutoSave::filePath(data, at(10, 23, 0))});
+    const QString err = errText();
+    EXPECT_EQ(err.count(QStringLiteral("before this program was built (2026-12-08)")), 1) << err.toStdString();
+    EXPECT_EQ(err.count(QStringLiteral("clock not synchronised")), 1) << err.toStdString();
+    EXPECT_EQ(err.count(QStringLiteral("The clock is set (2026/12/07 10:22:30)")), 1) << err.toStdString();
+    EXPECT_EQ(logger->table()->cell(1, TimeText::rowOf(QTime(10, 21))), QString());
+}
+
 TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
 {
     const ScopedTimeZone tokyo("Asia/Tokyo");
