@@ -64,6 +64,9 @@ echo "== apt-get install"
 quietly env DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"
 installed=1
 [ "$(command -v torvale)" = /usr/bin/torvale ]
+# The service's user is made even where systemd is not running (a container).
+getent passwd torvale >/dev/null
+[ -f /usr/share/doc/torvale/examples/torvale-headless ]
 
 echo "== torvale --version (no display)"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY torvale --version)
