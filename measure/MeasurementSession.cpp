@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/MeasurementSession.h"
 
+#include "core/DayMerge.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "logfile/LogFile.h"
@@ -172,25 +173,6 @@ void MeasurementSession::tick(const QDateTime &t, const QString &clockNotSet)
         makeTally(t, d);
 }
 
-int MeasurementSession::dayColumn(const QDate &day)
-{
-    const QString h = TimeText::dayHeader(day);
-    // Columns are newest first.  A clock set back across midnight reaches a
-    // day behind column 1: its own column if it has one, else a new column
-    // in its place by date, never one in front of a newer day.  The header
-    // holds no year: a column is the day's only when its full date is.
-    int c = 1;
-    while (c < m_table->colCount() && m_table->columnDate(c).isValid() &&
-           m_table->columnDate(c) > day)
-        ++c;
-    if (m_table->cell(c, 0) != h || m_table->columnDate(c) != day)
-        m_table->column_insert(c);
-    if (m_table->cell(c, 0).isEmpty())
-        m_table->setCell(c, 0, h);
-    m_table->setColumnDate(c, day);
-    return c;
-}
-
 void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decision &d)
 {
     // After the device was lost, the pulses it sent before are stored at the
@@ -200,7 +182,8 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
             return;
         m_lostCountStored = true;
     }
-    const int col = dayColumn(t.date());
+    // A clock set back across midnight reaches a day behind column 1.
+    const int col = DayMerge::columnOf(*m_table, t.date());
     m_lastTallyColumn = col;
     m_lastTallyRow = d.row;
     // Never replace a count: a minute met again (clock set back, a second
@@ -258,19 +241,26 @@ bool MeasurementSession::finishWrites(int ms)
     return m_writer->finish(ms);
 }
 
+QString MeasurementSession::lastTickStamp() const
+{
+    return m_lastTick.isValid() ? TimeText::date(m_lastTick.date()) + u' ' + TimeText::time(m_lastTick.time())
+                                : QString();
+}
+
 void MeasurementSession::onRecoveryFailed(const QString &path, const QString &failure)
 {
     if (failure != m_reportedRecoveryError)
-        emit error(SessionText::cannotWrite(path, failure));
+        emit error(SessionText::writeFailed(path, failure, lastTickStamp()));
     m_reportedRecoveryError = failure;
 }
 
 void MeasurementSession::onAutoSaveFailed(const QString &path, const QString &failure)
 {
     // The same failure (a full disk) every minute is told once, until a
-    // save succeeds or the failure changes.
+    // save succeeds or the failure changes.  Unattended for months, the
+    // user must learn afterwards which file failed and when.
     if (failure != m_reportedAutoSaveError)
-        emit error(failure);
+        emit error(SessionText::writeFailed(path, failure, lastTickStamp()));
     m_reportedAutoSaveError = failure;
     emit autoSaveFailed(path);
 }

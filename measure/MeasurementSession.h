@@ -147,9 +147,9 @@ signals:
     // The auto-save file of a tally could not be written (error tells why,
     // once) or was dropped because the disk could not keep up.
     void autoSaveFailed(const QString &path);
-    // An error the user should see once: a failing auto-save (told again
-    // only when the failure changes or after a success), a lost device, a
-    // failing event handler.
+    // An error the user should see once: a failing auto-save or recovery
+    // copy (naming the file and the time; told again only when the failure
+    // changes or after a success), a lost device, a failing event handler.
     void error(const QString &text);
     // The device went away during the measurement (told once per loss).
     void portLost(const QString &portName);
@@ -162,9 +162,9 @@ private:
     void onLost();
     void tryReconnect();
     QString lastTickTime() const;
+    // The date and time of the last clock reading, empty before the first.
+    QString lastTickStamp() const;
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
-    // The column of `day`, inserted in its place by date when missing.
-    int dayColumn(const QDate &day);
     void onAutoSaveFailed(const QString &path, const QString &failure);
     void onRecoveryFailed(const QString &path, const QString &failure);
     void onDropped(const QString &path);

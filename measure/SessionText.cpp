@@ -95,3 +95,11 @@ QString SessionText::cellFull(const QString &minute, qint64 carried)
         .arg(minute)
         .arg(carried);
 }
+
+QString SessionText::writeFailed(const QString &path, const QString &failure, const QString &when)
+{
+    if (when.isEmpty())
+        return cannotWrite(path, failure);
+    return QCoreApplication::translate("SessionText", "%1: cannot write %2: %3")
+        .arg(when, path, failure);
+}

@@ -17,6 +17,9 @@ public:
     static QString spannedMinutes(const QString &minute, int minutes);
     static QString cannotRemove(const QString &path, const QString &failure);
     static QString cannotWrite(const QString &path, const QString &failure);
+    // A tally's file (auto-save, recovery copy) that failed, with the date
+    // and time of the tally when known.
+    static QString writeFailed(const QString &path, const QString &failure, const QString &when);
     // A write the disk could not keep up with: the pane's line, and the
     // error told once until a write goes through again.
     static QString droppedLine(const QString &path);

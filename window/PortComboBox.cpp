@@ -74,6 +74,12 @@ void PortComboBox::replaceEntries(const QList<SerialPortList::Port> &ports)
         addItem(port.name);
         setItemData(count() - 1, port.description, DescriptionRole);
     }
+    // A device path chosen before stays chosen while the list does not show
+    // it (an adapter unplugged for now): it is never swapped for another port.
+    if (wasSelected && again < 0 && shown.startsWith(u'/')) {
+        addItem(shown);
+        again = count() - 1;
+    }
     setCurrentIndex(again);
     if (isEditable())
         setEditText(shown);

@@ -31,14 +31,22 @@ bool SettingsRules::layoutFits(const Settings &s, const Layout &layout)
 QRect SettingsRules::windowGeometry(const Settings &s, const QMargins &frame,
                                     const QSize &minimum, const QRect &available)
 {
-    const int w = std::clamp(s.formWidth - frame.left() - frame.right(), minimum.width(),
-                             std::max(minimum.width(), available.width()));
-    const int h = std::clamp(s.formHeight - frame.top() - frame.bottom(), minimum.height(),
-                             std::max(minimum.height(), available.height()));
-    QPoint corner(s.formLeft, s.formTop);
-    if (!available.intersects(QRect(corner, QSize(w, TitleBarHeight))))
-        corner = available.topLeft();
-    return {corner, QSize(w, h)};
+    // The minimum gives way only to a screen smaller than it.
+    const int fw = frame.left() + frame.right();
+    const int fh = frame.top() + frame.bottom();
+    const int w = std::max(1, std::min(std::max(s.formWidth - fw, minimum.width()), available.width() - fw));
+    const int h =
+        std::max(1, std::min(std::max(s.formHeight - fh, minimum.height()), available.height() - fh));
+    const QRect outer = fitFrame(QRect(s.formLeft, s.formTop, w + fw, h + fh), available);
+    return {outer.topLeft(), QSize(w, h)};
+}
+
+QRect SettingsRules::fitFrame(const QRect &outer, const QRect &available)
+{
+    const QSize size = outer.size().boundedTo(available.size());
+    const int x = std::clamp(outer.x(), available.left(), available.left() + available.width() - size.width());
+    const int y = std::clamp(outer.y(), available.top(), available.top() + available.height() - size.height());
+    return {QPoint(x, y), size};
 }
 
 bool SettingsRules::canWrite(const QString &path)

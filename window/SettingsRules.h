@@ -28,11 +28,15 @@ public:
     static bool layoutFits(const Settings &s, const Layout &layout);
 
     // The window's place from the outer geometry the file holds: the client
-    // size within [minimum, available] (the frame taken off), and the frame's
-    // top-left corner, moved to the available area's when not even the title
-    // bar would be on it.  Returns the corner and the client size.
+    // size at least `minimum` and, with the frame, at most the available
+    // area (which wins over the minimum on a smaller screen); the frame,
+    // title bar included, moved onto the available area (fitFrame).
+    // Returns the frame's corner and the client size.
     static QRect windowGeometry(const Settings &s, const QMargins &frame, const QSize &minimum,
                                 const QRect &available);
+    // `outer` (a frame geometry) made no larger than `available` and moved
+    // the least so that it lies wholly on it.
+    static QRect fitFrame(const QRect &outer, const QRect &available);
 
     // Whether the settings file at path can be written, without touching the
     // file: a file already there may be replaced, and one can be created in

@@ -18,6 +18,7 @@
 class ArrowButton;
 class Clock;
 class DayGrid;
+class DaySnapshot;
 class DayTable;
 class DoseFeatures;
 class GmChartView;
@@ -196,10 +197,12 @@ private:
     void applyWindowGeometry(const Settings &s);
     // Everything but the window's own place and size.
     void applySettings(const Settings &s);
-    void openCommandLineFile();
+    // Opens the log named on the command line; the minutes `restored` from
+    // the recovery copy just before are merged into it (DayMerge), never dropped.
+    void openCommandLineFile(const DaySnapshot &restored);
     // Asks whether to load a recovery copy that holds unsaved minutes; No
-    // gives it up.
-    void offerRecoveryCopy();
+    // gives it up.  Returns the table as restored (empty when nothing was).
+    DaySnapshot offerRecoveryCopy();
     void moveSplitter(int dx);
     // Reads the upload credentials and starts the uploads the settings
     // switched on; a file others may read is refused and told in the pane.

@@ -8,6 +8,8 @@
 #include "window/Prompts.h"
 #include "window/SettingsRules.h"
 #include "core/Clock.h"
+#include "core/DayMerge.h"
+#include "core/DaySnapshot.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
 #include "logfile/DataFolder.h"
@@ -117,10 +119,23 @@ TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 
 // --- settings -----------------------------------------------------------------
 
+namespace
+{
+
+// Where a window may lie: the screens less their panels.
+QRect availableScreenArea()
+{
+    return QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
+                                            : QRect(0, 0, 1280, 1024);
+}
+
+} // namespace
+
 Settings TForm1::currentSettings() const
 {
     Settings s;
-    const QRect frame = outerGeometry();
+    // A window the desktop placed partly off the screen is saved on it.
+    const QRect frame = SettingsRules::fitFrame(outerGeometry(), availableScreenArea());
     s.formLeft = frame.x();
     s.formTop = frame.y();
     s.formWidth = frame.width();
@@ -157,11 +172,8 @@ void TForm1::applyWindowGeometry(const Settings &s)
     // The window itself stays on a screen and within its size, whatever an
     // old or hand-edited file says.  The file holds the outer size, frame
     // included.
-    const QRect avail = QGuiApplication::primaryScreen()
-                            ? QGuiApplication::primaryScreen()->availableVirtualGeometry()
-                            : QRect(0, 0, 1280, 1024);
-    const QRect place =
-        SettingsRules::windowGeometry(s, windowFrameMargins(), minimumSize(), avail);
+    const QRect place = SettingsRules::windowGeometry(s, windowFrameMargins(), minimumSize(),
+                                                      availableScreenArea());
     resize(place.size());
     applyAnchors(size());
     move(place.topLeft());
@@ -187,7 +199,16 @@ void TForm1::applySettings(const Settings &s)
         m_session->setPortName(s.portname);
         // Entries 0 to 10; a whole path, as older settings files hold, picks
         // the entry of the same device.
-        const int i = ComboBox1->entryFor(s.portname, 11);
+        int i = ComboBox1->entryFor(s.portname, 11);
+        // A device path the list does not show (a by-id link, a port that
+        // is not plugged in yet) is still the user's port: it becomes an
+        // entry of its own rather than leaving the default in the field.
+        if (i < 0 && s.portname.startsWith(u'/'))
+            i = ComboBox1->entryFor(s.portname, ComboBox1->count());
+        if (i < 0 && s.portname.startsWith(u'/')) {
+            ComboBox1->addItem(s.portname);
+            i = ComboBox1->count() - 1;
+        }
         if (i >= 0)
             ComboBox1->setCurrentIndex(i);
     }
@@ -210,11 +231,11 @@ void TForm1::Timer_FOpenTimer()
     for (SettingsSection *section : std::as_const(m_settingsSections))
         section->readSettings(ini);
     applyUploadSettings();
-    offerRecoveryCopy();
-    openCommandLineFile();
+    const DaySnapshot restored = offerRecoveryCopy();
+    openCommandLineFile(restored);
 }
 
-void TForm1::openCommandLineFile()
+void TForm1::openCommandLineFile(const DaySnapshot &restored)
 {
     if (m_arguments.isEmpty())
         return;
@@ -228,7 +249,16 @@ void TForm1::openCommandLineFile()
                            Prompts::Icon::Warning);
         return;
     }
-    FileOpen(path);
+    if (FileOpen(path) != LoadOutcome::Loaded || restored.colCount() == 0)
+        return;
+    // The restored minutes are kept by the next tally's recovery copy or auto-save.
+    const DayMerge::Result merged = DayMerge::mergeCounts(*m_table, restored);
+    progress(tr("%n restored minute(s) of the recovery copy added to %1", nullptr, merged.minutes)
+                 .arg(QFileInfo(path).fileName()));
+    if (merged.conflicts > 0)
+        progress(tr("%n minute(s) held differently by both: the larger count kept", nullptr,
+                    merged.conflicts));
+    draw_graph();
 }
 
 bool TForm1::FormClose()

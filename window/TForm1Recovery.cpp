@@ -4,6 +4,8 @@
 
 #include "window/Prompts.h"
 #include "core/Clock.h"
+#include "core/DayMerge.h"
+#include "core/DaySnapshot.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "logfile/RecoveryCopy.h"
@@ -11,11 +13,11 @@
 
 #include <QApplication>
 
-void TForm1::offerRecoveryCopy()
+DaySnapshot TForm1::offerRecoveryCopy()
 {
     RecoveryCopy &copy = m_session->recoveryCopy();
     if (!copy.holdsUnsaved())
-        return;
+        return {};
     const QDateTime written = copy.writtenAt();
     const QString question =
         QStringLiteral("前回の計測データが保存されていません。復元しますか？") + u'\r' +
@@ -23,14 +25,15 @@ void TForm1::offerRecoveryCopy()
             .arg(TimeText::date(written.date()), TimeText::time(written.time()));
     if (!m_prompts->askYesNo(QApplication::applicationName(), question)) {
         m_session->settleRecoveryCopy();
-        return;
+        return {};
     }
     // The copy stays until a save holds its minutes: closing again without
     // saving brings the question back.
     const LogFile::LoadResult result = copy.load(*m_table, m_clock->now().date());
     if (!result.ok) {
         m_prompts->reportError(copy.path() + QStringLiteral(" を読めません: ") + result.error);
-        return;
+        return {};
     }
     draw_graph();
+    return m_table->snapshot();
 }

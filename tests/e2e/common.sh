@@ -10,6 +10,9 @@ export LC_ALL=C.UTF-8
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/helpers.sh"
 
 faketime_lib=${TORVALE_FAKETIME_LIB:-/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1}
+# The shifted clocks lie in the coming year: a clock before the program's
+# build date files no minute.
+future_year=$(($(date +%Y) + 1))
 work= data= ini= link= slave= xvfb_pid= sender_pid= program_pid= watchdog_pid=
 # The processes ended at exit, by the names of the variables that hold their ids.
 process_vars="program_pid sender_pid xvfb_pid"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end run of the real program on the night daylight saving ends in Europe/Berlin
-# (2026-10-25, when 3:00 CEST becomes 2:00 CET), under a shifted clock: libfaketime with a
+# (the last Sunday of October, when 3:00 CEST becomes 2:00 CET), under a shifted clock: libfaketime with a
 # relative offset in a file the program re-reads at every clock reading, monotonic time left
 # alone so that the program's timers run as usual.
 #
@@ -32,11 +32,15 @@ on_failure() {
   done
 }
 
-# at_utc TIME: TIME (UTC) on the night in question, in seconds since the epoch.
-at_utc() { date -u -d "2026-10-25 $1" +%s; }
+# The night in question: the last Sunday of October of the coming year.
+october_31=$(date -u -d "$future_year-10-31" +%s)
+night=$(date -u -d "@$((october_31 - $(date -u -d "@$october_31" +%w) * 86400))" +%Y-%m-%d)
+# at_utc TIME: TIME (UTC) on that night, in seconds since the epoch.
+at_utc() { date -u -d "$night $1" +%s; }
 
-day=$data/2026年10月25日
-file_of() { echo "$day/TORVALE 2026年10月25日$1.CSV"; }
+night_name=$(date -u -d "$night" '+%Y年%-m月%-d日')
+day=$data/$night_name
+file_of() { echo "$day/TORVALE $night_name$1.CSV"; }
 f_0201=$(file_of 2時1分) f_0259=$(file_of 2時59分) f_0200=$(file_of 2時0分)
 row_0200=121 row_0201=122 row_0259=180
 

@@ -48,7 +48,7 @@ lock=$(lock_of "$slave")
 log "counter on $slave, published as $link"
 
 # --- refusals at start ----------------------------------------------------------------------
-set_clock "$(at '2024-05-01 12:00:00')"
+set_clock "$(at "$future_year-05-01 12:00:00")"
 start_logger --port "$work/no-such-port" --data "$data"
 await_end 10 "the logger to give up on a missing port"
 [ "$status" = 1 ] || fail "a missing port ended the logger with status $status, not 1"
@@ -63,7 +63,7 @@ grep -q "^error: cannot make or write the data folder" "$work/err.txt" ||
 log "a missing port and a data folder that cannot be made end the logger with status 1"
 
 # --- two minute tallies, ended by SIGTERM ---------------------------------------------------
-first=$(at '2024-05-01 12:35:00')
+first=$(at "$future_year-05-01 12:35:00")
 second=$((first + 60))
 set_clock $((first - 20))
 start_logger --port "$link" --data "$data"
@@ -109,7 +109,7 @@ n2=$(cells "$second_file" | awk -v r="$second_row" '$1 == r && $2 == 1 { print $
 log "stored $n1 + $n2 = $sent pulses, as sent; the files and the printed lines agree"
 
 # --- continuing the newest file -------------------------------------------------------------
-third=$(at '2024-05-01 13:01:00')
+third=$(at "$future_year-05-01 13:01:00")
 set_clock $((third - 5))
 start_logger --port "$link" --data "$data" --open "$second_file"
 wait_for 20 "the logger to open $link again" program_has_open

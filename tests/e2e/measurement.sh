@@ -45,7 +45,7 @@ log "counter on $slave, published as $link"
 install_program
 # The restore picks the counter's port, the data folder and auto-save.
 write_settings true
-base=$(date -d '2026-03-10 10:00:00' +%s)
+base=$(date -d "$future_year-03-10 10:00:00" +%s)
 set_clock $((base + 30))
 start_window "${clock_env[@]}" NO_FAKE_STAT=1
 wait_for 20 "the main window" window_found

@@ -52,7 +52,7 @@ main_window() { find_window main; }
 question() { find_window question; }
 
 start_program() { # start_program FAKE_CLOCK_START
-  start_window LD_PRELOAD="$faketime_lib" FAKETIME="@2026-12-07 $1" \
+  start_window LD_PRELOAD="$faketime_lib" FAKETIME="@$future_year-12-07 $1" \
     FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
 }
 
@@ -120,7 +120,7 @@ log "the question came and was answered Yes"
 wait_for 10 "the main window again" main_window
 click 84 20 # Button_start
 wait_for 5 "the program to open $port again (a fresh line of the second counter)" program_has_open
-saved="$data/2026年12月7日/TORVALE 2026年12月7日10時31分.CSV"
+saved="$data/${future_year}年12月7日/TORVALE ${future_year}年12月7日10時31分.CSV"
 auto_saved() { [ -f "$saved" ]; }
 wait_for 30 "the auto-save of 10:31" auto_saved
 expected=$(printf '%s\n%s\n' "$tallied" "632 1 0" | sort -n)

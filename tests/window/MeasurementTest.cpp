@@ -6,6 +6,7 @@
 
 #include "graph/GmChartView.h"
 #include "logfile/AutoSave.h"
+#include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
 
 #include <QLineSeries>
@@ -597,6 +598,46 @@ TEST_F(MeasurementTest, UnsavedMinutesAreOfferedAtTheNextStart)
     EXPECT_EQ(cell(1, rowOf(10, 21)), QString());
 }
 
+// Restored, then a log named on the command line opened: the restored
+// minutes are merged into it (a minute both hold keeps the larger count),
+// told in the pane, and kept by the next recovery copy.
+TEST_F(MeasurementTest, RestoredMinutesStayWhenTheCommandLineOpensALog)
+{
+    build();
+    startMeasuring(at(10, 20, 30));
+    pulses(3);
+    tick(at(10, 21, 0));
+    pulses(2);
+    tick(at(10, 22, 0));
+    form.reset();
+    DayTable old;
+    old.fillTimeColumn();
+    old.growTo(2);
+    old.setCell(1, 0, QStringLiteral("12/07"));
+    old.setColumnDate(1, QDate(2026, 12, 7));
+    old.setCell(1, rowOf(10, 0), QStringLiteral("9"));
+    old.setCell(1, rowOf(10, 21), QStringLiteral("1"));
+    const QString oldPath = tempPath(QStringLiteral("TORVALE 2026年12月7日10時5分.CSV"));
+    ASSERT_EQ(LogFile::save(oldPath, old, LogTitle::Manual), QString());
+
+    prompts.yesNoAnswers = {true};
+    arguments = {oldPath};
+    build();
+    EXPECT_EQ(cell(1, rowOf(10, 0)), QStringLiteral("9"));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("3"));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("2"));
+    const QString pane = form->Memo1->toPlainText();
+    EXPECT_TRUE(pane.contains(QStringLiteral("1 restored minute(s) of the recovery copy added to "))) << pane.toStdString();
+    EXPECT_TRUE(pane.contains(QStringLiteral("1 minute(s) held differently by both"))) << pane.toStdString();
+    startMeasuring(at(10, 30, 30));
+    tick(at(10, 31, 0));
+    ASSERT_TRUE(form->session()->finishWrites());
+    DayTable copy;
+    ASSERT_TRUE(LogFile::load(stateFolder() + QStringLiteral("/torvale/recovery.CSV"), copy, QDate(2026, 12, 7)).ok);
+    EXPECT_EQ(copy.cell(1, rowOf(10, 22)), QStringLiteral("2"));
+    EXPECT_EQ(copy.cell(1, rowOf(10, 0)), QStringLiteral("9"));
+}
+
 // A killed simulator leaves its link; when another program's simulator gets
 // the line it led to, the waiting logger must not take that line.  A link
 // made anew after the loss is the device back, and is taken.
@@ -912,7 +953,13 @@ TEST_F(MeasurementTest, AFailingAutoSaveKeepsMeasuringAndIsToldOncePerFailure)
     EXPECT_EQ(form->StringGrid1->currentRow(), rowOf(10, 21));
     // The caption names only a file that was written.
     EXPECT_EQ(form->windowTitle(), QStringLiteral("TORVALE"));
-    EXPECT_EQ(prompts.errors().size(), 1);
+    ASSERT_EQ(prompts.errors().size(), 1);
+    // The box names the file and the time, and the pane keeps it.
+    const QString told = prompts.errors()[0];
+    EXPECT_TRUE(told.startsWith(QStringLiteral("2026/12/07 10:21:00: cannot write ") +
+                                AutoSave::filePath(form->Edit1->text(), at(10, 21, 0))))
+        << told.toStdString();
+    EXPECT_TRUE(memoText().contains(told));
     tick(at(10, 22, 0));
     EXPECT_EQ(prompts.errors().size(), 1);
     EXPECT_TRUE(form->measuring());

@@ -136,9 +136,17 @@ TEST_F(SettingsRestoreTest, ThePortNameSelectsAnEntry)
     settings("portname=/dev/ttyUSB10\r\n");
     build();
     EXPECT_EQ(form->ComboBox1->currentIndex(), 10);
-    settings("portname=/dev/ttyUSB11\r\n");
-    build();
-    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
+    // A device path is the user's port wherever it is, or whether the list
+    // shows it at all: it is opened and written back, never swapped for com1.
+    for (const QString &path : {QStringLiteral("/dev/ttyUSB11"),
+                                QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0")}) {
+        settings("portname=" + path.toUtf8() + "\r\n");
+        build();
+        EXPECT_EQ(form->ComboBox1->selectedEntry(), path);
+        EXPECT_EQ(form->rs232c1->portname(), path);
+        form->ComboBox1DropDown(); // the list looked at again
+        EXPECT_EQ(form->ComboBox1->selectedEntry(), path);
+    }
 }
 
 TEST_F(SettingsRestoreTest, IntegersMayBeHexAndBadOnesGiveTheDefault)

@@ -64,16 +64,21 @@ TEST(SettingsRules, TheWindowStaysWithinTheScreenWithItsTitleBarOnIt)
     };
     // The file holds the outer size: the frame is taken off.
     EXPECT_EQ(place(100, 50, 1008, 734), QRect(100, 50, 1000, 700));
-    // Sizes within [minimum, screen].
+    // The frame, title bar included, fits the screen; the minimum gives way
+    // only to a smaller screen.
     EXPECT_EQ(place(0, 0, 10, -5).size(), minimum);
-    EXPECT_EQ(place(0, 0, 99999, 99999).size(), screen.size());
+    EXPECT_EQ(place(0, 0, 99999, 99999), QRect(QPoint(0, 0), screen.size().shrunkBy(frame)));
     EXPECT_EQ(SettingsRules::windowGeometry(Settings(), frame, QSize(2000, 1500), screen).size(),
-              QSize(2000, 1500));
-    // Partly off the screen stays where it is; the title bar wholly off moves to the corner.
-    EXPECT_EQ(place(-500, 1000, 1008, 734).topLeft(), QPoint(-500, 1000));
-    EXPECT_EQ(place(-5000, 10, 1008, 734).topLeft(), screen.topLeft());
-    EXPECT_EQ(place(10, 1024, 1008, 734).topLeft(), screen.topLeft());
-    EXPECT_EQ(place(10, -30, 1008, 734).topLeft(), screen.topLeft());
+              screen.size().shrunkBy(frame));
+    // A larger screen's session on a 1024x768 one: all of it on the screen.
+    EXPECT_EQ(SettingsRules::windowGeometry(Settings{.formLeft = 0, .formTop = 0, .formWidth = 1280, .formHeight = 1020},
+                                            frame, minimum, QRect(0, 0, 1024, 768)),
+              QRect(0, 0, 1016, 734));
+    // Partly or wholly off the screen moves the least onto it.
+    EXPECT_EQ(place(-500, 1000, 1008, 734).topLeft(), QPoint(0, 1024 - 734));
+    EXPECT_EQ(place(-1, -20, 1008, 734).topLeft(), screen.topLeft());
+    EXPECT_EQ(place(500, 10, 1008, 734).topLeft(), QPoint(1280 - 1008, 10));
+    EXPECT_EQ(SettingsRules::fitFrame(QRect(-1, -20, 2000, 500), screen), QRect(0, 0, 1280, 500));
 }
 
 TEST(SettingsRules, TheWritabilityProbeLeavesNothingBehind)
