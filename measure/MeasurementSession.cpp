@@ -247,10 +247,16 @@ QString MeasurementSession::lastTickStamp() const
                                 : QString();
 }
 
+void MeasurementSession::reportWriteFailure(const QString &text)
+{
+    emit writeFailed(text);
+    emit error(text);
+}
+
 void MeasurementSession::onRecoveryFailed(const QString &path, const QString &failure)
 {
     if (failure != m_reportedRecoveryError)
-        emit error(SessionText::writeFailed(path, failure, lastTickStamp()));
+        reportWriteFailure(SessionText::writeFailed(path, failure, lastTickStamp()));
     m_reportedRecoveryError = failure;
 }
 
@@ -260,7 +266,7 @@ void MeasurementSession::onAutoSaveFailed(const QString &path, const QString &fa
     // save succeeds or the failure changes.  Unattended for months, the
     // user must learn afterwards which file failed and when.
     if (failure != m_reportedAutoSaveError)
-        emit error(SessionText::writeFailed(path, failure, lastTickStamp()));
+        reportWriteFailure(SessionText::writeFailed(path, failure, lastTickStamp()));
     m_reportedAutoSaveError = failure;
     emit autoSaveFailed(path);
 }

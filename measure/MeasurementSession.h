@@ -151,6 +151,9 @@ signals:
     // copy (naming the file and the time; told again only when the failure
     // changes or after a success), a lost device, a failing event handler.
     void error(const QString &text);
+    // Right before the error() of a failed write, the same text, for a
+    // front end that keeps a record of them (the window's pane).
+    void writeFailed(const QString &text);
     // The device went away during the measurement (told once per loss).
     void portLost(const QString &portName);
     // The lost device was opened again; counting goes on.
@@ -164,6 +167,7 @@ private:
     QString lastTickTime() const;
     // The date and time of the last clock reading, empty before the first.
     QString lastTickStamp() const;
+    void reportWriteFailure(const QString &text);
     void makeTally(const QDateTime &t, const MinuteTally::Decision &d);
     void onAutoSaveFailed(const QString &path, const QString &failure);
     void onRecoveryFailed(const QString &path, const QString &failure);

@@ -74,12 +74,11 @@ TForm1::TForm1(const Options &options)
     rs232c1 = m_session->port();
     connect(m_session, &MeasurementSession::received, this, &TForm1::rs232c1RXCHAR);
     connect(m_session, &MeasurementSession::progress, this, &TForm1::progress);
-    // The box goes when it is answered; the pane keeps a line of it, for
-    // whoever comes back to the window weeks later.
-    connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {
-        progress(text);
-        m_prompts->reportError(text);
-    });
+    connect(m_session, &MeasurementSession::error, this,
+            [this](const QString &text) { m_prompts->reportError(text); });
+    // The box goes when it is answered; the pane keeps a line of a failed
+    // write, for whoever comes back to the window weeks later.
+    connect(m_session, &MeasurementSession::writeFailed, this, &TForm1::progress);
     // The box saying that counting has stopped is wrong once it goes on.
     connect(m_session, &MeasurementSession::portReturned, this, [this](const QString &name) {
         m_prompts->withdrawError(MeasurementSession::portLostText(name));
