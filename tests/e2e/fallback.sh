@@ -39,6 +39,7 @@ night=$(date -u -d "@$((october_31 - $(date -u -d "@$october_31" +%w) * 86400))"
 at_utc() { date -u -d "$night $1" +%s; }
 
 night_name=$(date -u -d "$night" '+%Y年%-m月%-d日')
+night_header=$(date -u -d "$night" +%m/%d)
 day=$data/$night_name
 file_of() { echo "$day/TORVALE $night_name$1.CSV"; }
 f_0201=$(file_of 2時1分) f_0259=$(file_of 2時59分) f_0200=$(file_of 2時0分)
@@ -106,8 +107,8 @@ found:
 $found"
 header=$(iconv -f CP932 -t UTF-8 "$f_0201" | sed -n 2p | tr -d '\r')
 case $header in
-  $'"計測時刻\t","10/25\t","\t"'*) ;;
-  *) fail "one column for 10/25 expected, header row is $header" ;;
+  "\"計測時刻"$'\t'"\",\"$night_header"$'\t'"\",\""$'\t'"\""*) ;;
+  *) fail "one column for $night_header expected, header row is $header" ;;
 esac
 
 last=$(cells "$f_0201")
@@ -116,7 +117,7 @@ read -r sum others c0200 c0201 c0259 < <(printf '%s\n' "$last" | awk -v a=$row_0
   $2 != 1 || ($1 != a && $1 != b && $1 != c) || $3 !~ /^[0-9]+$/ { o++ }
   END { print s + 0, o + 0, v[a] + 0, v[b] + 0, v[c] + 0 }')
 log "counts: 2:00 $c0200, 2:01 $c0201 (first pass $first_count), 2:59 $c0259 = $sum; sent $sent"
-[ "$others" = 0 ] || fail "cells other than rows 2:00, 2:01 and 2:59 of 10/25 hold counts"
+[ "$others" = 0 ] || fail "cells other than rows 2:00, 2:01 and 2:59 of $night_header hold counts"
 [ "$sum" = "$sent" ] || fail "the counts in the last file add up to $sum, not $sent"
 [ "$c0201" -gt "$first_count" ] || fail "2:01 holds $c0201, not more than its first pass $first_count"
 for n in "$c0200" "$c0259"; do [ "$n" -gt 0 ] || fail "a tallied minute holds no count"; done
