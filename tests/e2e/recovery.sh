@@ -53,7 +53,7 @@ question() { find_window question; }
 
 start_program() { # start_program FAKE_CLOCK_START
   start_window LD_PRELOAD="$faketime_lib" FAKETIME="@$future_year-12-07 $1" \
-    FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
+    FAKETIME_DONT_FAKE_MONOTONIC=1
 }
 
 # --- X server, first counter, program --------------------------------------------------------
