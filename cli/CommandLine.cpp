@@ -121,6 +121,10 @@ CommandLine::CommandLine()
                         QStringLiteral("With --upload: another address for a map (a mirror, a "
                                        "test server)."),
                         QStringLiteral("service=url")});
+    m_parser.addOption({QStringLiteral("lang"),
+                        QStringLiteral("The window's language: ja or en (default: the desktop's; "
+                                       "Japanese when none is set)."),
+                        QStringLiteral("language")});
     m_parser.addOption({QStringLiteral("upload-interval"),
                         QStringLiteral("With --upload: minutes between uploads (default 5)."),
                         QStringLiteral("minutes")});
@@ -187,6 +191,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())
+        wrong = parseLanguage();
+    if (wrong.isEmpty())
         wrong = parseUploads();
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
@@ -195,6 +201,23 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::parseLanguage()
+{
+    if (!m_parser.isSet(QStringLiteral("lang")))
+        return {};
+    if (m_headless || m_parser.isSet(QStringLiteral("export")) ||
+        m_parser.isSet(QStringLiteral("stats")))
+        return QStringLiteral("--lang goes with the window; the rest speaks English.");
+    const QString lang = m_parser.value(QStringLiteral("lang"));
+    if (lang == u"ja")
+        m_language = UiTranslation::Language::Japanese;
+    else if (lang == u"en")
+        m_language = UiTranslation::Language::English;
+    else
+        return QStringLiteral("--lang ") + lang + QStringLiteral(": use ja or en.");
+    return {};
 }
 
 QString CommandLine::readMqtt()
