@@ -6,6 +6,7 @@
 #include "upload/UploadService.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QMap>
 #include <QStringList>
 #include <QUrl>
@@ -19,6 +20,8 @@
 // --headless, and the window's log file with it.
 class CommandLine
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
 public:
     enum class Outcome {
         Run,   // start the program

@@ -60,6 +60,101 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Counts the pulses of a Geiger–Müller counter on a serial port and logs them minute by minute.</source>
+        <translation>Counts the pulses of a Geiger–Müller counter on a serial port and logs them minute by minute.</translation>
+    </message>
+    <message>
+        <source>A log file (CSV) to open at start.</source>
+        <translation>A log file (CSV) to open at start.</translation>
+    </message>
+    <message>
+        <source>Measure without a window until SIGTERM or SIGINT, auto-saving every minute; needs --port and --data.</source>
+        <translation>Measure without a window until SIGTERM or SIGINT, auto-saving every minute; needs --port and --data.</translation>
+    </message>
+    <message>
+        <source>With --headless: the counter&apos;s serial port.</source>
+        <translation>With --headless: the counter&apos;s serial port.</translation>
+    </message>
+    <message>
+        <source>With --headless: the data folder of the auto-saved logs.</source>
+        <translation>With --headless: the data folder of the auto-saved logs.</translation>
+    </message>
+    <message>
+        <source>With --headless: a log file (CSV) to continue.</source>
+        <translation>With --headless: a log file (CSV) to continue.</translation>
+    </message>
+    <message>
+        <source>With --headless: publish every minute to this MQTT broker, mqtt://[user@]host[:port][/prefix] or mqtts://...</source>
+        <translation>With --headless: publish every minute to this MQTT broker, mqtt://[user@]host[:port][/prefix] or mqtts://...</translation>
+    </message>
+    <message>
+        <source>With --mqtt: a file readable by its owner alone holding the broker password.</source>
+        <translation>With --mqtt: a file readable by its owner alone holding the broker password.</translation>
+    </message>
+    <message>
+        <source>With --mqtt: the station&apos;s name (default: the host name; the topics default to torvale/&lt;station&gt;).</source>
+        <translation>With --mqtt: the station&apos;s name (default: the host name; the topics default to torvale/&lt;station&gt;).</translation>
+    </message>
+    <message>
+        <source>With --headless, --export or --stats: the conversion factor in counts per minute per µSv/h.</source>
+        <translation>With --headless, --export or --stats: the conversion factor in counts per minute per µSv/h.</translation>
+    </message>
+    <message>
+        <source>With --headless: report on stderr when the running mean crosses this many counts per minute.</source>
+        <translation>With --headless: report on stderr when the running mean crosses this many counts per minute.</translation>
+    </message>
+    <message>
+        <source>With --headless and --factor: the alarm threshold in µSv/h.</source>
+        <translation>With --headless and --factor: the alarm threshold in µSv/h.</translation>
+    </message>
+    <message>
+        <source>With an alarm: minutes of the running mean (1-60, default 10).</source>
+        <translation>With an alarm: minutes of the running mean (1-60, default 10).</translation>
+    </message>
+    <message>
+        <source>Write the log as tidy CSV (time,cpm[,usv_h]) to stdout or --output, and exit.</source>
+        <translation>Write the log as tidy CSV (time,cpm[,usv_h]) to stdout or --output, and exit.</translation>
+    </message>
+    <message>
+        <source>With --export: the CSV file to write.</source>
+        <translation>With --export: the CSV file to write.</translation>
+    </message>
+    <message>
+        <source>Print the statistics of the log&apos;s minutes as key=value lines, and exit.</source>
+        <translation>Print the statistics of the log&apos;s minutes as key=value lines, and exit.</translation>
+    </message>
+    <message>
+        <source>With --stats: the first minute, YYYY-MM-DDTHH:MM.</source>
+        <translation>With --stats: the first minute, YYYY-MM-DDTHH:MM.</translation>
+    </message>
+    <message>
+        <source>With --stats: the last minute, YYYY-MM-DDTHH:MM.</source>
+        <translation>With --stats: the last minute, YYYY-MM-DDTHH:MM.</translation>
+    </message>
+    <message>
+        <source>With --headless: upload the mean cpm to a map: radmon, gmcmap or safecast; may be given more than once.</source>
+        <translation>With --headless: upload the mean cpm to a map: radmon, gmcmap or safecast; may be given more than once.</translation>
+    </message>
+    <message>
+        <source>With --upload: the file of key=value lines with the accounts, keys and location; readable by its owner alone.</source>
+        <translation>With --upload: the file of key=value lines with the accounts, keys and location; readable by its owner alone.</translation>
+    </message>
+    <message>
+        <source>With --upload: another address for a map (a mirror, a test server).</source>
+        <translation>With --upload: another address for a map (a mirror, a test server).</translation>
+    </message>
+    <message>
+        <source>The window&apos;s language: ja or en (default: the desktop&apos;s; Japanese when none is set).</source>
+        <translation>The window&apos;s language: ja or en (default: the desktop&apos;s; Japanese when none is set).</translation>
+    </message>
+    <message>
+        <source>With --upload: minutes between uploads (default 5).</source>
+        <translation>With --upload: minutes between uploads (default 5).</translation>
+    </message>
+</context>
+<context>
     <name>CountHistogram</name>
     <message>
         <source>■ frequency (minutes)  — Poisson (same mean)</source>
