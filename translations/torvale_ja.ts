@@ -742,6 +742,36 @@ Quit without saving the settings?</source>
     </message>
 </context>
 <context>
+    <name>UploadAnswer</name>
+    <message>
+        <source>an empty answer</source>
+        <translation>an empty answer</translation>
+    </message>
+</context>
+<context>
+    <name>UploadCredentials</name>
+    <message>
+        <source>%1: other users may read this file; make it readable by its owner alone (chmod 600).</source>
+        <translation>%1: other users may read this file; make it readable by its owner alone (chmod 600).</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read: %2.</source>
+        <translation>%1: cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is missing</source>
+        <translation>%1 is missing</translation>
+    </message>
+    <message>
+        <source>latitude is no number from -90 to 90</source>
+        <translation>latitude is no number from -90 to 90</translation>
+    </message>
+    <message>
+        <source>longitude is no number from -180 to 180</source>
+        <translation>longitude is no number from -180 to 180</translation>
+    </message>
+</context>
+<context>
     <name>UploadDialog</name>
     <message>
         <source>user name, upload password, mean cpm</source>
