@@ -681,10 +681,6 @@ Quit without saving the settings?</source>
         <translation>パルスカウント開始</translation>
     </message>
     <message>
-        <source>Save the counts to files automatically while measuring</source>
-        <translation>計測時に、カウント数を自動でファイルに保存する</translation>
-    </message>
-    <message>
         <source>Show progress</source>
         <translation>途中経過の表示をする</translation>
     </message>
@@ -739,6 +735,10 @@ Quit without saving the settings?</source>
     <message>
         <source>uploading every %1 min to %2</source>
         <translation>uploading every %1 min to %2</translation>
+    </message>
+    <message>
+        <source>Auto-save the counts while measuring</source>
+        <translation>計測時に、カウント数を自動でファイルに保存する</translation>
     </message>
 </context>
 <context>

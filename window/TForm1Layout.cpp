@@ -132,7 +132,7 @@ void TForm1::createControls()
     Memo1->setMaximumBlockCount(100000);
 
     CheckBox2 =
-        place(new QCheckBox(tr("Save the counts to files automatically while measuring"), this),
+        place(new QCheckBox(tr("Auto-save the counts while measuring"), this),
               "CheckBox2", 232, 48, 433, 17);
     CheckBox2->setFont(pixelFont(PMincho, 19));
     Edit1 = place(new QLineEdit(QStringLiteral("Edit1"), this), "Edit1", 200, 72, 633, 23);

@@ -293,7 +293,7 @@ const ShownText shownTexts[] = {
      u"カウント中断"},
     {"TForm1", "Start counting",
      u"パルスカウント開始"},
-    {"TForm1", "Save the counts to files automatically while measuring",
+    {"TForm1", "Auto-save the counts while measuring",
      u"計測時に、カウント数を自動でファイルに保存する"},
     {"TForm1", "Show progress",
      u"途中経過の表示をする"},
