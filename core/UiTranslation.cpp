@@ -26,7 +26,7 @@ UiTranslation::Language UiTranslation::fromUiLanguages(const QStringList &uiLang
 {
     if (uiLanguages.isEmpty())
         return Language::Japanese;
-    const QString first = uiLanguages.first();
+    const QString &first = uiLanguages.first();
     // Qt names an unset locale (C, POSIX, C.UTF-8) "C".
     if (first == u"C" || first == u"POSIX" || first == u"ja" || first.startsWith(u"ja-") ||
         first.startsWith(u"ja_"))
