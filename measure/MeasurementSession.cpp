@@ -65,10 +65,10 @@ bool MeasurementSession::start(const QString &portName)
         // Why first (busy, missing, no permission): the last line stays the usual one.
         if (!m_port->lastError().isEmpty())
             emit progress(m_port->lastError());
-        emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
+        emit progress(tr("Com Port %1 Not Open").arg(portName));
         return false;
     }
-    emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Open"));
+    emit progress(tr("Com Port %1 Open").arg(portName));
     m_port->setdtr(true);
     m_portLost = false;
     m_lostCountStored = false;
@@ -82,7 +82,7 @@ void MeasurementSession::stop()
     m_port->setdtr(false);
     m_measuring = false;
     m_port->close();
-    emit progress(QStringLiteral("Com Port ") + m_port->portname() + QStringLiteral(" Close"));
+    emit progress(tr("Com Port %1 Close").arg(m_port->portname()));
 }
 
 void MeasurementSession::receive()
@@ -162,7 +162,8 @@ void MeasurementSession::tick(const QDateTime &t, const QString &clockNotSet)
     }
     if (!m_toldClockNotSet.isEmpty()) {
         m_toldClockNotSet.clear();
-        emit progress(SessionText::clockSet(TimeText::date(t.date()) + u' ' + TimeText::time(t.time())));
+        emit progress(
+            SessionText::clockSet(TimeText::date(t.date()) + u' ' + TimeText::time(t.time())));
     }
     const MinuteTally::Decision d = m_tally.check(t);
     // Handled before it is acted on: a tick that comes while this tally is
@@ -197,8 +198,8 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
     m_table->setCell(col, d.row, QString::number(stored));
     m_pulseCounter = count - stored;
     if (m_pulseCounter > 0 && !m_toldCellFull)
-        emit progress(SessionText::cellFull(TimeText::time(QTime(t.time().hour(), t.time().minute())),
-                                            m_pulseCounter));
+        emit progress(SessionText::cellFull(
+            TimeText::time(QTime(t.time().hour(), t.time().minute())), m_pulseCounter));
     m_toldCellFull = m_toldCellFull || m_pulseCounter > 0;
 
     if (d.clockWentBack) {
@@ -231,8 +232,7 @@ void MeasurementSession::settleRecoveryCopy()
         const QString failure = m_recovery.settle();
         if (!failure.isEmpty())
             emit error(SessionText::cannotRemove(m_recovery.path(), failure));
-    }
-    else
+    } else
         m_writer->settleRecoveryCopy();
 }
 
@@ -243,8 +243,9 @@ bool MeasurementSession::finishWrites(int ms)
 
 QString MeasurementSession::lastTickStamp() const
 {
-    return m_lastTick.isValid() ? TimeText::date(m_lastTick.date()) + u' ' + TimeText::time(m_lastTick.time())
-                                : QString();
+    return m_lastTick.isValid()
+               ? TimeText::date(m_lastTick.date()) + u' ' + TimeText::time(m_lastTick.time())
+               : QString();
 }
 
 void MeasurementSession::reportWriteFailure(const QString &text)

@@ -28,15 +28,16 @@ bool SettingsRules::layoutFits(const Settings &s, const Layout &layout)
            onWindow(s.buttonMoveToLeftLeft) && onWindow(s.buttonMoveToRightLeft);
 }
 
-QRect SettingsRules::windowGeometry(const Settings &s, const QMargins &frame,
-                                    const QSize &minimum, const QRect &available)
+QRect SettingsRules::windowGeometry(const Settings &s, const QMargins &frame, const QSize &minimum,
+                                    const QRect &available)
 {
     // The minimum gives way only to a screen smaller than it.
     const int fw = frame.left() + frame.right();
     const int fh = frame.top() + frame.bottom();
-    const int w = std::max(1, std::min(std::max(s.formWidth - fw, minimum.width()), available.width() - fw));
-    const int h =
-        std::max(1, std::min(std::max(s.formHeight - fh, minimum.height()), available.height() - fh));
+    const int w =
+        std::max(1, std::min(std::max(s.formWidth - fw, minimum.width()), available.width() - fw));
+    const int h = std::max(
+        1, std::min(std::max(s.formHeight - fh, minimum.height()), available.height() - fh));
     const QRect outer = fitFrame(QRect(s.formLeft, s.formTop, w + fw, h + fh), available);
     return {outer.topLeft(), QSize(w, h)};
 }
@@ -44,8 +45,10 @@ QRect SettingsRules::windowGeometry(const Settings &s, const QMargins &frame,
 QRect SettingsRules::fitFrame(const QRect &outer, const QRect &available)
 {
     const QSize size = outer.size().boundedTo(available.size());
-    const int x = std::clamp(outer.x(), available.left(), available.left() + available.width() - size.width());
-    const int y = std::clamp(outer.y(), available.top(), available.top() + available.height() - size.height());
+    const int x = std::clamp(outer.x(), available.left(),
+                             available.left() + available.width() - size.width());
+    const int y = std::clamp(outer.y(), available.top(),
+                             available.top() + available.height() - size.height());
     return {QPoint(x, y), size};
 }
 
