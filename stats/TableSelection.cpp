@@ -2,6 +2,7 @@
 #include "stats/TableSelection.h"
 
 #include "core/DayTable.h"
+#include "stats/StoredMinutes.h"
 
 #include <algorithm>
 #include <vector>
@@ -20,18 +21,27 @@ CountStats::Result TableSelection::compute(const DayTable &table, const QList<Ra
         const int top = std::max(r.top, 1);
         const int bottom = std::min(r.bottom, DayTable::MinuteRows);
         for (int col = left; col <= right; ++col) {
+            const QDate date = table.columnDate(col);
+            const std::optional<CellMinutes> day =
+                date.isValid() ? std::optional<CellMinutes>(date) : std::nullopt;
             for (int row = top; row <= bottom; ++row) {
-                int v = 0;
-                if (table.cellCount(col, row, &v)) {
-                    stats.add(v);
-                    if (frequencies) {
-                        if (v < Flat)
-                            ++flat[std::size_t(v)];
-                        else
-                            ++(*frequencies)[v];
-                    }
-                } else {
+                qint64 v = 0;
+                const StoredMinutes::Cell cell = StoredMinutes::read(table, col, row, &v);
+                if (cell == StoredMinutes::Cell::TooLarge) {
+                    stats.tooLarge();
+                    continue;
+                }
+                if (cell == StoredMinutes::Cell::NoCount) {
                     stats.skip();
+                    continue;
+                }
+                const int minutes = day ? day->exposure(row - 1) : 1;
+                stats.add(v, minutes);
+                if (frequencies && minutes == 1) {
+                    if (v < Flat)
+                        ++flat[std::size_t(v)];
+                    else
+                        ++(*frequencies)[v];
                 }
             }
         }

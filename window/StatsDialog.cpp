@@ -44,8 +44,8 @@ QString StatsDialog::describe(const CountStats::Result &r, std::optional<double>
           << QStringLiteral("平均: %1 ± %2 cpm（標準誤差）").arg(num(r.mean, 2), num(r.sem, 2))
           << QStringLiteral("標準偏差: %1 cpm").arg(num(r.sd, 2))
           << QStringLiteral("最小 / 最大: %1 / %2")
-                 .arg(any ? QString::number(r.min) : QStringLiteral("—"),
-                      any ? QString::number(r.max) : QStringLiteral("—"))
+                 .arg(any ? QString::number(r.min, 'g', 15) : QStringLiteral("—"),
+                      any ? QString::number(r.max, 'g', 15) : QStringLiteral("—"))
           << QStringLiteral("分散指数 s²/平均: %1（ポアソンなら 1）").arg(num(r.dispersion, 3))
           << QStringLiteral("分散検定の p 値（両側）: %1").arg(pValue(r.pPoisson));
     if (factor && any)
@@ -57,6 +57,10 @@ QString StatsDialog::describe(const CountStats::Result &r, std::optional<double>
                      .arg(ReadoutText::usvh(r.doseUsv(*factor)))
                      .arg(r.n);
     lines << QStringLiteral("除いたセル（空欄・文字）: %1").arg(r.skipped);
+    if (r.tooLarge > 0)
+        lines << tr("Cells left out, counts too large: %1").arg(r.tooLarge);
+    if (r.cells < r.n)
+        lines << tr("Cells of two minutes (clocks turned back): %1").arg(r.n - r.cells);
     return lines.join(u'\n');
 }
 
