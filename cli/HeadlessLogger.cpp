@@ -138,8 +138,8 @@ void HeadlessLogger::writeTallyLine(const QString &file)
         return;
     const Tally tally = m_tallies.front();
     m_tallies.pop_front();
-    writeLine(m_options.out, TimeText::isoWithOffset(tally.t, false) + u'\t' + QString::number(tally.count) + u'\t' +
-                                 file + tally.doseFields);
+    writeLine(m_options.out, TimeText::isoWithOffset(tally.t, false) + u'\t' +
+                                 QString::number(tally.count) + u'\t' + file + tally.doseFields);
 }
 
 QString HeadlessLogger::doseFields() const

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "stats/LocalZone.h"
+
 #include <QDate>
-#include <QDateTime>
 
 // How many real minutes each minute row of a day column stands for in the
 // local time zone, and the instant its row is written for.
@@ -17,12 +18,14 @@
 // the change.
 //
 // One change of offset per day is understood (every zone in use today).
-// Plain value, any thread; made per day, at the cost of two time-zone
-// look-ups.
+// Plain value, any thread; made per day from a LocalZone that spans it (a
+// pass over many days learns the zone once).
 class CellMinutes
 {
 public:
-    explicit CellMinutes(const QDate &date);
+    // `zone` must span `date`.
+    CellMinutes(const QDate &date, const LocalZone &zone);
+    explicit CellMinutes(const QDate &date) : CellMinutes(date, LocalZone(date, date)) {}
 
     // False on a day whose offset from UTC changes.
     bool uniform() const { return m_before == m_after; }

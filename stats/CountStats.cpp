@@ -8,6 +8,12 @@
 
 void CountStats::addLonger(qint64 count, int minutes)
 {
+    const double rate = double(count) / minutes;
+    m_minRate = std::min(m_minRate, rate);
+    m_maxRate = std::max(m_maxRate, rate);
+    ++m_cells;
+    m_n += minutes;
+    m_sum += count;
     for (Longer &l : m_longer) {
         if (l.minutes == minutes) {
             l.sumSquares += __int128(count) * count;
@@ -26,8 +32,8 @@ CountStats::Result CountStats::result() const
     r.skipped = m_skipped;
     r.tooLarge = m_tooLarge;
     r.sum = m_sum;
-    r.min = m_min;
-    r.max = m_max;
+    r.min = std::min(double(m_minCount), m_minRate);
+    r.max = std::max(double(m_maxCount), m_maxRate);
     r.mean = m_n > 0 ? double(m_sum) / double(m_n) : NaN;
     r.sd = r.sem = r.dispersion = r.pPoisson = NaN;
     if (m_cells < 2)

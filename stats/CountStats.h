@@ -3,7 +3,8 @@
 
 #include <QtGlobal>
 
-#include <optional>
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 // Statistics of a set of stored counts, each over its own number of minutes
@@ -47,18 +48,19 @@ public:
         double doseUsv(double factor) const { return double(sum) / factor / 60.0; }
     };
 
-    void add(qint64 count, int minutes = 1)
+    void add(qint64 count)
     {
-        const double rate = minutes == 1 ? double(count) : double(count) / minutes;
-        if (m_cells == 0 || rate < m_min)
-            m_min = rate;
-        if (m_cells == 0 || rate > m_max)
-            m_max = rate;
+        m_minCount = std::min(m_minCount, count);
+        m_maxCount = std::max(m_maxCount, count);
         ++m_cells;
-        m_n += minutes;
+        ++m_n;
         m_sum += count;
+        m_sumSquares += __int128(count) * count;
+    }
+    void add(qint64 count, int minutes)
+    {
         if (minutes == 1)
-            m_sumSquares += __int128(count) * count;
+            add(count);
         else
             addLonger(count, minutes);
     }
@@ -82,6 +84,8 @@ private:
     qint64 m_sum = 0;
     __int128 m_sumSquares = 0; // of the one-minute cells
     std::vector<Longer> m_longer;
-    double m_min = 0;
-    double m_max = 0;
+    qint64 m_minCount = std::numeric_limits<qint64>::max(); // of the one-minute cells
+    qint64 m_maxCount = std::numeric_limits<qint64>::min();
+    double m_minRate = std::numeric_limits<double>::infinity(); // of the longer ones
+    double m_maxRate = -std::numeric_limits<double>::infinity();
 };

@@ -9,6 +9,7 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
                                             const Visit &visit)
 {
     Summary summary;
+    const LocalZone zone = zoneOf(table);
     for (int col = table.colCount() - 1; col >= 1; --col) {
         const QDate date = table.columnDate(col);
         if (!date.isValid()) {
@@ -28,7 +29,7 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
             (span.to && span.to->date < date) || (span.from && date < span.from->date);
         if (none)
             continue;
-        const CellMinutes day(date);
+        const CellMinutes day(date, zone);
         qint64 skipped = 0;
         for (int row = 1; row <= DayTable::MinuteRows; ++row) {
             const Minute m{date, row - 1};
@@ -49,13 +50,8 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
     return summary;
 }
 
-StoredMinutes::Cell StoredMinutes::read(const DayTable &table, int col, int row, qint64 *count)
+StoredMinutes::Cell StoredMinutes::readText(const DayTable &table, int col, int row, qint64 *count)
 {
-    int small = 0;
-    if (table.cellCount(col, row, &small)) {
-        *count = small;
-        return Cell::Count;
-    }
     // The table keeps a plain number above 31 bits as its text.
     const QString text = table.cell(col, row);
     if (text.size() < 10 || text.at(0) == u'0')
@@ -69,13 +65,30 @@ StoredMinutes::Cell StoredMinutes::read(const DayTable &table, int col, int row,
     return Cell::Count;
 }
 
-bool StoredMinutes::anyLongerCell(const DayTable &table)
+LocalZone StoredMinutes::zoneOf(const DayTable &table)
 {
+    QDate first;
+    QDate last;
     for (int col = 1; col < table.colCount(); ++col) {
         const QDate date = table.columnDate(col);
         if (!date.isValid())
             continue;
-        const CellMinutes day(date);
+        if (!first.isValid() || date < first)
+            first = date;
+        if (!last.isValid() || date > last)
+            last = date;
+    }
+    return {first, last};
+}
+
+bool StoredMinutes::anyLongerCell(const DayTable &table)
+{
+    const LocalZone zone = zoneOf(table);
+    for (int col = 1; col < table.colCount(); ++col) {
+        const QDate date = table.columnDate(col);
+        if (!date.isValid())
+            continue;
+        const CellMinutes day(date, zone);
         if (day.uniform())
             continue;
         qint64 v = 0;

@@ -9,7 +9,7 @@
 
 #include "stats/CellMinutes.h"
 
-class DayTable;
+#include "core/DayTable.h"
 
 // The minutes a day table stores, oldest first, with the local wall time
 // each stands for: the day its column carries (DayTable::columnDate) and the
@@ -30,7 +30,14 @@ public:
     // What a minute cell holds: a count (into *count; also one above the
     // 31 bits the table keeps as a number), no count (empty, text), or a
     // plain number above MaxCount.
-    static Cell read(const DayTable &table, int col, int row, qint64 *count);
+    static Cell read(const DayTable &table, int col, int row, qint64 *count)
+    {
+        int small = 0;
+        if (!table.cellCount(col, row, &small))
+            return readText(table, col, row, count);
+        *count = small;
+        return Cell::Count;
+    }
 
     // A local wall-clock minute: the day and the minute of the day (0..1439),
     // compared as the export's `time` column sorts.
@@ -70,10 +77,17 @@ public:
 
     static Summary visit(const DayTable &table, const Span &span, const Visit &visit);
 
+    // The local zone over the days of the table's dated columns.
+    static LocalZone zoneOf(const DayTable &table);
+
     // Whether a cell of a dated column that holds a count stands for more
     // than one minute.
     static bool anyLongerCell(const DayTable &table);
 
     // "YYYY-MM-DDTHH:MM" (seconds allowed and ignored when ":00"), local time.
     static std::optional<Minute> parseMinute(const QString &text);
+
+private:
+    // read() of a cell the table keeps as text (or empty).
+    static Cell readText(const DayTable &table, int col, int row, qint64 *count);
 };

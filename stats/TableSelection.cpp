@@ -15,6 +15,7 @@ CountStats::Result TableSelection::compute(const DayTable &table, const QList<Ra
     // quicker than a map per cell, and only the rare large ones in the map.
     constexpr int Flat = 4096;
     std::vector<qint64> flat(frequencies ? Flat : 0, 0);
+    const LocalZone zone = StoredMinutes::zoneOf(table);
     for (const Range &r : ranges) {
         const int left = std::max(r.left, 1);
         const int right = std::min(r.right, table.colCount() - 1);
@@ -23,7 +24,9 @@ CountStats::Result TableSelection::compute(const DayTable &table, const QList<Ra
         for (int col = left; col <= right; ++col) {
             const QDate date = table.columnDate(col);
             const std::optional<CellMinutes> day =
-                date.isValid() ? std::optional<CellMinutes>(date) : std::nullopt;
+                date.isValid() ? std::optional<CellMinutes>(std::in_place, date, zone)
+                               : std::nullopt;
+            const bool plain = !day || day->uniform();
             for (int row = top; row <= bottom; ++row) {
                 qint64 v = 0;
                 const StoredMinutes::Cell cell = StoredMinutes::read(table, col, row, &v);
@@ -35,7 +38,7 @@ CountStats::Result TableSelection::compute(const DayTable &table, const QList<Ra
                     stats.skip();
                     continue;
                 }
-                const int minutes = day ? day->exposure(row - 1) : 1;
+                const int minutes = plain ? 1 : day->exposure(row - 1);
                 stats.add(v, minutes);
                 if (frequencies && minutes == 1) {
                     if (v < Flat)

@@ -113,7 +113,8 @@ TEST(CountStats, ACellOfTwoMinutesIsOneCellOfTwiceTheExposure)
     table.fillTimeColumn();
     table.setColumnDate(1, QDate(2026, 10, 25));
     for (int row = 1; row <= DayTable::MinuteRows; ++row)
-        table.setCell(1, row, row > 120 && row <= 180 ? QStringLiteral("30") : QStringLiteral("15"));
+        table.setCell(1, row,
+                      row > 120 && row <= 180 ? QStringLiteral("30") : QStringLiteral("15"));
     QMap<qint64, qint64> freq;
     const auto day = TableSelection::compute(table, {{1, 1, 1, 1440}}, &freq);
     EXPECT_EQ(day.n, 1500);

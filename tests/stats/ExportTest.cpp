@@ -76,7 +76,8 @@ TEST(TidyExport, DaysTheClockChangesKeepTheirOwnOffsets)
             << minute;
     EXPECT_TRUE(CellMinutes(QDate(2026, 10, 20)).uniform());
     EXPECT_EQ(CellMinutes(QDate(2026, 10, 24)).minutes(1439), 1); // the change comes in reach
-    qputenv("TZ", "America/New_York"); // 02:00 EDT becomes 01:00 EST
+    // New York: 02:00 EDT becomes 01:00 EST.
+    qputenv("TZ", "America/New_York");
     const CellMinutes newYork(QDate(2026, 11, 1));
     EXPECT_EQ(newYork.minutes(59), 1);
     EXPECT_EQ(newYork.minutes(60), 2);

@@ -35,7 +35,8 @@ void twoDays(DayTable &table)
 
 QDateTime utc(const char *text)
 {
-    QDateTime t = QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-ddTHH:mm"));
+    QDateTime t =
+        QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-ddTHH:mm"));
     t.setTimeZone(QTimeZone::utc());
     return t;
 }
