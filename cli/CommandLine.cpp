@@ -108,9 +108,8 @@ CommandLine::CommandLine()
                         tr("With --stats: the last minute, YYYY-MM-DDTHH:MM."),
                         QStringLiteral("time")});
     m_parser.addOption({QStringLiteral("year"),
-                        QCoreApplication::translate(
-                            "CommandLine", "With --export or --stats: the year of the log's newest "
-                                           "column, for a file whose name carries no date."),
+                        tr("With --export or --stats: the year of the log's newest column, "
+                           "for a file whose name carries no date."),
                         QStringLiteral("year")});
     m_parser.addOption({QStringLiteral("upload"),
                         tr("With --headless: upload the mean cpm to a map: radmon, "
@@ -151,8 +150,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
 
 bool CommandLine::wantsLogCommand(int argc, char **argv)
 {
-    return givenBeforeDashes(argc, argv, {"--export", "--stats", "--output", "--from", "--to", "--year"},
-                             true);
+    return givenBeforeDashes(argc, argv,
+                             {"--export", "--stats", "--output", "--from", "--to", "--year"}, true);
 }
 
 CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
@@ -285,17 +284,15 @@ QString CommandLine::checkDoseAndLogOptions()
     const auto to = StoredMinutes::parseMinute(m_to);
     if (from && to && *to < *from) {
         m_misuse = true;
-        return QCoreApplication::translate("CommandLine", "--from %1 comes after --to %2.")
-            .arg(m_from, m_to);
+        return tr("--from %1 comes after --to %2.").arg(m_from, m_to);
     }
     if (isSet("year")) {
         if (m_logCommand == LogCommand::None)
-            return QCoreApplication::translate("CommandLine", "--year goes with --export or --stats.");
+            return tr("--year goes with --export or --stats.");
         bool ok = false;
         m_year = value("year").toInt(&ok);
         if (!ok || *m_year < 1900 || *m_year > 9999)
-            return QCoreApplication::translate("CommandLine", "--year %1: a year from 1900 to 9999.")
-                .arg(value("year"));
+            return tr("--year %1: a year from 1900 to 9999.").arg(value("year"));
     }
     if (isSet("factor")) {
         if (!m_headless && m_logCommand == LogCommand::None)
