@@ -28,8 +28,8 @@ QMessageBox::Icon toQt(Prompts::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Message texts break their lines with CR as the boxes of the original
-// platform do; Qt's boxes want LF.
+// The window's messages break their lines with CR (a path, then what is
+// wrong with it); Qt's boxes want LF.
 QString forDisplay(const QString &text)
 {
     QString t = text;

@@ -33,6 +33,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <initializer_list>
+
 namespace
 {
 
@@ -43,6 +45,12 @@ constexpr int Escape = 27;
 // The progress pane and the pane behind it are hidden by moving them this far
 // below the window's bottom edge, and shown by moving them back.
 constexpr int PaneHidingDrop = 2000;
+
+void dropPanes(const std::initializer_list<QWidget *> panes, int dy)
+{
+    for (QWidget *pane : panes)
+        pane->move(pane->x(), pane->y() + dy);
+}
 
 } // namespace
 
@@ -147,8 +155,8 @@ void TForm1::FormCreate()
     m_table->fillTimeColumn();
     StringGrid1->applyColumnWidths();
     get_com_port();
-    Memo1->move(Memo1->x(), 2144);
-    memo2->move(536, 2124);
+    // The window opens with the progress pane hidden.
+    dropPanes({Memo1, memo2}, PaneHidingDrop);
     Timer_FOpen->start();
 }
 
@@ -406,9 +414,7 @@ void TForm1::Button1Click()
 
 void TForm1::CheckBox1Click()
 {
-    const int dy = CheckBox1->isChecked() ? -PaneHidingDrop : PaneHidingDrop;
-    Memo1->move(Memo1->x(), Memo1->y() + dy);
-    memo2->move(memo2->x(), memo2->y() + dy);
+    dropPanes({Memo1, memo2}, CheckBox1->isChecked() ? -PaneHidingDrop : PaneHidingDrop);
 }
 
 void TForm1::Button_MoveToLeftClick()

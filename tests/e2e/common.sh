@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the end-to-end scripts, sourced after they set `program` and `sender`: tool checks,
 # the run's folder, clean-up and a watchdog, waiting, an X server of its own, the simulated
 # counter, the program under a shifted clock, and reading the log files the program writes.
