@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/LogCommands.h"
 
+#include "cli/TextOut.h"
 #include "core/DayTable.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/LogFile.h"
@@ -13,32 +14,25 @@
 namespace
 {
 
-void writeText(std::FILE *to, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    std::fflush(to);
-}
-
 // Loads the log into `table`; false, with the reason on `err`, when it
 // cannot be read or is no log of this program.
 bool loadLog(const LogCommands::Options &o, DayTable &table)
 {
     const QFileInfo info(o.logPath);
     if (!info.exists() || info.isDir()) {
-        writeText(o.err, QStringLiteral("error: no log file %1\n").arg(o.logPath));
+        TextOut::write(o.err, QStringLiteral("error: no log file %1\n").arg(o.logPath));
         return false;
     }
     // The time column's heading, which every log's header row starts with.
     const QString timeHeader = QStringLiteral("計測時刻");
     const LogFile::LoadResult loaded = LogFile::load(o.logPath, table, o.today);
     if (!loaded.ok) {
-        writeText(o.err, QStringLiteral("error: cannot read %1: %2\n").arg(o.logPath, loaded.error));
+        TextOut::write(o.err, QStringLiteral("error: cannot read %1: %2\n").arg(o.logPath, loaded.error));
         return false;
     }
     // Anything else is not a log, or one damaged beyond use.
     if (table.cell(0, 0) != timeHeader) {
-        writeText(o.err, QStringLiteral("error: %1 is not a TORVALE log file (damaged or "
+        TextOut::write(o.err, QStringLiteral("error: %1 is not a TORVALE log file (damaged or "
                                         "another format)\n")
                              .arg(o.logPath));
         return false;
@@ -49,7 +43,7 @@ bool loadLog(const LogCommands::Options &o, DayTable &table)
 void warnUndated(const LogCommands::Options &o, int columns)
 {
     if (columns > 0)
-        writeText(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
+        TextOut::write(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
                                         "valid MM/DD header; they were left out\n")
                              .arg(columns)
                              .arg(o.logPath));
@@ -73,7 +67,7 @@ int LogCommands::runExport(const Options &o)
         });
         warnUndated(o, r.undatedColumns);
         if (!r.ok || std::fflush(o.out) != 0) {
-            writeText(o.err, QStringLiteral("error: cannot write the export to standard output\n"));
+            TextOut::write(o.err, QStringLiteral("error: cannot write the export to standard output\n"));
             return 1;
         }
         return 0;
@@ -86,7 +80,7 @@ int LogCommands::runExport(const Options &o)
     warnUndated(o, r.undatedColumns);
     const QString failure = AtomicFile::write(o.outputPath, all);
     if (!failure.isEmpty()) {
-        writeText(o.err, QStringLiteral("error: cannot write %1: %2\n").arg(o.outputPath, failure));
+        TextOut::write(o.err, QStringLiteral("error: cannot write %1: %2\n").arg(o.outputPath, failure));
         return 1;
     }
     return 0;
@@ -102,7 +96,7 @@ int LogCommands::runStats(const Options &o)
     visit.count = [&stats](const StoredMinutes::Minute &, qint64 count) { stats.add(count); };
     visit.skipped = [&stats](qint64 cells) { stats.skip(cells); };
     warnUndated(o, StoredMinutes::visit(table, o.span, visit).undatedColumns);
-    writeText(o.out, statsText(stats.result(), o.factor));
+    TextOut::write(o.out, statsText(stats.result(), o.factor));
     return 0;
 }
 

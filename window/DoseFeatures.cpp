@@ -47,8 +47,8 @@ void setReadoutColor(QLabel *label, const QColor &color)
 } // namespace
 
 DoseFeatures::DoseFeatures(TForm1 *form)
-    : QObject(form), m_form(form), m_recent(RecentMinutes(60)), m_alarm(new Alarm(this)),
-      m_readout(new QLabel(form))
+    : QObject(form), m_form(form), m_recent(RecentMinutes::ShortMeanMinutes),
+      m_alarm(new Alarm(this)), m_readout(new QLabel(form))
 {
     m_readout->setObjectName(QStringLiteral("Label_readout"));
     m_readout->setGeometry(ReadoutPlace);
