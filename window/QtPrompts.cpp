@@ -167,6 +167,13 @@ QString QtPrompts::openFileName(const QString &initialDir, const QString &propos
     return runLogDialog(m_window, QFileDialog::AcceptOpen, initialDir, proposed);
 }
 
+QString QtPrompts::saveAsFileName(const QString &title, const QString &filter)
+{
+    if (s_unattended)
+        return QString();
+    return QFileDialog::getSaveFileName(m_window, title, QString(), filter);
+}
+
 std::optional<QString> QtPrompts::chooseFolder(const QString &title, const QString &startDir,
                                                const std::function<bool()> &confirmMissing)
 {
