@@ -175,6 +175,7 @@ await_end() {
   program_pid=
 }
 
+title_is() { [ "$(xdotool getwindowname "$wid" 2>/dev/null)" = "$1" ]; } # an auto-save names its file there
 window_found() { # sets wid to the main window
   wid=$(xdotool search --onlyvisible --name '^TORVALE$' 2>/dev/null | head -1)
   [ -n "$wid" ]

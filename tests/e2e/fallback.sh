@@ -53,8 +53,7 @@ wait_for 10 "the settings to be restored" settings_restored
 log "window $wid is up; X server on $DISPLAY, counter on $slave"
 
 # --- first pass through 2:01 ----------------------------------------------------------------
-set_clock "$(at_utc 00:00:42)"
-sleep 0.3
+set_clock "$(at_utc 00:00:42)" # read at once: the program's clock does not cache it
 click 84 20 # Button_start
 wait_for 5 "the program to open $link after パルスカウント開始" program_has_open
 kill -USR1 "$sender_pid"
@@ -62,7 +61,7 @@ log "measuring from 2:00:42 CEST, $per_second pulses a second"
 
 first_written() { [ -f "$f_0201" ]; }
 wait_for 30 "the auto-save file of 2:01 CEST" first_written
-sleep 0.5
+wait_for 5 "the window to show the file of 2:01" title_is "$f_0201"
 cp "$f_0201" "$work/first-pass.CSV"
 first_pass=$(cells "$work/first-pass.CSV")
 [ "$(printf '%s\n' "$first_pass" | awk '{ print $1, $2 }')" = "$row_0201 1" ] ||
@@ -85,7 +84,7 @@ sent=$(sed -n 's/^sent //p' "$work/sender.log")
 log "counter sent $sent pulses"
 second_written() { [ "$(stat -c %Y "$f_0201")" -ge $((jumped + 60)) ]; }
 wait_for $((jumped + 90 - $(date +%s))) "the second auto-save file of 2:01 (CET)" second_written
-sleep 1
+wait_for 5 "the window to show the file of 2:01 again" title_is "$f_0201"
 
 press Escape
 wait_for 5 "Esc to stop the measurement" program_lacks_open
