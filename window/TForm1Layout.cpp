@@ -58,13 +58,12 @@ void setTextColor(QWidget *w, const QColor &c)
 void createLabels(TForm1 *f)
 {
     // Labels lie on the window's background, under every other control.
-    f->Label2 = place(new QLabel(QStringLiteral("COMポート№"), f), "Label2", 16, 48, 110, 19);
+    f->Label2 = place(new QLabel(TForm1::tr("COM port"), f), "Label2", 16, 48, 110, 19);
     f->Label2->setFont(pixelFont(PMincho, 19));
-    f->Label4 =
-        place(new QLabel(QStringLiteral("データの保存フォルダ"), f), "Label4", 13, 75, 175, 19);
+    f->Label4 = place(new QLabel(TForm1::tr("Data folder"), f), "Label4", 13, 75, 175, 19);
     f->Label4->setFont(pixelFont(PGothic, 19));
     f->Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    f->Label1 = place(new QLabel(QStringLiteral("カウント数 0"), f), "Label1", 13, 96, 103, 19);
+    f->Label1 = place(new QLabel(TForm1::tr("Count %1").arg(0), f), "Label1", 13, 96, 103, 19);
     f->Label1->setFont(pixelFont(PGothic, 19, true));
     {
         QPalette p = f->Label1->palette();
@@ -74,11 +73,11 @@ void createLabels(TForm1 *f)
         f->Label1->setAutoFillBackground(true);
     }
     f->Label_clock =
-        place(new QLabel(QStringLiteral("現在の時刻"), f), "Label_clock", 205, 104, 94, 19);
+        place(new QLabel(TForm1::tr("Current time"), f), "Label_clock", 205, 104, 94, 19);
     f->Label_clock->setFont(pixelFont(PMincho, 19));
-    f->Label3 = place(new QLabel(QStringLiteral("１分毎の"), f), "Label3", 69, 120, 57, 16);
+    f->Label3 = place(new QLabel(TForm1::tr("Pulses per"), f), "Label3", 69, 120, 57, 16);
     f->Label3->setFont(pixelFont(PMincho, 16));
-    f->Label23 = place(new QLabel(QStringLiteral("パルス数[cpm]"), f), "Label23", 45, 136, 97, 16);
+    f->Label23 = place(new QLabel(TForm1::tr("minute [cpm]"), f), "Label23", 45, 136, 97, 16);
     f->Label23->setFont(pixelFont(PMincho, 16));
     // Labels fit their text, as auto-sized labels do; Label4 keeps its box
     // because its text is right-aligned in it.
@@ -91,8 +90,8 @@ void createChart(TForm1 *f)
 {
     f->Chart1 = place(new GmChartView(f), "Chart1", 280, 128, 674, 659);
     f->Chart1->setFocusPolicy(Qt::NoFocus); // a picture, no tab stop
-    QPlainTextEdit *caption = f->memo2 = place(
-        new QPlainTextEdit(QStringLiteral("途中経過の表示"), f), "memo2", 536, 124, 153, 25);
+    QPlainTextEdit *caption = f->memo2 =
+        place(new QPlainTextEdit(TForm1::tr("Progress"), f), "memo2", 536, 124, 153, 25);
     caption->setFont(pixelFont(PMincho, 19));
     caption->setFrameShape(QFrame::NoFrame);
     caption->setReadOnly(true);
@@ -106,10 +105,10 @@ void createChart(TForm1 *f)
 // The row of buttons along the top, and the port box.
 void createCommandRow(TForm1 *f)
 {
-    f->button_SAVE = place(new QPushButton(QStringLiteral("Save File (Ctrl+S)"), f),
-                           "button_SAVE", 336, 8, 137, 25);
-    f->button_EXIT = place(new QPushButton(QStringLiteral("EXIT (Alt+F4)"), f), "button_EXIT",
-                           624, 8, 137, 25);
+    f->button_SAVE =
+        place(new QPushButton(TForm1::tr("Save File (Ctrl+S)"), f), "button_SAVE", 336, 8, 137, 25);
+    f->button_EXIT =
+        place(new QPushButton(TForm1::tr("EXIT (Alt+F4)"), f), "button_EXIT", 624, 8, 137, 25);
     PortComboBox *ports = f->ComboBox1 = place(new PortComboBox(f), "ComboBox1", 128, 41, 89, 27);
     ports->setEditable(true);
     ports->useElidingField();
@@ -120,13 +119,12 @@ void createCommandRow(TForm1 *f)
         ports->addItem(QStringLiteral("com%1").arg(i));
     ports->setCurrentIndex(-1);
     ports->setEditText(QStringLiteral("com1"));
-    f->Button_OPEN = place(new QPushButton(QStringLiteral("Open File (Ctrl+O)"), f),
-                           "Button_OPEN", 480, 8, 137, 25);
-    f->Button_stop = place(new QPushButton(QStringLiteral("カウント中断"), f), "Button_stop", 168,
-                           8, 137, 25);
+    f->Button_OPEN =
+        place(new QPushButton(TForm1::tr("Open File (Ctrl+O)"), f), "Button_OPEN", 480, 8, 137, 25);
+    f->Button_stop = place(new QPushButton(TForm1::tr("Stop"), f), "Button_stop", 168, 8, 137, 25);
     f->Button_stop->setEnabled(false);
-    f->Button_start = place(new QPushButton(QStringLiteral("パルスカウント開始"), f),
-                            "Button_start", 16, 8, 137, 25);
+    f->Button_start =
+        place(new QPushButton(TForm1::tr("Start counting"), f), "Button_start", 16, 8, 137, 25);
     setTextColor(f->Button_start, Qt::black);
 }
 
@@ -150,25 +148,24 @@ void createGridAndPane(TForm1 *f)
 // The check boxes, the folder field and the buttons beside them.
 void createOptions(TForm1 *f)
 {
-    f->CheckBox2 =
-        place(new QCheckBox(QStringLiteral("計測時に、カウント数を自動でファイルに保存する"), f),
-              "CheckBox2", 232, 48, 433, 17);
+    f->CheckBox2 = place(new QCheckBox(TForm1::tr("Auto-save the counts while measuring"), f),
+                         "CheckBox2", 232, 48, 433, 17);
     f->CheckBox2->setFont(pixelFont(PMincho, 19));
     f->Edit1 = place(new QLineEdit(QStringLiteral("Edit1"), f), "Edit1", 200, 72, 633, 23);
-    f->CheckBox1 = place(new QCheckBox(QStringLiteral("途中経過の表示をする"), f), "CheckBox1",
-                         697, 48, 216, 17);
+    f->CheckBox1 =
+        place(new QCheckBox(TForm1::tr("Show progress"), f), "CheckBox1", 697, 48, 216, 17);
     f->CheckBox1->setFont(pixelFont(PMincho, 19));
-    f->Button1 = place(new QPushButton(QStringLiteral("グラフ表示"), f), "Button1", 808, 8, 105, 25);
-    f->Button_upload = place(new QPushButton(QStringLiteral("地図へアップロード…"), f),
-                             "Button_upload", 540, 100, 150, 25);
+    f->Button1 = place(new QPushButton(TForm1::tr("Show graph"), f), "Button1", 808, 8, 105, 25);
+    f->Button_upload = place(new QPushButton(TForm1::tr("Upload to maps…"), f), "Button_upload",
+                             540, 100, 150, 25);
     setTextColor(f->Button1, Qt::black);
     f->Button_mqtt =
-        place(new QPushButton(QStringLiteral("MQTT…"), f), "Button_mqtt", 470, 100, 66, 25);
+        place(new QPushButton(TForm1::tr("MQTT…"), f), "Button_mqtt", 470, 100, 66, 25);
     f->Button3 =
-        place(new QPushButton(QStringLiteral("フォルダの参照"), f), "Button3", 832, 72, 113, 25);
+        place(new QPushButton(TForm1::tr("Browse folders"), f), "Button3", 832, 72, 113, 25);
     setTextColor(f->Button3, Qt::black);
-    f->CheckBox3 = place(new QCheckBox(QStringLiteral("本日データだけグラフにする"), f),
-                         "CheckBox3", 697, 128, 249, 17);
+    f->CheckBox3 =
+        place(new QCheckBox(TForm1::tr("Graph today only"), f), "CheckBox3", 697, 128, 249, 17);
     f->CheckBox3->setFont(pixelFont(PMincho, 19));
 }
 
@@ -198,10 +195,10 @@ void TForm1::createControls()
     createSplitterButtons(this);
 
     // The Western buttons use the default Mincho at 15 px as well.
-    for (QPushButton *b : {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop,
-                           Button1, Button_upload, Button_mqtt, Button3,
-                           static_cast<QPushButton *>(Button_MoveToLeft),
-                           static_cast<QPushButton *>(Button_MoveToRight)}) {
+    for (QPushButton *b :
+         {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop, Button1, Button_upload,
+          Button_mqtt, Button3, static_cast<QPushButton *>(Button_MoveToLeft),
+          static_cast<QPushButton *>(Button_MoveToRight)}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
@@ -211,10 +208,25 @@ void TForm1::createControls()
 
 void TForm1::setTabOrderChain()
 {
-    const QList<QWidget *> order = {
-        button_SAVE, Button_OPEN, button_EXIT, ComboBox1,         Button_start,      StringGrid1,
-        Memo1,       CheckBox2,   Edit1,       CheckBox1,         Button_stop,       Button1,
-        Button_upload, Button_mqtt, Button3, memo2, CheckBox3, Button_MoveToLeft, Button_MoveToRight};
+    const QList<QWidget *> order = {button_SAVE,
+                                    Button_OPEN,
+                                    button_EXIT,
+                                    ComboBox1,
+                                    Button_start,
+                                    StringGrid1,
+                                    Memo1,
+                                    CheckBox2,
+                                    Edit1,
+                                    CheckBox1,
+                                    Button_stop,
+                                    Button1,
+                                    Button_upload,
+                                    Button_mqtt,
+                                    Button3,
+                                    memo2,
+                                    CheckBox3,
+                                    Button_MoveToLeft,
+                                    Button_MoveToRight};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)
