@@ -57,6 +57,35 @@
 namespace
 {
 
+// The stall probe: a 10 ms timer that notes the largest gap between its ticks.
+class StallProbe
+{
+public:
+    StallProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 t = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, t - m_lastTick);
+            m_lastTick = t;
+        });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_timer.start();
+    }
+    void stop() { m_timer.stop(); }
+    double longestMs() const { return double(m_longest) / 1e6; }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    qint64 m_lastTick = 0;
+    qint64 m_longest = 0;
+};
+
 // The wall clock, or a fixed reading once set.
 class BenchClock final : public Clock
 {
@@ -142,24 +171,12 @@ LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool rea
     }
     const int linesBefore = form.Memo1->blockCount();
 
-    // The stall probe: a 10 ms timer that notes the largest gap between its ticks.
-    QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 t = clock.nsecsElapsed();
-        longest = std::max(longest, t - lastTick);
-        lastTick = t;
-    });
+    StallProbe probe;
 
     GmSimulator::Options o;
     o.mode = GmSimulator::Mode::Rate;
     o.perSecond = bytesPerSecond;
     o.durationMs = int64_t(seconds) * 1000;
-    clock.start();
     probe.start();
     const qint64 cpuBefore = threadCpuNs();
     sim.start(o);
@@ -188,7 +205,7 @@ LoadFigures loadRun(double bytesPerSecond, bool paneShown, int seconds, bool rea
     form.Button_stopClick();
     f.sent = sim.sent();
     f.counted = counted();
-    f.longestStallMs = double(longest) / 1e6;
+    f.longestStallMs = probe.longestMs();
     f.guiCpuNsPerByte = f.sent > 0 ? double(cpu) / double(f.sent) : 0;
     for (int row = 1; row <= DayTable::MinuteRows; ++row) {
         int n = 0;
@@ -393,18 +410,7 @@ StallFigures tallyStall(int columns, bool autoSave, int tallies)
     QObject::connect(form.session(), &MeasurementSession::autoSaveFailed, &loop,
                      &QEventLoop::quit);
 
-    QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.setInterval(10);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 t = clock.nsecsElapsed();
-        longest = std::max(longest, t - lastTick);
-        lastTick = t;
-    });
-    clock.start();
+    StallProbe probe;
     probe.start();
     next.start();
     loop.exec();
@@ -415,7 +421,7 @@ StallFigures tallyStall(int columns, bool autoSave, int tallies)
                      qPrintable(h.prompts.errors.join(u'/')));
         std::exit(2);
     }
-    f.longestMs = double(longest) / 1e6;
+    f.longestMs = probe.longestMs();
     return f;
 }
 

@@ -72,6 +72,28 @@ bool takeSent(int pipeFd, long long &sent)
     return ::read(pipeFd, &sent, sizeof sent) == ssize_t(sizeof sent);
 }
 
+// One flood from the simulator's child, timed from here to finish(): wall
+// time and the process's CPU time.
+struct Flood {
+    Flood(GmSimulator &sim, int seconds) : cpu0(processCpuMs())
+    {
+        wall.start();
+        result = startFlood(sim, seconds, child);
+    }
+    void finish(Figures &f) const
+    {
+        f.seconds = double(wall.nsecsElapsed()) / 1e9;
+        f.cpuMs = processCpuMs() - cpu0;
+        ::waitpid(child, nullptr, 0);
+        ::close(result);
+    }
+
+    pid_t child = 0;
+    double cpu0;
+    QElapsedTimer wall;
+    int result = -1;
+};
+
 // The floor: the least a reader can do, in plain C calls.
 Figures floorRun(GmSimulator &sim, int seconds)
 {
@@ -85,11 +107,8 @@ Figures floorRun(GmSimulator &sim, int seconds)
     ::tcsetattr(fd, TCSANOW, &t);
     ::tcflush(fd, TCIOFLUSH);
 
-    pid_t child = 0;
-    const double cpu0 = processCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    const int result = startFlood(sim, seconds, child);
+    const Flood flood(sim, seconds);
+    const int result = flood.result;
     bool haveSent = false;
     static char buffer[65536];
     while (!haveSent || f.counted < f.sent) {
@@ -106,10 +125,7 @@ Figures floorRun(GmSimulator &sim, int seconds)
         if ((p[1].revents & POLLIN) && !haveSent)
             haveSent = takeSent(result, f.sent);
     }
-    f.seconds = double(wall.nsecsElapsed()) / 1e9;
-    f.cpuMs = processCpuMs() - cpu0;
-    ::waitpid(child, nullptr, 0);
-    ::close(result);
+    flood.finish(f);
     ::close(fd);
     return f;
 }
@@ -137,11 +153,8 @@ Figures componentRun(GmSimulator &sim, int seconds)
         std::exit(2);
     }
 
-    pid_t child = 0;
-    const double cpu0 = processCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    const int result = startFlood(sim, seconds, child);
+    const Flood flood(sim, seconds);
+    const int result = flood.result;
     bool haveSent = false;
     QEventLoop loop;
     QTimer check;
@@ -156,11 +169,8 @@ Figures componentRun(GmSimulator &sim, int seconds)
     });
     check.start(20);
     loop.exec();
-    f.seconds = double(wall.nsecsElapsed()) / 1e9;
-    f.cpuMs = processCpuMs() - cpu0;
+    flood.finish(f);
     port.close();
-    ::waitpid(child, nullptr, 0);
-    ::close(result);
     return f;
 }
 

@@ -19,6 +19,7 @@ public:
     void beep() override {}
     QString saveFileName(const QString &, const QString &) override { return {}; }
     QString openFileName(const QString &, const QString &) override { return {}; }
+    QString saveAsFileName(const QString &, const QString &) override { return {}; }
     std::optional<QString> chooseFolder(const QString &, const QString &,
                                         const std::function<bool()> &) override
     {

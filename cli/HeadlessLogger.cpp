@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/HeadlessLogger.h"
 
+#include "cli/TextOut.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
@@ -146,7 +147,7 @@ QString HeadlessLogger::doseFields() const
 {
     if (!m_options.factor)
         return {};
-    const auto mean = m_recent.mean(ReadoutText::MeanMinutes);
+    const auto mean = m_recent.shortMean();
     if (!mean)
         return QStringLiteral("\t-\t-");
     return u'\t' + QString::number(mean->cpm, 'f', 1) + u'\t' +
@@ -155,7 +156,5 @@ QString HeadlessLogger::doseFields() const
 
 void HeadlessLogger::writeLine(std::FILE *to, const QString &line) const
 {
-    const QByteArray bytes = (line + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    std::fflush(to);
+    TextOut::writeLine(to, line);
 }

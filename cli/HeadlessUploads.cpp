@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/HeadlessUploads.h"
 
+#include "cli/TextOut.h"
 #include "measure/MeasurementSession.h"
 #include "upload/UploadCredentials.h"
 
@@ -48,7 +49,5 @@ bool HeadlessUploads::start(const Options &options, MeasurementSession *session)
 
 void HeadlessUploads::writeLine(const QString &line) const
 {
-    const QByteArray bytes = (line + u'\n').toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_err);
-    std::fflush(m_err);
+    TextOut::writeLine(m_err, line);
 }

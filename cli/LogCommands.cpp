@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/LogCommands.h"
 
+#include "cli/TextOut.h"
 #include "core/DayTable.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/ColumnDates.h"
@@ -16,13 +17,6 @@
 namespace
 {
 
-void writeText(std::FILE *to, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    std::fflush(to);
-}
-
 // Says on `err` how the year of the columns was chosen; an auto-save name
 // needs no word.
 void tellDating(const LogCommands::Options &o, const ColumnDates::Dating &d)
@@ -32,27 +26,27 @@ void tellDating(const LogCommands::Options &o, const ColumnDates::Dating &d)
     case ColumnDates::Basis::AutoSaveName:
         return;
     case ColumnDates::Basis::GivenYear:
-        writeText(o.err,
+        TextOut::write(o.err,
                   QCoreApplication::translate(
                       "LogCommands", "note: the columns of %1 are dated back from %2 (--year).\n")
                       .arg(o.logPath, day));
         return;
     case ColumnDates::Basis::NameDate:
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "note: the columns of %1 are dated back from %2, the date in its "
                              "name.\n")
                              .arg(o.logPath, day));
         return;
     case ColumnDates::Basis::NameYear:
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "note: the columns of %1 are dated back from %2, the end of the year "
                              "in its name.\n")
                              .arg(o.logPath, day));
         return;
     case ColumnDates::Basis::FileTime:
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "note: the name of %1 carries no date; its columns are dated back "
                              "from %2, the day it was last modified (--year YYYY sets the year of "
@@ -65,7 +59,7 @@ void tellDating(const LogCommands::Options &o, const ColumnDates::Dating &d)
 void warnUndated(const LogCommands::Options &o, int columns)
 {
     if (columns > 0)
-        writeText(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
+        TextOut::write(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
                                         "valid MM/DD header; they were left out\n")
                              .arg(columns)
                              .arg(o.logPath));
@@ -74,7 +68,7 @@ void warnUndated(const LogCommands::Options &o, int columns)
 void warnTooLarge(const LogCommands::Options &o, qint64 cells)
 {
     if (cells > 0)
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "warning: %1 cell(s) of %2 hold counts above %3; they were left "
                              "out\n")
@@ -89,26 +83,26 @@ bool loadLog(const LogCommands::Options &o, DayTable &table)
 {
     const QFileInfo info(o.logPath);
     if (!info.exists() || info.isDir()) {
-        writeText(o.err, QStringLiteral("error: no log file %1\n").arg(o.logPath));
+        TextOut::write(o.err, QStringLiteral("error: no log file %1\n").arg(o.logPath));
         return false;
     }
     // The time column's heading, which every log's header row starts with.
     const QString timeHeader = QStringLiteral("計測時刻");
     const LogFile::LoadResult loaded = LogFile::load(o.logPath, table, {});
     if (!loaded.ok) {
-        writeText(o.err,
+        TextOut::write(o.err,
                   QStringLiteral("error: cannot read %1: %2\n").arg(o.logPath, loaded.error));
         return false;
     }
     // Anything else is not a log, or one damaged beyond use.
     if (table.cell(0, 0) != timeHeader) {
-        writeText(o.err, QStringLiteral("error: %1 is not a TORVALE log file (damaged or "
+        TextOut::write(o.err, QStringLiteral("error: %1 is not a TORVALE log file (damaged or "
                                         "another format)\n")
                              .arg(o.logPath));
         return false;
     }
     if (loaded.cutLine > 0)
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "warning: %1 ends in the middle of line %2 (cut short?); that line "
                              "may be incomplete\n")
@@ -126,7 +120,7 @@ bool outputFolderExists(const LogCommands::Options &o)
     const QDir folder = QFileInfo(o.outputPath).absoluteDir();
     if (folder.exists())
         return true;
-    writeText(o.err, QCoreApplication::translate("LogCommands",
+    TextOut::write(o.err, QCoreApplication::translate("LogCommands",
                                                  "error: cannot write %1: no such folder %2\n")
                          .arg(o.outputPath, QDir::toNativeSeparators(folder.path())));
     return false;
@@ -137,7 +131,7 @@ void warnExport(const LogCommands::Options &o, const TidyExport::Result &r)
     warnUndated(o, r.undatedColumns);
     warnTooLarge(o, r.tooLarge);
     if (r.skippedTimes > 0)
-        writeText(o.err, QCoreApplication::translate(
+        TextOut::write(o.err, QCoreApplication::translate(
                              "LogCommands",
                              "warning: %1 row(s) of %2 fall in a time the clocks skipped; they are "
                              "written with the offset that held before the change\n")
@@ -165,7 +159,8 @@ int LogCommands::runExport(const Options &o)
         });
         warnExport(o, r);
         if (!r.ok || std::fflush(o.out) != 0) {
-            writeText(o.err, QStringLiteral("error: cannot write the export to standard output\n"));
+            TextOut::write(o.err,
+                           QStringLiteral("error: cannot write the export to standard output\n"));
             return 1;
         }
         return 0;
@@ -178,7 +173,8 @@ int LogCommands::runExport(const Options &o)
     warnExport(o, r);
     const QString failure = AtomicFile::write(o.outputPath, all);
     if (!failure.isEmpty()) {
-        writeText(o.err, QStringLiteral("error: cannot write %1: %2\n").arg(o.outputPath, failure));
+        TextOut::write(o.err,
+                       QStringLiteral("error: cannot write %1: %2\n").arg(o.outputPath, failure));
         return 1;
     }
     return 0;
@@ -199,7 +195,7 @@ int LogCommands::runStats(const Options &o)
     warnUndated(o, summary.undatedColumns);
     warnTooLarge(o, summary.tooLarge);
     stats.tooLarge(summary.tooLarge);
-    writeText(o.out, statsText(stats.result(), o.factor));
+    TextOut::write(o.out, statsText(stats.result(), o.factor));
     return 0;
 }
 

@@ -34,6 +34,10 @@ public:
     // The mean over the tallies ending in the `window` minutes up to and
     // including the newest; nothing before the first tally.
     std::optional<Mean> mean(int window) const;
+    // The mean every front end shows beside the newest minute (the readout,
+    // the headless log line, the published minute): the last ten minutes.
+    static constexpr int ShortMeanMinutes = 10;
+    std::optional<Mean> shortMean() const { return mean(ShortMeanMinutes); }
 
 private:
     int m_capacity;

@@ -3,8 +3,7 @@
 
 #include "graph/SevenDayGraph.h"
 
-#include <algorithm>
-#include <cmath>
+#include <array>
 
 void MovingAverage::apply(GraphData &data, int minutes)
 {
@@ -12,7 +11,6 @@ void MovingAverage::apply(GraphData &data, int minutes)
         return;
     // x is in hours; a point stands for the minute that ends 1/60 h before it.
     const double window = minutes / 60.0 - 1e-9;
-    double highest = 0;
     for (QList<QPointF> &line : data.points) {
         QList<QPointF> smoothed;
         smoothed.reserve(line.size());
@@ -24,9 +22,24 @@ void MovingAverage::apply(GraphData &data, int minutes)
                 sum -= line[first++].y();
             const double mean = sum / double(i - first + 1);
             smoothed.append(QPointF(line[i].x(), mean));
-            highest = std::max(highest, mean);
         }
         line = std::move(smoothed);
     }
-    data.leftMax = std::max(50.0, std::floor(highest) + 1);
+    data.leftMax = SevenDayGraph::InitialMax;
+    std::array<qsizetype, SevenDayGraph::SeriesCount> next{};
+    for (;;) {
+        const QPointF *point = nullptr;
+        size_t line = 0;
+        for (size_t c = 0; c < next.size(); ++c) {
+            const QList<QPointF> &points = data.points[c];
+            if (next[c] < points.size() && (!point || points[next[c]].x() < point->x())) {
+                point = &points[next[c]];
+                line = c;
+            }
+        }
+        if (!point)
+            return;
+        SevenDayGraph::raiseLeftMax(data.leftMax, point->y());
+        ++next[line];
+    }
 }

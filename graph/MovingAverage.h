@@ -8,7 +8,8 @@ struct GraphData;
 // (a trailing mean, so a change shows where it began, not before).  Rows
 // without a count are not filled in: the mean is over the points present.
 // The left-axis maximum follows the smoothed points by the chart's own rule
-// (at least 50, else one above the highest point).
+// (SevenDayGraph::raiseLeftMax), met in the chart's order: minute by minute,
+// today's line first.
 //
 // Plain function, any thread.
 class MovingAverage

@@ -4,6 +4,12 @@
 #include "core/DayTable.h"
 #include "graph/StrToInt.h"
 
+void SevenDayGraph::raiseLeftMax(double &leftMax, double value)
+{
+    if (value > leftMax + 1)
+        leftMax = value + 1;
+}
+
 GraphData SevenDayGraph::build(const DayTable &table, bool todayOnly)
 {
     GraphData data;
@@ -32,8 +38,7 @@ GraphData SevenDayGraph::build(const DayTable &table, bool todayOnly)
                 value = *parsed;
             }
             data.points[c - 1].append(QPointF(x, value));
-            if (value > data.leftMax + 1)
-                data.leftMax = double(value) + 1;
+            raiseLeftMax(data.leftMax, value);
         }
     }
     return data;

@@ -52,4 +52,7 @@ public:
     static constexpr double InitialMax = 50.0;
 
     static GraphData build(const DayTable &table, bool todayOnly);
+    // The left axis's rule, for one point met: a value above the maximum
+    // by more than one raises it to the value + 1.
+    static void raiseLeftMax(double &leftMax, double value);
 };

@@ -6,16 +6,16 @@
 #include <QList>
 #include <QString>
 
-// A profile (INI) file held in memory, read and written in the form Windows
-// profile files have, which is what users of this program keep and edit:
-// code page 932 text, "[section]" header lines, "key=value" lines, CR LF line
+// A profile (INI) file held in memory, read and written in the form this
+// program's settings files have always had, so that the files users keep
+// and edit keep their bytes: code page 932 text, "[section]" header lines, "key=value" lines, CR LF line
 // ends, keys in the order they were written.
 //
 // A value that code page 932 cannot hold (a folder named "Gerät" or in a
 // script the code page lacks) is written as UTF-8 after the three bytes
 // EF BB BF, which begin no CP932 text, and read back from that form; every
-// other value stays CP932, so files of the original program keep their
-// bytes.  No value is ever written with "?" in place of a character.
+// other value stays CP932, so a settings file written before such values
+// existed keeps its bytes.  No value is ever written with "?" in place of a character.
 //
 // Reading is lenient and never fails: LF or CR LF line ends; blanks (space,
 // TAB) around section names, keys and values are ignored; section and key

@@ -2,6 +2,7 @@
 #include "logfile/TableWriter.h"
 
 #include "core/QtPostUnseen.h"
+#include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
 
 #include <QPointer>
@@ -25,21 +26,31 @@ constexpr int WriterNice = 10;
 // Shared with the thread, so that a thread left hanging at the end never
 // touches a destroyed writer.
 struct TableWriter::State {
-    enum class Kind { AutoSave, Recovery, Settle };
+    enum class Kind { AutoSave, Recovery, Settle, File };
 
     struct Request {
         Kind kind;
-        QString dataFolder;
+        QString dataFolder; // AutoSave: the folder; File: the path
         QDateTime t;
         DaySnapshot table;
+        QByteArray bytes; // File
+        Done done;        // File
     };
 
-    enum class Outcome { AutoSaved, AutoSaveFailed, RecoveryWritten, RecoveryFailed, Dropped };
+    enum class Outcome {
+        AutoSaved,
+        AutoSaveFailed,
+        RecoveryWritten,
+        RecoveryFailed,
+        Dropped,
+        FileWritten
+    };
 
     struct Report {
         Outcome outcome;
         QString path;
         QString failure;
+        Done done;
     };
 
     explicit State(const QString &folder) : recovery(folder) {}
@@ -68,14 +79,14 @@ auto TableWriter::State::carryOut(const Request &r) -> std::deque<Report>
     const auto writeCopy = [&] {
         const QString failure = recovery.write(r.table);
         out.push_back({failure.isEmpty() ? Outcome::RecoveryWritten : Outcome::RecoveryFailed,
-                       recovery.path(), failure});
+                       recovery.path(), failure, {}});
     };
     switch (r.kind) {
     case Kind::AutoSave: {
         QString path;
         const QString failure = AutoSave::save(r.dataFolder, r.t, r.table, &path);
         out.push_back({failure.isEmpty() ? Outcome::AutoSaved : Outcome::AutoSaveFailed, path,
-                       failure});
+                       failure, {}});
         if (failure.isEmpty())
             recovery.settle();
         else
@@ -87,6 +98,10 @@ auto TableWriter::State::carryOut(const Request &r) -> std::deque<Report>
         break;
     case Kind::Settle:
         recovery.settle();
+        break;
+    case Kind::File:
+        out.push_back(
+            {Outcome::FileWritten, r.dataFolder, AtomicFile::write(r.dataFolder, r.bytes), r.done});
         break;
     }
     return out;
@@ -135,14 +150,16 @@ void TableWriter::State::enqueue(Request r)
 {
     {
         std::lock_guard lock(mutex);
-        if (int(queue.size()) >= MaxQueued) {
-            const Request &oldest = queue.front();
+        const auto oldest = std::find_if(queue.begin(), queue.end(),
+                                         [](const Request &q) { return q.kind != Kind::File; });
+        if (int(queue.size()) >= MaxQueued && oldest != queue.end()) {
             reports.push_back({Outcome::Dropped,
-                               oldest.kind == Kind::AutoSave
-                                   ? AutoSave::filePath(oldest.dataFolder, oldest.t)
+                               oldest->kind == Kind::AutoSave
+                                   ? AutoSave::filePath(oldest->dataFolder, oldest->t)
                                    : recovery.path(),
+                               {},
                                {}});
-            queue.pop_front();
+            queue.erase(oldest);
             postReports();
         }
         queue.push_back(std::move(r));
@@ -187,17 +204,22 @@ TableWriter::~TableWriter()
 void TableWriter::autoSave(const QString &dataFolder, const QDateTime &t,
                            const DaySnapshot &table)
 {
-    m_state->enqueue({State::Kind::AutoSave, dataFolder, t, table});
+    m_state->enqueue({State::Kind::AutoSave, dataFolder, t, table, {}, {}});
 }
 
 void TableWriter::keepRecoveryCopy(const DaySnapshot &table)
 {
-    m_state->enqueue({State::Kind::Recovery, {}, {}, table});
+    m_state->enqueue({State::Kind::Recovery, {}, {}, table, {}, {}});
 }
 
 void TableWriter::settleRecoveryCopy()
 {
-    m_state->enqueue({State::Kind::Settle, {}, {}, {}});
+    m_state->enqueue({State::Kind::Settle, {}, {}, {}, {}, {}});
+}
+
+void TableWriter::writeFile(const QString &path, const QByteArray &bytes, Done done)
+{
+    m_state->enqueue({State::Kind::File, path, {}, {}, bytes, std::move(done)});
 }
 
 bool TableWriter::finish(int ms)
@@ -241,6 +263,10 @@ void TableWriter::deliver()
             break;
         case State::Outcome::Dropped:
             emit dropped(r.path);
+            break;
+        case State::Outcome::FileWritten:
+            if (r.done)
+                r.done(r.failure);
             break;
         }
     }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QThread;
@@ -25,10 +26,13 @@ class QThread;
 //   in memory.
 // - keepRecoveryCopy(): writes the recovery copy.
 // - settleRecoveryCopy(): removes it, after the writes queued before.
+// - writeFile(): a file the user asked for (an export, a picture of the
+//   chart), written whole or not at all (AtomicFile).
 //
 // At most MaxQueued requests wait.  A request beyond that drops the oldest
-// waiting one and tells so (dropped): no data is lost with it, since every
-// later request holds the whole table, but that minute gets no file.
+// waiting table request and tells so (dropped): no data is lost with it,
+// since every later request holds the whole table, but that minute gets no
+// file.  A writeFile() request is never dropped.
 //
 // Outcomes come back as signals on the thread that owns the writer, from
 // its event loop or from finish(), one per outcome, in the order of the
@@ -51,6 +55,10 @@ public:
     void autoSave(const QString &dataFolder, const QDateTime &t, const DaySnapshot &table);
     void keepRecoveryCopy(const DaySnapshot &table);
     void settleRecoveryCopy();
+    // `done` gets an empty text or the failure, as an outcome; not called
+    // when the writer is destroyed first.
+    using Done = std::function<void(const QString &failure)>;
+    void writeFile(const QString &path, const QByteArray &bytes, Done done);
 
     // Waits until every request made so far is carried out or `ms` passed,
     // then delivers the outcomes not yet delivered.  True when nothing is

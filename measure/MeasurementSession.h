@@ -42,6 +42,9 @@ public:
     // The port component, for its settings and lastError().  Its handlers
     // are the session's: bytes are counted here and told by received().
     Trs232c *port() const { return m_port; }
+    // The one thread that writes files: a file the user asks for (an export,
+    // a picture of the chart) goes through it too, after the tallies' files.
+    TableWriter *writer() const { return m_writer; }
 
     // Names the port without opening it (a restored setting); start() names
     // it anew.

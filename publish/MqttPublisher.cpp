@@ -102,7 +102,7 @@ void MqttPublisher::publishMinute(const MinuteCount &minute)
                   {QStringLiteral("cpm"), minute.count}};
     if (minute.minutes != 1)
         o.insert(QStringLiteral("minutes"), minute.minutes);
-    const auto mean = m_recent.mean(10);
+    const auto mean = m_recent.shortMean();
     if (mean)
         o.insert(QStringLiteral("mean10"), std::round(mean->cpm * 100) / 100);
     if (m_factor) {

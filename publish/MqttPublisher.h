@@ -79,6 +79,6 @@ private:
     MqttConfig m_config;
     const Clock *m_clock;
     std::unique_ptr<MqttLink> m_link;
-    RecentMinutes m_recent{10};
+    RecentMinutes m_recent{RecentMinutes::ShortMeanMinutes};
     std::optional<double> m_factor;
 };

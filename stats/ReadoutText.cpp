@@ -37,7 +37,7 @@ QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> f
             last = QString::number(m.count) + tr(" / %1 min").arg(m.minutes);
         else if (factor)
             last += QStringLiteral(" (") + usvh(double(m.count) / *factor) + QStringLiteral(" µSv/h)");
-        const auto avg = recent.mean(MeanMinutes);
+        const auto avg = recent.shortMean();
         mean = QString::number(avg->cpm, 'f', 1) + QStringLiteral("±") +
                QString::number(avg->sigma, 'f', 1) + QStringLiteral(" cpm");
         if (factor)

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-// The readout's two lines: the last tally's count and the 10-minute mean with its
+// The readout's two lines: the last tally's count and the ten-minute mean (shortMean) with its
 // Poisson one-sigma uncertainty, and with a factor both as µSv/h.  "—" for
 // each before the first tally.  Never a dose without a factor.
 //
@@ -18,8 +18,6 @@ class ReadoutText
     Q_DECLARE_TR_FUNCTIONS(ReadoutText)
 
 public:
-    static constexpr int MeanMinutes = 10;
-
     static QString format(const RecentMinutes &recent, std::optional<double> factor);
     // A dose rate with three significant digits after the leading zeros
     // (0.154, 1.23, 12.3), or with the decimals of its uncertainty.

@@ -3,9 +3,9 @@
 
 #include <QPushButton>
 
-// A splitter button whose caption ("▲" or "▼") is laid on its side, as the
-// vertical-writing font of the original layout draws it: "▲" then points
-// left and "▼" points right, whatever font is installed.
+// A splitter button whose caption ("▲" or "▼") is laid on its side, as a
+// vertical-writing font draws it: "▲" then points left and "▼" points
+// right (the way the splitter moves), whatever font is installed.
 class ArrowButton : public QPushButton
 {
     Q_OBJECT

@@ -2,19 +2,19 @@
 #include "window/ChartMenu.h"
 
 #include "window/DoseAxis.h"
+#include "window/Prompts.h"
 #include "graph/ChartSettings.h"
 #include "graph/MovingAverage.h"
 #include "graph/GmChartView.h"
-#include "logfile/AtomicFile.h"
+#include "logfile/TableWriter.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QSvgGenerator>
 
 namespace
@@ -30,9 +30,10 @@ QFont axisFont()
 } // namespace
 
 ChartMenu::ChartMenu(GmChartView *chart, ChartSettings *settings, Factor factor,
-                     std::function<void()> redraw, QObject *parent)
+                     std::function<void()> redraw, Prompts *prompts, TableWriter *writer,
+                     QObject *parent)
     : QObject(parent), m_chart(chart), m_settings(settings), m_factor(std::move(factor)),
-      m_redraw(std::move(redraw))
+      m_redraw(std::move(redraw)), m_prompts(prompts), m_writer(writer)
 {
     m_chart->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_chart, &QWidget::customContextMenuRequested, this, &ChartMenu::popUp);
@@ -112,27 +113,37 @@ void ChartMenu::popUp(const QPoint &pos)
 
 void ChartMenu::saveAs(const QString &filter, const QString &suffix)
 {
-    QString path = QFileDialog::getSaveFileName(m_chart, tr("Save the graph"), {}, filter);
+    QString path = m_prompts->saveAsFileName(tr("Save the graph"), filter);
     if (path.isEmpty())
         return;
     if (!path.endsWith(suffix, Qt::CaseInsensitive))
         path += suffix;
-    const QString error = suffix == QStringLiteral(".png") ? savePng(path) : saveSvg(path);
-    if (!error.isEmpty())
-        QMessageBox::critical(m_chart, QStringLiteral("TORVALE"), error);
+    if (suffix == QStringLiteral(".png"))
+        savePng(path);
+    else
+        saveSvg(path);
 }
 
-QString ChartMenu::savePng(const QString &path) const
+void ChartMenu::write(const QString &path, const QByteArray &bytes)
+{
+    const QPointer<ChartMenu> self(this);
+    m_writer->writeFile(path, bytes, [self](const QString &failure) {
+        if (self && !failure.isEmpty())
+            self->m_prompts->reportError(failure);
+    });
+}
+
+void ChartMenu::savePng(const QString &path)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!m_chart->grab().save(&buffer, "PNG"))
-        return tr("Could not make a PNG of the graph.");
-    return AtomicFile::write(path, bytes);
+        return m_prompts->reportError(tr("Could not make a PNG of the graph."));
+    write(path, bytes);
 }
 
-QString ChartMenu::saveSvg(const QString &path) const
+void ChartMenu::saveSvg(const QString &path)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -146,7 +157,7 @@ QString ChartMenu::saveSvg(const QString &path) const
         QPainter painter(&svg);
         m_chart->render(&painter);
     }
-    return AtomicFile::write(path, bytes);
+    write(path, bytes);
 }
 
 void ChartMenu::copyToClipboard() const

@@ -8,6 +8,8 @@
 #include <optional>
 
 class ChartSettings;
+class Prompts;
+class TableWriter;
 class GmChartView;
 class QMenu;
 class QPoint;
@@ -17,7 +19,10 @@ class QPoint;
 // and copying it to the clipboard.  The choices live in ChartSettings; with
 // the defaults the chart looks as it always did.
 //
-// GUI thread.  The view, the settings and the callbacks must outlive it.
+// GUI thread.  The view, the settings, the prompts, the writer and the
+// callbacks must outlive it.  The pictures are drawn here and written by the
+// writer's thread, so a slow disk never holds up the window; a failure is
+// told through Prompts::reportError.
 class ChartMenu : public QObject
 {
     Q_OBJECT
@@ -25,7 +30,8 @@ public:
     using Factor = std::function<std::optional<double>()>;
 
     ChartMenu(GmChartView *chart, ChartSettings *settings, Factor factor,
-              std::function<void()> redraw, QObject *parent = nullptr);
+              std::function<void()> redraw, Prompts *prompts, TableWriter *writer,
+              QObject *parent = nullptr);
 
     // Sets the view's hooks for the current choices and factor.  A choice
     // that changes what is drawn redraws at once when `redraw` is Now; with
@@ -37,19 +43,22 @@ public:
     // The menu as it would pop up now (for the context menu and for tests).
     QMenu *buildMenu();
 
-    // Empty text on success, else the reason.
-    QString savePng(const QString &path) const;
-    QString saveSvg(const QString &path) const;
+    // Queue the chart as it is now for writing to `path`.
+    void savePng(const QString &path);
+    void saveSvg(const QString &path);
     void copyToClipboard() const;
 
 private:
     void popUp(const QPoint &pos);
     void saveAs(const QString &filter, const QString &suffix);
+    void write(const QString &path, const QByteArray &bytes);
 
     GmChartView *m_chart;
     ChartSettings *m_settings;
     Factor m_factor;
     std::function<void()> m_redraw;
+    Prompts *m_prompts;
+    TableWriter *m_writer;
     // What the view's hooks were last set for: a moving average of so many
     // minutes (0: none), and the factor of the µSv/h axis (none: no axis).
     int m_appliedMinutes = 0;

@@ -4,11 +4,12 @@
 #include "window/ChartMenu.h"
 #include "window/DayGrid.h"
 #include "window/DoseDialog.h"
+#include "window/Prompts.h"
 #include "window/StatsDialog.h"
 #include "window/TForm1.h"
 #include "core/DayTable.h"
 #include "graph/GmChartView.h"
-#include "logfile/AtomicFile.h"
+#include "logfile/TableWriter.h"
 #include "measure/MeasurementSession.h"
 #include "stats/Alarm.h"
 #include "stats/ReadoutText.h"
@@ -16,11 +17,9 @@
 #include "stats/TidyExport.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProcess>
 
 namespace
@@ -47,8 +46,8 @@ void setReadoutColor(QLabel *label, const QColor &color)
 } // namespace
 
 DoseFeatures::DoseFeatures(TForm1 *form)
-    : QObject(form), m_form(form), m_recent(RecentMinutes(60)), m_alarm(new Alarm(this)),
-      m_readout(new QLabel(form))
+    : QObject(form), m_form(form), m_recent(RecentMinutes::ShortMeanMinutes),
+      m_alarm(new Alarm(this)), m_readout(new QLabel(form))
 {
     m_readout->setObjectName(QStringLiteral("Label_readout"));
     m_readout->setGeometry(ReadoutPlace);
@@ -79,7 +78,7 @@ DoseFeatures::DoseFeatures(TForm1 *form)
 
     m_chartMenu = new ChartMenu(
         form->Chart1, &m_chartSettings, [this] { return m_dose.factor(); },
-        [this] { m_form->draw_graph(); }, this);
+        [this] { m_form->draw_graph(); }, form->prompts(), form->session()->writer(), this);
 
     DayGrid *grid = form->StringGrid1;
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -206,25 +205,27 @@ void DoseFeatures::refreshSelectionStats()
     m_statsDialog->show(result, frequencies, m_dose.factor());
 }
 
-QString DoseFeatures::exportTable(const QString &path) const
+void DoseFeatures::exportTable(const QString &path)
 {
     QByteArray all;
     TidyExport::write(*m_form->dayTable(), m_dose.factor(), [&all](const QByteArray &b) {
         all += b;
         return true;
     });
-    return AtomicFile::write(path, all);
+    Prompts *prompts = m_form->prompts();
+    m_form->session()->writer()->writeFile(path, all, [prompts](const QString &failure) {
+        if (!failure.isEmpty())
+            prompts->reportError(failure);
+    });
 }
 
 void DoseFeatures::exportWithDialog()
 {
-    QString path = QFileDialog::getSaveFileName(m_form, tr("Export as CSV"), {},
-                                                QStringLiteral("CSV (*.csv)"));
+    QString path =
+        m_form->prompts()->saveAsFileName(tr("Export as CSV"), QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
-    const QString error = exportTable(path);
-    if (!error.isEmpty())
-        QMessageBox::critical(m_form, QStringLiteral("TORVALE"), error);
+    exportTable(path);
 }

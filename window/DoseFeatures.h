@@ -46,8 +46,9 @@ public:
     void editDose();
     // The statistics of the table's selection in their dialog.
     void showSelectionStats();
-    // Writes the table as tidy CSV; empty on success, else the reason.
-    QString exportTable(const QString &path) const;
+    // Queues the table as tidy CSV for the writer's thread; a failure is
+    // told through the window's Prompts::reportError.
+    void exportTable(const QString &path);
 
     QMenu *buildTableMenu();
 

@@ -37,6 +37,9 @@ public:
     // File dialogs with the log filter; an empty result means cancelled.
     virtual QString saveFileName(const QString &initialDir, const QString &proposed) = 0;
     virtual QString openFileName(const QString &initialDir, const QString &proposed) = 0;
+    // A save dialog with its own title and filter (an export, a picture);
+    // an empty result means cancelled.
+    virtual QString saveAsFileName(const QString &title, const QString &filter) = 0;
     // The folder chooser, opened at startDir; nothing when cancelled, else
     // the path in its field.  OK on a path that names no existing folder
     // (an empty one too) first calls confirmMissing: false keeps the chooser

@@ -28,8 +28,8 @@ QMessageBox::Icon toQt(Prompts::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Message texts break their lines with CR as the boxes of the original
-// platform do; Qt's boxes want LF.
+// The window's messages break their lines with CR (a path, then what is
+// wrong with it); Qt's boxes want LF.
 QString forDisplay(const QString &text)
 {
     QString t = text;
@@ -165,6 +165,13 @@ QString QtPrompts::saveFileName(const QString &initialDir, const QString &propos
 QString QtPrompts::openFileName(const QString &initialDir, const QString &proposed)
 {
     return runLogDialog(m_window, QFileDialog::AcceptOpen, initialDir, proposed);
+}
+
+QString QtPrompts::saveAsFileName(const QString &title, const QString &filter)
+{
+    if (s_unattended)
+        return QString();
+    return QFileDialog::getSaveFileName(m_window, title, QString(), filter);
 }
 
 std::optional<QString> QtPrompts::chooseFolder(const QString &title, const QString &startDir,

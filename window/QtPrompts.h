@@ -24,6 +24,7 @@ public:
     void beep() override;
     QString saveFileName(const QString &initialDir, const QString &proposed) override;
     QString openFileName(const QString &initialDir, const QString &proposed) override;
+    QString saveAsFileName(const QString &title, const QString &filter) override;
     std::optional<QString> chooseFolder(const QString &title, const QString &startDir,
                                         const std::function<bool()> &confirmMissing) override;
 

@@ -33,6 +33,8 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <initializer_list>
+
 namespace
 {
 
@@ -43,6 +45,12 @@ constexpr int Escape = 27;
 // The progress pane and the pane behind it are hidden by moving them this far
 // below the window's bottom edge, and shown by moving them back.
 constexpr int PaneHidingDrop = 2000;
+
+void dropPanes(const std::initializer_list<QWidget *> panes, int dy)
+{
+    for (QWidget *pane : panes)
+        pane->move(pane->x(), pane->y() + dy);
+}
 
 } // namespace
 
@@ -59,7 +67,22 @@ TForm1::TForm1(const Options &options)
         m_ownPrompts = std::make_unique<QtPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
+    buildWindow();
+    createSession();
+    createUploads();
+    createMqtt();
+    createDoseFeatures();
+    createTimers();
+    connectControls();
+    // Key preview: every typed character passes FormKeyPress first.
+    qApp->installEventFilter(this);
 
+    FormCreate();
+    m_ticks->start();
+}
+
+void TForm1::buildWindow()
+{
     m_table = new DayTable(this);
     resize(954, 783);
     move(292, 114);
@@ -69,7 +92,10 @@ TForm1::TForm1(const Options &options)
     StringGrid1->setDayTable(m_table);
     // Small enough for any screen, large enough that no control vanishes.
     setMinimumSize(640, 480);
+}
 
+void TForm1::createSession()
+{
     m_session = new MeasurementSession(m_table, this);
     rs232c1 = m_session->port();
     connect(m_session, &MeasurementSession::received, this, &TForm1::rs232c1RXCHAR);
@@ -86,17 +112,31 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
-    m_uploader = new Uploader(this);
-    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
-    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
-    addSettingsSection(&m_uploadSettings);
-    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
-    connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
-    addSettingsSection(m_mqtt);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
+}
+
+void TForm1::createUploads()
+{
+    m_uploader = new Uploader(this);
+    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
+    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
+    addSettingsSection(&m_uploadSettings);
+}
+
+void TForm1::createMqtt()
+{
+    m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
+    connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_mqtt);
+}
+
+// After the uploads and MQTT: the dose features' section follows theirs in
+// the settings file, and their factor and alarm go to both.
+void TForm1::createDoseFeatures()
+{
     m_doseFeatures = new DoseFeatures(this);
     // GMCmap gets a dose rate only while the user has a conversion factor.
     setUploadFactor(m_doseFeatures->dose()->factor());
@@ -108,7 +148,10 @@ TForm1::TForm1(const Options &options)
             [this](double mean, double threshold, bool above) {
                 m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
             });
+}
 
+void TForm1::createTimers()
+{
     m_ticks = new TickDriver(m_session, m_clock, this);
     connect(m_ticks, &TickDriver::clockRead, this, &TForm1::showClock);
     Timer_INTERVAL = m_ticks->timer();
@@ -118,7 +161,10 @@ TForm1::TForm1(const Options &options)
     Timer_FOpen->setSingleShot(true);
     Timer_FOpen->setInterval(50);
     connect(Timer_FOpen, &QTimer::timeout, this, &TForm1::Timer_FOpenTimer);
+}
 
+void TForm1::connectControls()
+{
     connect(Button_start, &QPushButton::clicked, this, &TForm1::Button_startClick);
     connect(Button_stop, &QPushButton::clicked, this, &TForm1::Button_stopClick);
     connect(button_SAVE, &QPushButton::clicked, this, &TForm1::button_SAVEClick);
@@ -132,12 +178,6 @@ TForm1::TForm1(const Options &options)
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
     connect(Button_MoveToRight, &QPushButton::clicked, this, &TForm1::Button_MoveToRightClick);
     connect(ComboBox1, &PortComboBox::dropDown, this, &TForm1::ComboBox1DropDown);
-
-    // Key preview: every typed character passes FormKeyPress first.
-    qApp->installEventFilter(this);
-
-    FormCreate();
-    m_ticks->start();
 }
 
 TForm1::~TForm1()
@@ -150,8 +190,8 @@ void TForm1::FormCreate()
     m_table->fillTimeColumn();
     StringGrid1->applyColumnWidths();
     get_com_port();
-    Memo1->move(Memo1->x(), 2144);
-    memo2->move(536, 2124);
+    // The window opens with the progress pane hidden.
+    dropPanes({Memo1, memo2}, PaneHidingDrop);
     Timer_FOpen->start();
 }
 
@@ -408,9 +448,7 @@ void TForm1::Button1Click()
 
 void TForm1::CheckBox1Click()
 {
-    const int dy = CheckBox1->isChecked() ? -PaneHidingDrop : PaneHidingDrop;
-    Memo1->move(Memo1->x(), Memo1->y() + dy);
-    memo2->move(memo2->x(), memo2->y() + dy);
+    dropPanes({Memo1, memo2}, CheckBox1->isChecked() ? -PaneHidingDrop : PaneHidingDrop);
 }
 
 void TForm1::Button_MoveToLeftClick()

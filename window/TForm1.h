@@ -99,6 +99,8 @@ public:
 
     DayTable *dayTable() const { return m_table; }
     MeasurementSession *session() const { return m_session; }
+    // The boxes and dialogs the window and its features show.
+    Prompts *prompts() const { return m_prompts; }
     // The readout, the alarm, the statistics, the export and the chart's
     // options (with their settings sections).
     DoseFeatures *doseFeatures() const { return m_doseFeatures; }
@@ -169,6 +171,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The constructor's steps, in this order.
+    void buildWindow();
+    void createSession();
+    void createUploads();
+    void createMqtt();
+    void createDoseFeatures();
+    void createTimers();
+    void connectControls();
+    // buildWindow's parts (TForm1Layout.cpp).
     void createControls();
     void setTabOrderChain();
     // The clock label, and the grid's focus once a dialog has closed.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the end-to-end scripts, sourced after they set `program` and `sender`: tool checks,
 # the run's folder, clean-up and a watchdog, waiting, an X server of its own, the simulated
 # counter, the program under a shifted clock, and reading the log files the program writes.
@@ -178,6 +179,7 @@ await_end() {
   program_pid=
 }
 
+title_is() { [ "$(xdotool getwindowname "$wid" 2>/dev/null)" = "$1" ]; } # an auto-save names its file there
 window_found() { # sets wid to the main window
   wid=$(xdotool search --onlyvisible --name '^TORVALE$' 2>/dev/null | head -1)
   [ -n "$wid" ]

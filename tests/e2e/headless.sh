@@ -34,6 +34,7 @@ start_logger() {
   program_pid=$!
 }
 file_written() { [ -f "$1" ]; }
+out_lines() { [ "$(wc -l <"$work/out.txt")" -ge "$1" ]; }
 end_logger() { # SIGTERM; must exit 0 with the port and its lock file released
   kill -TERM "$program_pid"
   await_end 10 "SIGTERM to end the logger"
@@ -82,10 +83,9 @@ wait_for 20 "the auto-saved file $first_file" file_written "$first_file"
 wait_for 20 "the counter to send $pulses pulses" sender_done
 sent=$(sed -n 's/^sent //p' "$work/sender.log")
 [ "$sent" = "$pulses" ] || fail "the counter sent $sent pulses, not $pulses"
-sleep 1 # the last pulses reach the logger
-set_clock $((second - 3))
+set_clock $((second - 4)) # 4 s for the last pulses to reach the logger
 wait_for 20 "the auto-saved file $second_file" file_written "$second_file"
-sleep 0.5
+wait_for 5 "the second line on standard output" out_lines 2
 end_logger
 log "two tallies written, SIGTERM ended the logger with status 0 and released $lock"
 
@@ -116,7 +116,7 @@ wait_for 20 "the logger to open $link again" program_has_open
 lock=$(lock_of "$(current_line)")
 third_file=$(log_file "$third")
 wait_for 20 "the auto-saved file $third_file" file_written "$third_file"
-sleep 0.5
+wait_for 5 "the line on standard output" out_lines 1
 end_logger
 check_log_file "$third_file" "$third"
 [ "$(cells "$third_file")" = "$first_row 1 $n1"$'\n'"$second_row 1 $n2"$'\n'"$(minute_row "$third") 1 0" ] ||

@@ -73,7 +73,7 @@ first_file=$(log_file "$first")
 last_file=$(log_file "$second")
 last_written() { [ -f "$last_file" ]; }
 wait_for 20 "the auto-saved file $last_file" last_written
-sleep 1
+wait_for 5 "the window to show $last_file" title_is "$last_file"
 
 press Escape
 wait_for 5 "Esc to stop the measurement (close the port)" program_lacks_open

@@ -6,6 +6,7 @@
 // of the file; a lone CR inside one is data to the reader), and that line
 // loses the blanks at its end as any line of the file does.
 #include "FuzzCheck.h"
+#include "tests/common/LayoutSettings.h"
 
 #include "logfile/IniFile.h"
 #include "logfile/Settings.h"
@@ -37,12 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray rewritten = ini.toBytes();
     FUZZ_CHECK(IniFile::fromBytes(rewritten).toBytes() == rewritten);
 
-    Settings layout;
-    layout.buttonMoveToLeftLeft = 11;
-    layout.buttonMoveToRightLeft = 22;
-    layout.stringGrid1Width = 333;
-    layout.chart1Width = 444;
-    layout.chart1Left = 55;
+    const Settings layout = layoutSettings();
     const Settings first = Settings::read(ini, layout);
     const Settings again = Settings::read(IniFile::fromBytes(first.toIni().toBytes()), layout);
     FUZZ_CHECK(again.formLeft == first.formLeft);

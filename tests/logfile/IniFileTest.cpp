@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
+#include "tests/common/LayoutSettings.h"
 
 #include "logfile/IniFile.h"
 #include "logfile/Settings.h"
@@ -15,17 +16,6 @@ namespace
 {
 
 const QString Section = QStringLiteral("TORVALE");
-
-Settings layout()
-{
-    Settings s;
-    s.buttonMoveToLeftLeft = 11;
-    s.buttonMoveToRightLeft = 22;
-    s.stringGrid1Width = 333;
-    s.chart1Width = 444;
-    s.chart1Left = 555;
-    return s;
-}
 
 Settings sample()
 {
@@ -83,14 +73,14 @@ TEST(Settings, WrittenFileIsExactlyTheTwelveKeys)
     EXPECT_EQ(readAll(path), SampleFile);
     EXPECT_EQ(entries(dir.path()), QStringList{QStringLiteral("torvale.ini")});
 
-    const Settings back = Settings::read(IniFile::load(path), layout());
+    const Settings back = Settings::read(IniFile::load(path), layoutSettings());
     EXPECT_TRUE(sameSettings(back, sample()));
 }
 
 TEST(Settings, DefaultsForWhatIsMissingOrDoesNotConvert)
 {
-    const Settings none = Settings::read(IniFile(), layout());
-    Settings expected = layout();
+    const Settings none = Settings::read(IniFile(), layoutSettings());
+    Settings expected = layoutSettings();
     EXPECT_TRUE(sameSettings(none, expected));
     EXPECT_EQ(none.formWidth, 962);
     EXPECT_EQ(none.formHeight, 768);
@@ -104,7 +94,7 @@ TEST(Settings, DefaultsForWhatIsMissingOrDoesNotConvert)
                                                          "portname=\n"
                                                          "AutSave=TRUE\n"
                                                          "StringGrid1.Width=99999999999\n"),
-                                      layout());
+                                      layoutSettings());
     EXPECT_EQ(s.formWidth, 962);
     EXPECT_EQ(s.formHeight, 768);
     EXPECT_EQ(s.formLeft, 0);
@@ -179,7 +169,7 @@ TEST(IniFile, LongValuesAreCutAndJunkIsHarmless)
     for (char &c : junk)
         c = char(rng.bounded(256));
     junk += "\n[TORVALE]\nForm1.Width=\0\x01\xff\n";
-    const Settings s = Settings::read(IniFile::fromBytes(junk), layout());
+    const Settings s = Settings::read(IniFile::fromBytes(junk), layoutSettings());
     EXPECT_EQ(s.formWidth, 962);
     const IniFile huge = IniFile::fromBytes("[TORVALE]\nportname=" + QByteArray(8 << 20, 'x'));
     EXPECT_EQ(huge.readString(Section, QStringLiteral("portname"), QString()).size(), 2047);
@@ -200,7 +190,7 @@ TEST(IniFile, EveryFolderPathComesBackExactly)
         s.dataDirectory = path;
         const QByteArray file = s.toIni().toBytes();
         EXPECT_TRUE(file.contains("\r\ndata_Directory=" + bytes + "\r\n")) << file.constData();
-        EXPECT_EQ(Settings::read(IniFile::fromBytes(file), layout()).dataDirectory, path);
+        EXPECT_EQ(Settings::read(IniFile::fromBytes(file), layoutSettings()).dataDirectory, path);
     }
 
     // The 2047-byte cut ends before a character it would split.
@@ -245,7 +235,7 @@ TEST(IniFile, FailedWriteKeepsTheOldFile)
     EXPECT_EQ(entries(small.path()), QStringList{QStringLiteral("torvale.ini")});
 
     ASSERT_TRUE(small.setReadOnly(true));
-    EXPECT_EQ(layout().write(path), QStringLiteral("ファイルへのアクセスが拒否されました"));
+    EXPECT_EQ(layoutSettings().write(path), QStringLiteral("ファイルへのアクセスが拒否されました"));
     EXPECT_EQ(readAll(path), SampleFile);
 }
 

@@ -5,6 +5,7 @@
 // with the headless logger on the simulator's line and a fake clock.
 
 #include "Broker.h"
+#include "common/Wait.h"
 
 #include "window/FakeClock.h"
 #include "cli/HeadlessLogger.h"
@@ -17,7 +18,6 @@
 #include "tools/GmSimulator.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,23 +29,6 @@ using namespace publishtest;
 
 namespace
 {
-
-bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-void settle(int ms)
-{
-    waitUntil([] { return false; }, ms);
-}
 
 QJsonObject json(const QString &text)
 {

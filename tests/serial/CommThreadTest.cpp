@@ -147,15 +147,15 @@ TEST(CommThread, OneReceiveEventPerWakeUpWithTheBytesLeftQueued)
     // The GUI thread runs no event while the bytes arrive, so they meet one dispatch.
     l.send("12345");
     ASSERT_TRUE(l.queued(5));
-    ASSERT_TRUE(waitFor([&] { return events >= 1; }));
+    ASSERT_TRUE(waitUntil([&] { return events >= 1; }));
     EXPECT_EQ(queuedAtEvent, 5);
     // The handler read nothing: no new bytes, no new event.
-    waitFor([&] { return events > 1; }, 300);
+    waitUntil([&] { return events > 1; }, 300);
     EXPECT_EQ(events, 1);
     EXPECT_EQ(l.port.inQueue(), 5);
 
     l.send("6");
-    ASSERT_TRUE(waitFor([&] { return events == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return events == 2; }));
     EXPECT_EQ(queuedAtEvent, 6);
 }
 
@@ -171,11 +171,11 @@ TEST(CommThread, OneByteHandlerReadsLeftoversAtLaterEvents)
     ASSERT_TRUE(l.port.open());
     l.send("abc");
     ASSERT_TRUE(l.queued(3));
-    ASSERT_TRUE(waitFor([&] { return got.size() == 1; }));
-    waitFor([&] { return got.size() > 1; }, 200);
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 1; }));
+    waitUntil([&] { return got.size() > 1; }, 200);
     EXPECT_EQ(got, "a");
     l.send("d");
-    ASSERT_TRUE(waitFor([&] { return got.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return got.size() == 2; }));
     EXPECT_EQ(got, "ab");
     EXPECT_EQ(l.port.inQueue(), 2);
 }
@@ -195,7 +195,7 @@ TEST(CommThread, HandlerAssignedAfterOpenAndHandlerRemovedAfterOpen)
     ASSERT_TRUE(l.port.open());
     l.port.OnRXCHAR = nullptr;
     l.send("p");
-    ASSERT_TRUE(waitFor([&] { return packets == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return packets == 1; }));
     EXPECT_EQ(rx, 0) << "removed after open: skipped";
     l.port.close();
 
@@ -213,7 +213,7 @@ TEST(CommThread, CloseWhileWaitingFiresNothingAndRunsNoOtherEvent)
     int rx = 0;
     l.port.OnRXCHAR = [&](QObject *) { ++rx; };
     ASSERT_TRUE(l.port.open());
-    waitFor([] { return false; }, 50);
+    waitUntil([] { return false; }, 50);
     bool timerFired = false;
     QTimer::singleShot(0, [&] { timerFired = true; });
     QElapsedTimer t;
@@ -222,7 +222,7 @@ TEST(CommThread, CloseWhileWaitingFiresNothingAndRunsNoOtherEvent)
     EXPECT_LT(t.elapsed(), 1000);
     EXPECT_EQ(rx, 0);
     EXPECT_FALSE(timerFired) << "close must not run the event loop";
-    waitFor([&] { return timerFired; });
+    waitUntil([&] { return timerFired; });
     EXPECT_EQ(rx, 0);
 }
 
@@ -250,7 +250,7 @@ TEST(CommThread, CloseRunsAPendingHandOverWithThePortStillOpen)
     EXPECT_EQ(byte, 'z');
     EXPECT_FALSE(timerFired);
     // The queued wake-up that arrives now finds nothing to do.
-    waitFor([&] { return timerFired; });
+    waitUntil([&] { return timerFired; });
     EXPECT_EQ(rx, 1);
 }
 
@@ -287,12 +287,12 @@ TEST(CommThread, HandlerMayCloseThePort)
     l.port.setPacketsize(1);
     ASSERT_TRUE(l.port.open());
     l.send("c");
-    ASSERT_TRUE(waitFor([&] { return packets == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return packets == 1; }));
     EXPECT_TRUE(closeResult);
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_EQ(closes, 1);
     EXPECT_EQ(rx, 0) << "the rest of the dispatch belongs to a closed port";
-    waitFor([] { return false; }, 50);
+    waitUntil([] { return false; }, 50);
     ASSERT_TRUE(l.port.open()) << "and it opens again";
     EXPECT_TRUE(l.port.close());
 }
@@ -310,7 +310,7 @@ TEST(CommThread, PulledAdapterIsReportedOnceWithoutSpinning)
     };
     ASSERT_TRUE(l.port.open());
     l.sim.closeMaster();
-    ASSERT_TRUE(waitFor([&] { return lost == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return lost == 1; }));
     EXPECT_EQ(lostSender, &l.port);
 
     const double cpuBefore = processCpuMs();
@@ -319,7 +319,7 @@ TEST(CommThread, PulledAdapterIsReportedOnceWithoutSpinning)
     waitWithoutEvents([] { return false; }, 300);
     const double cpu = processCpuMs() - cpuBefore;
     EXPECT_LT(cpu, 0.3 * double(wall.elapsed())) << "the comm thread must not spin";
-    waitFor([] { return false; }, 100);
+    waitUntil([] { return false; }, 100);
     EXPECT_EQ(lost, 1);
 
     char b = 0;
@@ -347,10 +347,10 @@ TEST(CommThread, ThrowingHandlerIsReportedAndTheThreadGoesOn)
     };
     ASSERT_TRUE(l.port.open());
     l.send("1");
-    ASSERT_TRUE(waitFor([&] { return reports.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return reports.size() == 1; }));
     EXPECT_EQ(reports.front(), u"disk full");
     l.send("2");
-    ASSERT_TRUE(waitFor([&] { return rx == 2; })) << "the measurement keeps counting";
+    ASSERT_TRUE(waitUntil([&] { return rx == 2; })) << "the measurement keeps counting";
     EXPECT_EQ(reports.size(), 1);
 }
 
@@ -369,7 +369,7 @@ TEST(CommThread, DrainingHandlerCountsEveryByteOfABurst)
     o.mode = GmSimulator::Mode::Flood;
     o.limit = 200000;
     l.sim.start(o);
-    ASSERT_TRUE(waitFor([&] { return counted == 200000; }, 20000)) << counted;
+    ASSERT_TRUE(waitUntil([&] { return counted == 200000; }, 20000)) << counted;
     EXPECT_TRUE(l.sim.waitFinished(1000));
     EXPECT_EQ(l.sim.sent(), 200000);
 }
@@ -384,7 +384,7 @@ TEST(CommThread, LostHandlerMayCloseThePort)
     l.port.OnLOST = [&](QObject *) { closeResult = l.port.close(); };
     ASSERT_TRUE(l.port.open());
     l.sim.closeMaster();
-    ASSERT_TRUE(waitFor([&] { return closes == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return closes == 1; }));
     EXPECT_TRUE(closeResult);
     EXPECT_FALSE(l.port.isOpen());
     EXPECT_FALSE(l.port.close());
@@ -444,7 +444,7 @@ TEST(CommThread, OpenFailsAndReleasesThePortWhenTheThreadCannotBeWoken)
         const SpareDescriptors limit(3);
         ASSERT_TRUE(l.port.open()) << l.port.lastError().toStdString();
         l.send("1");
-        EXPECT_TRUE(waitFor([&] { return rx == 1; }));
+        EXPECT_TRUE(waitUntil([&] { return rx == 1; }));
         EXPECT_TRUE(l.port.close());
     }
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Waiting helpers for tests that drive the GUI-thread side by hand.
+// Waiting helpers for tests that drive the GUI-thread side by hand (waitUntil
+// runs the events too).
 
-#include <QCoreApplication>
+#include "common/Wait.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -12,20 +14,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
-
-// Runs the GUI thread's events until pred holds or timeoutMs passes.
-inline bool waitFor(const std::function<bool()> &pred, int timeoutMs = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(500);
-    }
-    return true;
-}
 
 // Waits without running any event, for conditions the comm thread's side decides.
 inline bool waitWithoutEvents(const std::function<bool()> &pred, int timeoutMs = 5000)

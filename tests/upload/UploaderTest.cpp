@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LocalHttpServer.h"
+#include "common/Wait.h"
 
 #include "upload/UploadAnswer.h"
 #include "upload/Uploader.h"
@@ -37,15 +38,6 @@ MinuteCount minute(int index, qint64 count, int minutes = 1)
     return MinuteCount{Start.addSecs(60LL * index), count, minutes};
 }
 
-bool waitFor(const std::function<bool()> &done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
-}
-
 Uploader::Config configFor(const QList<UploadService> &services, const QUrl &url, int interval)
 {
     Uploader::Config c;
@@ -80,7 +72,7 @@ TEST(Uploader, SendsEachServiceItsOwnRequestForm)
     QSignalSpy answered(&uploader, &Uploader::answered);
     uploader.addMinute(minute(10, 42));
     // A service whose answer is still on its way skips the next interval.
-    ASSERT_TRUE(waitFor([&] { return answered.size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return answered.size() == 3; }));
 
     const auto *radmon = find(server, "/radmon.php");
     ASSERT_NE(radmon, nullptr);
@@ -111,7 +103,7 @@ TEST(Uploader, SendsEachServiceItsOwnRequestForm)
     c.services = {UploadService::Gmcmap};
     uploader.setConfig(c);
     uploader.addMinute(minute(11, 17));
-    ASSERT_TRUE(waitFor([&] { return server.requests.size() == 4; }));
+    ASSERT_TRUE(waitUntil([&] { return server.requests.size() == 4; }));
     EXPECT_EQ(server.requests.last().target, "/log2.asp?AID=acct7731&GID=5&CPM=17&ACPM=17.00");
 }
 
@@ -141,14 +133,14 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
     QTest::qWait(100);
     EXPECT_TRUE(server.requests.isEmpty());
     uploader.addMinute(minute(11, 50));
-    ASSERT_TRUE(waitFor([&] { return answers.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 1; }));
     EXPECT_EQ(valueOf(0), QStringLiteral("30.00"));
 
     // A tally of two minutes (a missed tick) counts as two.
     uploader.addMinute(minute(13, 41, 2));
     for (int i = 14; i <= 16; ++i)
         uploader.addMinute(minute(i, 10));
-    ASSERT_TRUE(waitFor([&] { return answers.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 2; }));
     EXPECT_EQ(valueOf(1), QStringLiteral("14.20"));
 
     // A gap (the measurement stopped) drops the two minutes before it, and
@@ -158,7 +150,7 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
     uploader.addMinute(minute(25, 999));
     for (int i = 26; i <= 30; ++i)
         uploader.addMinute(minute(i, 7));
-    ASSERT_TRUE(waitFor([&] { return answers.size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 3; }));
     EXPECT_EQ(valueOf(2), QStringLiteral("7.00"));
 
     c.intervalMinutes = 0;
@@ -184,7 +176,7 @@ TEST(Uploader, TellsEachFailureOnceWithoutSecretsAndRetriesAtTheNextInterval)
     int n = 0;
     const auto interval = [&] {
         uploader.addMinute(minute(++n, 12));
-        EXPECT_TRUE(waitFor([&] { return answers.size() == n; })) << "interval " << n;
+        EXPECT_TRUE(waitUntil([&] { return answers.size() == n; })) << "interval " << n;
         QTest::qWait(20);
     };
     const auto lastMessage = [&] { return messages.last().value(0).toString(); };

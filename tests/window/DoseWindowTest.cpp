@@ -92,8 +92,12 @@ TEST_F(DoseWindowTest, SelectionStatisticsAndChartChoicesSurviveARestart)
     delete menu;
     const QString png = tempPath(QStringLiteral("chart.png"));
     const QString svg = tempPath(QStringLiteral("chart.svg"));
-    EXPECT_TRUE(features().chartMenu()->savePng(png).isEmpty());
-    EXPECT_TRUE(features().chartMenu()->saveSvg(svg).isEmpty());
+    const qsizetype errorsBefore = prompts.errors().size();
+    features().chartMenu()->savePng(png);
+    features().chartMenu()->saveSvg(svg);
+    features().exportTable(tempPath(QStringLiteral("missing/t.csv"))); // no such folder
+    ASSERT_TRUE(form->session()->finishWrites());
+    EXPECT_EQ(prompts.errors().size(), errorsBefore + 1) << prompts.errors().join(u'\n').toStdString();
     EXPECT_TRUE(readAll(png).startsWith("\x89PNG"));
     EXPECT_TRUE(readAll(svg).contains("<svg"));
 

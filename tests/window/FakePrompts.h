@@ -78,6 +78,10 @@ public:
         lastProposed = proposed;
         return pop(saveNames, QString());
     }
+    QString saveAsFileName(const QString &title, const QString &) override
+    {
+        return saveFileName(QString(), title);
+    }
     QString openFileName(const QString &initialDir, const QString &proposed) override
     {
         ++openDialogs;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/SettingsRules.h"
 
+#include "tests/common/LayoutSettings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,13 +19,8 @@ const SettingsRules::Layout Window{
 // A boundary that fits Window: grid 10..400, chart 410..900, arrows between.
 Settings fitting()
 {
-    Settings s;
-    s.stringGrid1Width = 390;
-    s.chart1Left = 410;
-    s.chart1Width = 490;
-    s.buttonMoveToLeftLeft = 380;
-    s.buttonMoveToRightLeft = 400;
-    return s;
+    return layoutSettings(
+        {.gridWidth = 390, .chartLeft = 410, .chartWidth = 490, .leftArrow = 380, .rightArrow = 400});
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "FakeClock.h"
 #include "FakePrompts.h"
+#include "common/Wait.h"
 
 #include "window/DayGrid.h"
 #include "window/PortComboBox.h"
@@ -22,12 +23,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -38,30 +37,6 @@
 
 namespace apptest
 {
-
-// Runs the event loop until the condition holds or the deadline passes.
-inline bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-// Keeps the event loop running for a while, to show that something does NOT
-// happen (a second message, a second count).
-inline void settle(int ms = 150)
-{
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-}
 
 inline QByteArray readAll(const QString &path)
 {
