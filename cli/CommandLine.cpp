@@ -65,6 +65,17 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("open"),
                         QStringLiteral("With --headless: a log file (CSV) to continue."),
                         QStringLiteral("log-file")});
+    m_parser.addOption({QStringLiteral("counter"),
+                        QCoreApplication::translate("CommandLine",
+                                                    "With --headless: the kind of counter, "
+                                                    "pulses (default), gmc, radpro or lines."),
+                        QStringLiteral("kind")});
+    m_parser.addOption({QStringLiteral("baud"),
+                        QCoreApplication::translate("CommandLine",
+                                                    "With --headless: the line speed (default: "
+                                                    "9600 for pulses and lines, 115200 for gmc "
+                                                    "and radpro)."),
+                        QStringLiteral("bps")});
     m_parser.addOption({QStringLiteral("mqtt"),
                         QStringLiteral("With --headless: publish every minute to this MQTT broker, "
                                        "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
@@ -135,7 +146,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
 {
     // Its options alone also need no display: they are refused without it.
     return givenBeforeDashes(argc, argv,
-                             {"--headless", "--port", "--data", "--open", "--upload",
+                             {"--headless", "--port", "--data", "--open", "--counter", "--baud",
+                              "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
                               "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--factor",
                               "--mqtt", "--mqtt-password-file", "--station"},
@@ -187,6 +199,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())
+        wrong = readCounter();
+    if (wrong.isEmpty())
         wrong = parseUploads();
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
@@ -195,6 +209,31 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::readCounter()
+{
+    const bool kindSet = m_parser.isSet(QStringLiteral("counter"));
+    const bool baudSet = m_parser.isSet(QStringLiteral("baud"));
+    if (!m_headless && (kindSet || baudSet))
+        return QCoreApplication::translate("CommandLine", "--counter and --baud go with --headless.");
+    if (kindSet) {
+        const QString name = m_parser.value(QStringLiteral("counter"));
+        const std::optional<CounterKind> kind = CounterKinds::fromName(name);
+        if (!kind)
+            return QCoreApplication::translate("CommandLine", "--counter %1: one of %2.")
+                .arg(name, CounterKinds::names().join(QStringLiteral(", ")));
+        m_counterKind = *kind;
+    }
+    m_baud = CounterKinds::defaultBaud(m_counterKind);
+    if (baudSet) {
+        bool ok = false;
+        m_baud = m_parser.value(QStringLiteral("baud")).toInt(&ok);
+        if (!ok || m_baud < 50 || m_baud > 4000000)
+            return QCoreApplication::translate("CommandLine", "--baud: a line speed of 50 to "
+                                                              "4000000 bits a second.");
+    }
+    return {};
 }
 
 QString CommandLine::readMqtt()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "counter/CounterKind.h"
 #include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
 
@@ -61,6 +62,10 @@ public:
     QString portName() const { return m_portName; }
     QString dataFolder() const { return m_dataFolder; }
     QString openFile() const { return m_openFile; }
+    // --counter KIND (pulses unless given) and --baud N (the kind's usual
+    // line speed unless given), with --headless.
+    CounterKind counterKind() const { return m_counterKind; }
+    int baud() const { return m_baud; }
     // --mqtt URL with --mqtt-password-file and --station: the broker to
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
@@ -96,6 +101,8 @@ private:
     QString parseUploads();
     // Reads --mqtt and its options; the reason when they are wrong, else empty.
     QString readMqtt();
+    // Reads --counter and --baud; the reason when they are wrong, else empty.
+    QString readCounter();
 
     QCommandLineParser m_parser;
     QString m_text;
@@ -104,6 +111,8 @@ private:
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;
+    CounterKind m_counterKind = CounterKind::Pulses;
+    int m_baud = 0;
     std::optional<MqttConfig> m_mqtt;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;

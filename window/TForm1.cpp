@@ -2,6 +2,7 @@
 #include "window/TForm1.h"
 
 #include "window/ArrowButton.h"
+#include "window/CounterWindowSection.h"
 #include "window/DayGrid.h"
 #include "window/DoseFeatures.h"
 #include "window/MqttWindowSection.h"
@@ -129,6 +130,10 @@ TForm1::TForm1(const Options &options)
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
     connect(Button_MoveToRight, &QPushButton::clicked, this, &TForm1::Button_MoveToRightClick);
     connect(ComboBox1, &PortComboBox::dropDown, this, &TForm1::ComboBox1DropDown);
+    m_counter = new CounterWindowSection(m_session, this);
+    connect(m_counter, &CounterWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_counter);
+    m_counter->offerIn(ComboBox1->lineEdit());
 
     // Key preview: every typed character passes FormKeyPress first.
     qApp->installEventFilter(this);
