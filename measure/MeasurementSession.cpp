@@ -60,8 +60,13 @@ void MeasurementSession::setCounterKind(CounterKind kind)
 void MeasurementSession::apply(const Counter::Step &step)
 {
     m_pulseCounter += qint32(step.pulses);
-    if (!step.send.isEmpty() && !m_port->write(step.send.constData(), int(step.send.size())))
-        emit progress(tr("Could not send a command to the counter on %1").arg(m_port->portname()));
+    if (!step.send.isEmpty() && !m_port->write(step.send.constData(), int(step.send.size()))) {
+        // Told once a connection: a poll fails again every second.
+        if (!m_toldSendFailed)
+            emit progress(
+                tr("Could not send a command to the counter on %1").arg(m_port->portname()));
+        m_toldSendFailed = true;
+    }
     for (const QString &line : step.notes)
         emit progress(line);
     for (const QString &text : step.errors)
@@ -93,6 +98,7 @@ bool MeasurementSession::start(const QString &portName)
     m_measuring = true;
     if (m_counter->kind() != m_kind)
         m_counter = CounterKinds::make(m_kind);
+    m_toldSendFailed = false;
     Counter::Step step;
     m_counter->begin(monotonicMs(), step);
     apply(step);
@@ -169,6 +175,7 @@ void MeasurementSession::tryReconnect()
     const QString name = m_port->portname();
     emit progress(SessionText::portReturned(name, lastTickTime()));
     emit portReturned(name);
+    m_toldSendFailed = false;
     Counter::Step step;
     m_counter->begin(monotonicMs(), step);
     apply(step);

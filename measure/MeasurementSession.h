@@ -188,6 +188,7 @@ private:
     MinuteTally m_tally;
     CounterKind m_kind = CounterKind::Pulses;
     std::unique_ptr<Counter> m_counter;
+    bool m_toldSendFailed = false; // since the port was last opened
     QElapsedTimer m_monotonic; // the counters' time: never set back with the clock
     qint32 m_pulseCounter = 0;
     bool m_measuring = false;

@@ -365,6 +365,7 @@ void GmSimulator::answer(std::string &input)
             const std::string command =
                 begin == std::string::npos ? std::string() : input.substr(begin + 1, end - begin - 1);
             input.erase(0, end + 2);
+            ++m_requests;
             if (command == "GETVER")
                 say(m_device.model);
             else if (command == "HEARTBEAT1")
@@ -391,6 +392,7 @@ void GmSimulator::answer(std::string &input)
         } else {
             say("ERROR\r\n");
         }
+        ++m_requests; // after the answer: a count answered holds no pulse made since
     }
 }
 

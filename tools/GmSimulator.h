@@ -72,6 +72,8 @@ public:
     void stopDevice();
     // Pulses the device has put on the line (in heartbeats, lines or answered counts).
     int64_t delivered() const { return m_delivered; }
+    // Commands and requests the device has read.
+    int64_t requests() const { return m_requests; }
 
     // Sends on the calling thread until a limit is reached, stop() is called or the line is
     // gone.  Returns the number of bytes sent by this run (pulses made, with a device).
@@ -120,6 +122,7 @@ private:
     std::atomic<int64_t> m_made{0};      // pulses made by run() for the device
     std::atomic<int64_t> m_pending{0};   // made, not yet on the line
     std::atomic<int64_t> m_delivered{0};
+    std::atomic<int64_t> m_requests{0};
     Device m_device;
     std::thread m_deviceThread;
     std::atomic<bool> m_deviceStop{false};
