@@ -12,17 +12,17 @@ namespace
 {
 
 struct KindRow {
-    CounterKind kind;
     const char *name;
-    int baud;
     const char *title;
+    CounterKind kind;
+    int baud;
 };
 
 constexpr KindRow KindRows[] = {
-    {CounterKind::Pulses, "pulses", 9600, QT_TRANSLATE_NOOP("Counter", "pulse counter")},
-    {CounterKind::Gmc, "gmc", 115200, QT_TRANSLATE_NOOP("Counter", "GQ GMC counter")},
-    {CounterKind::RadPro, "radpro", 115200, QT_TRANSLATE_NOOP("Counter", "Rad Pro counter")},
-    {CounterKind::Lines, "lines", 9600, QT_TRANSLATE_NOOP("Counter", "text-line counter")},
+    {"pulses", QT_TRANSLATE_NOOP("Counter", "pulse counter"), CounterKind::Pulses, 9600},
+    {"gmc", QT_TRANSLATE_NOOP("Counter", "GQ GMC counter"), CounterKind::Gmc, 115200},
+    {"radpro", QT_TRANSLATE_NOOP("Counter", "Rad Pro counter"), CounterKind::RadPro, 115200},
+    {"lines", QT_TRANSLATE_NOOP("Counter", "text-line counter"), CounterKind::Lines, 9600},
 };
 
 const KindRow &row(CounterKind kind)

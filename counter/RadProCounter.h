@@ -22,7 +22,7 @@ class RadProCounter : public Counter
 public:
     static constexpr qint64 IdentifyMs = 5000;
     static constexpr qint64 ReplyMs = 3000;
-    static constexpr qint64 ResumeWithinMs = 15 * 60 * 1000;
+    static constexpr qint64 ResumeWithinMs = 15LL * 60 * 1000;
 
     CounterKind kind() const override { return CounterKind::RadPro; }
     void begin(qint64 nowMs, Step &step) override;
