@@ -74,6 +74,8 @@ int runHeadless(int argc, char **argv)
     options.portName = commandLine.portName();
     options.dataFolder = commandLine.dataFolder();
     options.openFile = commandLine.openFile();
+    options.counterKind = commandLine.counterKind();
+    options.baud = commandLine.baud();
     options.mqtt = commandLine.mqtt();
     options.clock = &clock;
     options.factor = commandLine.factor();

@@ -67,6 +67,14 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("wait-clock-sync"),
                         tr("With --headless: file no minute until the kernel reports the "
                            "clock synchronised (NTP).")});
+    m_parser.addOption({QStringLiteral("counter"),
+                        tr("With --headless: the kind of counter, pulses (default), gmc, "
+                           "radpro or lines."),
+                        QStringLiteral("kind")});
+    m_parser.addOption({QStringLiteral("baud"),
+                        tr("With --headless: the line speed (default: 9600 for pulses and "
+                           "lines, 115200 for gmc and radpro)."),
+                        QStringLiteral("bps")});
     m_parser.addOption({QStringLiteral("mqtt"),
                         tr("With --headless: publish every minute to this MQTT broker, "
                            "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
@@ -145,9 +153,10 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
     // Its options alone also need no display: they are refused without it.
     return givenBeforeDashes(argc, argv,
                              {"--headless", "--port", "--data", "--open", "--wait-clock-sync",
-                              "--upload", "--upload-credentials", "--upload-url",
-                              "--upload-interval", "--alarm-cpm", "--alarm-usvh", "--alarm-minutes",
-                              "--factor", "--mqtt", "--mqtt-password-file", "--station"},
+                              "--counter", "--baud", "--upload", "--upload-credentials",
+                              "--upload-url", "--upload-interval", "--alarm-cpm", "--alarm-usvh",
+                              "--alarm-minutes", "--factor", "--mqtt", "--mqtt-password-file",
+                              "--station"},
                              true);
 }
 
@@ -201,6 +210,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())
+        wrong = readCounter();
+    if (wrong.isEmpty())
         wrong = parseLanguage();
     if (wrong.isEmpty())
         wrong = parseUploads();
@@ -213,6 +224,30 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return m_misuse ? Outcome::Usage : Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::readCounter()
+{
+    const bool kindSet = m_parser.isSet(QStringLiteral("counter"));
+    const bool baudSet = m_parser.isSet(QStringLiteral("baud"));
+    if (!m_headless && (kindSet || baudSet))
+        return tr("--counter and --baud go with --headless.");
+    if (kindSet) {
+        const QString name = m_parser.value(QStringLiteral("counter"));
+        const std::optional<CounterKind> kind = CounterKinds::fromName(name);
+        if (!kind)
+            return tr("--counter %1: one of %2.")
+                .arg(name, CounterKinds::names().join(QStringLiteral(", ")));
+        m_counterKind = *kind;
+    }
+    m_baud = CounterKinds::defaultBaud(m_counterKind);
+    if (baudSet) {
+        bool ok = false;
+        m_baud = m_parser.value(QStringLiteral("baud")).toInt(&ok);
+        if (!ok || m_baud < 50 || m_baud > 4000000)
+            return tr("--baud: a line speed of 50 to 4000000 bits a second.");
+    }
+    return {};
 }
 
 QString CommandLine::parseLanguage()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/UiTranslation.h"
+#include "counter/CounterKind.h"
 #include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
 
@@ -69,6 +70,10 @@ public:
     // --wait-clock-sync: no minute is filed until the kernel reports the
     // clock synchronised (ClockGate::waitForSync).
     bool waitClockSync() const { return m_waitClockSync; }
+    // --counter KIND (pulses unless given) and --baud N (the kind's usual
+    // line speed unless given), with --headless.
+    CounterKind counterKind() const { return m_counterKind; }
+    int baud() const { return m_baud; }
     // --mqtt URL with --mqtt-password-file and --station: the broker to
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
@@ -111,6 +116,8 @@ private:
     QString parseLanguage();
     // Reads --mqtt and its options; the reason when they are wrong, else empty.
     QString readMqtt();
+    // Reads --counter and --baud; the reason when they are wrong, else empty.
+    QString readCounter();
 
     QCommandLineParser m_parser;
     QString m_text;
@@ -121,6 +128,8 @@ private:
     QString m_dataFolder;
     QString m_openFile;
     bool m_waitClockSync = false;
+    CounterKind m_counterKind = CounterKind::Pulses;
+    int m_baud = 0;
     std::optional<MqttConfig> m_mqtt;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;

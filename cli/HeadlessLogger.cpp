@@ -23,6 +23,9 @@ HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     m_table->fillTimeColumn();
     m_session->setAutoSave(true);
     m_session->setDataFolder(m_options.dataFolder);
+    m_session->setCounterKind(m_options.counterKind);
+    if (m_options.baud > 0)
+        m_session->port()->setBps(m_options.baud);
     connect(m_session, &MeasurementSession::progress, this,
             [this](const QString &line) { writeLine(m_options.err, line); });
     connect(m_session, &MeasurementSession::error, this, [this](const QString &text) {

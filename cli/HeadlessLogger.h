@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "counter/CounterKind.h"
 #include "publish/MqttConfig.h"
 #include "core/RecentMinutes.h"
 
@@ -44,6 +45,8 @@ public:
         QString portName;   // a device path or a name of the port list, as the window takes
         QString dataFolder; // made with its parents when missing
         QString openFile;   // a log to continue; empty starts with an empty table
+        CounterKind counterKind = CounterKind::Pulses;
+        int baud = 0; // the line speed; 0 keeps the port's own (9600)
         const Clock *clock = nullptr;
         std::optional<MqttConfig> mqtt; // publish to this broker
         QString mqttOutbox;             // empty: the station's default outbox folder

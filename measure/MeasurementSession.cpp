@@ -4,6 +4,7 @@
 #include "core/DayMerge.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
+#include "counter/CounterKind.h"
 #include "logfile/LogFile.h"
 #include "logfile/TableWriter.h"
 #include "measure/SessionText.h"
@@ -14,8 +15,10 @@
 
 MeasurementSession::MeasurementSession(DayTable *table, QObject *parent)
     : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this)),
+      m_counter(CounterKinds::make(CounterKind::Pulses)),
       m_writer(new TableWriter(m_recovery.folder(), this))
 {
+    m_monotonic.start();
     connect(m_writer, &TableWriter::autoSaved, this, [this](const QString &path) {
         m_reportedAutoSaveError.clear();
         m_toldDropped = false;
@@ -50,6 +53,27 @@ void MeasurementSession::setPortName(const QString &portName)
     m_port->setPortname(portName);
 }
 
+void MeasurementSession::setCounterKind(CounterKind kind)
+{
+    m_kind = kind;
+}
+
+void MeasurementSession::apply(const Counter::Step &step)
+{
+    m_pulseCounter += step.pulses;
+    if (!step.send.isEmpty() && !m_port->write(step.send.constData(), int(step.send.size()))) {
+        // Told once a connection: a poll fails again every second.
+        if (!m_toldSendFailed)
+            emit progress(
+                tr("Could not send a command to the counter on %1").arg(m_port->portname()));
+        m_toldSendFailed = true;
+    }
+    for (const QString &line : step.notes)
+        emit progress(line);
+    for (const QString &text : step.errors)
+        emit error(text);
+}
+
 QString MeasurementSession::save(const QString &path)
 {
     QString failure = LogFile::save(path, *m_table, LogTitle::Manual);
@@ -73,12 +97,23 @@ bool MeasurementSession::start(const QString &portName)
     m_portLost = false;
     m_lostCountStored = false;
     m_measuring = true;
+    if (m_counter->kind() != m_kind)
+        m_counter = CounterKinds::make(m_kind);
+    m_toldSendFailed = false;
+    Counter::Step step;
+    m_counter->begin(monotonicMs(), step);
+    apply(step);
     return true;
 }
 
 void MeasurementSession::stop()
 {
     m_reconnect->stop();
+    if (m_measuring && !m_portLost) {
+        Counter::Step step;
+        m_counter->end(step);
+        apply(step);
+    }
     m_port->setdtr(false);
     m_measuring = false;
     m_port->close();
@@ -96,8 +131,12 @@ void MeasurementSession::receive()
     QByteArray bytes(queued, '\0');
     if (!m_port->read(bytes.data(), queued))
         bytes.truncate(m_port->transferred()); // what did come is consumed: count it
-    m_pulseCounter += bytes.size();
-    if (!bytes.isEmpty())
+    if (bytes.isEmpty())
+        return;
+    Counter::Step step;
+    m_counter->feed(bytes.constData(), bytes.size(), monotonicMs(), step);
+    apply(step);
+    if (m_counter->kind() == CounterKind::Pulses)
         emit received(bytes);
 }
 
@@ -105,6 +144,7 @@ void MeasurementSession::onLost()
 {
     m_portLost = true;
     m_lostAtNs = SerialPortList::fileClockNs();
+    m_counter->lost(monotonicMs());
     // Held open, a vanished USB adapter keeps its device name taken, and the
     // one that comes back gets another.
     m_port->close();
@@ -136,6 +176,10 @@ void MeasurementSession::tryReconnect()
     const QString name = m_port->portname();
     emit progress(SessionText::portReturned(name, lastTickTime()));
     emit portReturned(name);
+    m_toldSendFailed = false;
+    Counter::Step step;
+    m_counter->begin(monotonicMs(), step);
+    apply(step);
 }
 
 QString MeasurementSession::portLostText(const QString &portName)
@@ -170,6 +214,12 @@ void MeasurementSession::tick(const QDateTime &t, const QString &clockNotSet)
     // still on the stack (an event loop of a box it opened) is a new minute
     // or none, never this one again.
     m_tally.advance(t);
+    if (m_measuring && !m_portLost) {
+        // Polls and time-outs first: a reading that comes with it belongs to the next minute.
+        Counter::Step step;
+        m_counter->tick(monotonicMs(), step);
+        apply(step);
+    }
     if (m_measuring && d.tally)
         makeTally(t, d);
 }

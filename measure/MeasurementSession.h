@@ -2,13 +2,17 @@
 #pragma once
 
 #include "core/MinuteCount.h"
+#include "counter/Counter.h"
 #include "core/MinuteTally.h"
 #include "logfile/RecoveryCopy.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class DayTable;
 class QTimer;
@@ -49,6 +53,15 @@ public:
     // Names the port without opening it (a restored setting); start() names
     // it anew.
     void setPortName(const QString &portName);
+
+    // The kind of counter on the port (pulses unless set); taken at the next
+    // start().  Its Counter turns what the port delivers into pulses: it is
+    // set up after each open (start, reconnect), given a beat at each tick,
+    // and stopped before the port closes.  Its notes (the model met, seconds
+    // missing) go to progress(), its errors (a wrong kind, unreadable data)
+    // to error().  The line speed is the port's own setting.
+    void setCounterKind(CounterKind kind);
+    CounterKind counterKind() const { return m_kind; }
 
     // Opens `portName` and raises DTR.  On failure nothing changes, the
     // session stays idle and port()->lastError() says why; a front end adds
@@ -130,7 +143,8 @@ public:
     int lastTallyColumn() const { return m_lastTallyColumn; }
 
 signals:
-    // Bytes just counted as pulses (never empty); pulseCounter() holds them
+    // Bytes just counted as pulses (never empty; only from a pulse counter,
+    // the other kinds' bytes are no pulses); pulseCounter() holds them
     // already.  The window shows them.
     void received(const QByteArray &bytes);
     // One line for the progress pane: port opened or not, closed, lost,
@@ -166,6 +180,9 @@ private:
     // Reads every byte queued now; each one is a pulse, told by received().
     void receive();
     void onLost();
+    // Carries out what the counter asked: counts, writes, tells.
+    void apply(const Counter::Step &step);
+    qint64 monotonicMs() const { return m_monotonic.elapsed(); }
     void tryReconnect();
     QString lastTickTime() const;
     // The date and time of the last clock reading, empty before the first.
@@ -181,6 +198,10 @@ private:
     QTimer *m_reconnect;
     QDateTime m_lastTick; // the clock reading of the last tick, for the times of loss and return
     MinuteTally m_tally;
+    CounterKind m_kind = CounterKind::Pulses;
+    std::unique_ptr<Counter> m_counter;
+    bool m_toldSendFailed = false; // since the port was last opened
+    QElapsedTimer m_monotonic; // the counters' time: never set back with the clock
     // Wider than a cell: a minute of more pulses than a cell holds (no
     // serial line reaches that) fills the cell and carries the rest on.
     qint64 m_pulseCounter = 0;

@@ -414,6 +414,26 @@ int SerialPosix::read(char *buffer, int count, ReadTimeouts timeouts)
     return got;
 }
 
+int SerialPosix::write(const char *data, int count)
+{
+    if (!m_fd.isValid())
+        return -1;
+    int done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(m_fd.get(), data + done, size_t(count - done));
+        if (n > 0) {
+            done += int(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            break;
+        return done > 0 ? done : -1;
+    }
+    return done;
+}
+
 int SerialPosix::inQueue() const
 {
     int queued = 0;

@@ -93,6 +93,11 @@ public:
     // Reads up to count bytes within the time-outs.  Returns the number of bytes stored (0 on a
     // time-out), or -1 when the device failed or is gone.
     int read(char *buffer, int count, ReadTimeouts timeouts);
+    // Writes what the driver's output queue takes now, never waiting for room: a command of
+    // a counter is a few bytes, and only the comm thread may wait on the port.  Returns the
+    // number of bytes queued (fewer than count when the queue is full), or -1 when the device
+    // failed or is gone.
+    int write(const char *data, int count);
     // Bytes in the receive queue, -1 when the device cannot tell (closed, gone).
     int inQueue() const;
     bool setDtr(bool on);

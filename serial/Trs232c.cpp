@@ -210,6 +210,13 @@ bool Trs232c::read(char *buffer, int count)
     return got == count;
 }
 
+bool Trs232c::write(const char *data, int count)
+{
+    if (!m_open)
+        return false;
+    return m_port.write(data, count) == count;
+}
+
 bool Trs232c::readchar(char &byte)
 {
     char buffer = 0;

@@ -171,6 +171,10 @@ public:
     bool read(char *buffer, int count);
     // Bytes the last read delivered into its buffer, also when it returned false.
     int transferred() const { return m_transferred; }
+    // Queues count bytes for sending without waiting (a counter's command).  False on a
+    // closed port, a device that is gone, or an output queue too full to take them all (what
+    // it took is sent).
+    bool write(const char *data, int count);
     // One byte; on false byte is left as it was.
     bool readchar(char &byte);
     // Raises or lowers DTR.  False on a closed port or a device without modem lines (a

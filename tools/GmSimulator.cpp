@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace
@@ -141,9 +144,19 @@ bool GmSimulator::writeAll(const char *data, int64_t count, int64_t deadlineNs)
     return true;
 }
 
+bool GmSimulator::pulses(const char *data, int64_t count, int64_t deadlineNs)
+{
+    if (!m_hasDevice)
+        return writeAll(data, count, deadlineNs);
+    m_pending += count;
+    m_made += count;
+    return !m_stop;
+}
+
 int64_t GmSimulator::run(const Options &o)
 {
     m_sent = 0;
+    m_made = 0;
     if (!m_master.isValid())
         return 0;
     m_running = true;
@@ -154,7 +167,7 @@ int64_t GmSimulator::run(const Options &o)
     const int64_t start = nowNs();
     const int64_t end = o.durationMs > 0 ? start + o.durationMs * 1000000 : Forever;
     const int64_t limit = o.limit > 0 ? o.limit : Forever;
-    const auto left = [&] { return limit - m_sent; };
+    const auto left = [&] { return limit - (m_hasDevice ? m_made.load() : m_sent.load()); };
 
     switch (o.mode) {
     case Mode::Poisson: {
@@ -166,7 +179,7 @@ int64_t GmSimulator::run(const Options &o)
             next += gapNs(rng);
             if (next >= double(end) || !sleepUntil(int64_t(next)))
                 break;
-            if (!writeAll(&o.pulseByte, 1, end))
+            if (!pulses(&o.pulseByte, 1, end))
                 break;
         }
         break;
@@ -179,7 +192,7 @@ int64_t GmSimulator::run(const Options &o)
             const double next = double(start) + double(k) * gapNs;
             if (next >= double(end) || !sleepUntil(int64_t(next)))
                 break;
-            if (!writeAll(&o.pulseByte, 1, end))
+            if (!pulses(&o.pulseByte, 1, end))
                 break;
         }
         break;
@@ -192,7 +205,7 @@ int64_t GmSimulator::run(const Options &o)
             const int64_t next = start + k * int64_t(o.burstPeriodMs) * 1000000;
             if (next >= end || !sleepUntil(next))
                 break;
-            if (!writeAll(burst.data(), std::min<int64_t>(o.burstSize, left()), end))
+            if (!pulses(burst.data(), std::min<int64_t>(o.burstSize, left()), end))
                 break;
         }
         break;
@@ -200,14 +213,14 @@ int64_t GmSimulator::run(const Options &o)
     case Mode::Flood: {
         const std::vector<char> chunk(4096, o.pulseByte);
         while (left() > 0 && nowNs() < end) {
-            if (!writeAll(chunk.data(), std::min<int64_t>(int64_t(chunk.size()), left()), end))
+            if (!pulses(chunk.data(), std::min<int64_t>(int64_t(chunk.size()), left()), end))
                 break;
         }
         break;
     }
     }
     m_running = false;
-    return m_sent;
+    return m_hasDevice ? m_made.load() : m_sent.load();
 }
 
 void GmSimulator::start(const Options &options)
@@ -257,8 +270,12 @@ GmSimulator::Renewal GmSimulator::renewWhenReleased()
     if (::poll(&p, 1, 0) != 1 || (p.revents & POLLHUP) == 0)
         return Renewal::None;
     // The released pair's master closes as the new pair takes its place.
+    const bool device = m_hasDevice;
+    stopDevice();
     if (!openPty())
         return Renewal::Failed;
+    if (device)
+        startDevice(m_device);
     return m_link.empty() || repointLink() ? Renewal::Renewed : Renewal::Failed;
 }
 
@@ -279,5 +296,124 @@ bool GmSimulator::repointLink()
 void GmSimulator::closeMaster()
 {
     stop();
+    stopDevice();
     m_master.reset();
+}
+
+void GmSimulator::startDevice(const Device &device)
+{
+    stopDevice();
+    m_device = device;
+    m_hasDevice = true;
+    m_heartbeat = false;
+    m_cumulative = device.startCount;
+    m_deviceStop = false;
+    m_deviceThread = std::thread([this] { serve(); });
+}
+
+void GmSimulator::stopDevice()
+{
+    m_deviceStop = true;
+    if (m_deviceThread.joinable())
+        m_deviceThread.join();
+    m_hasDevice = false;
+}
+
+void GmSimulator::say(const std::string &text)
+{
+    int64_t done = 0;
+    const int64_t deadline = nowNs() + 1000000000;
+    while (done < int64_t(text.size()) && nowNs() < deadline && !m_deviceStop) {
+        const ssize_t n = ::write(m_master.get(), text.data() + done, text.size() - size_t(done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return;
+        else
+            ::usleep(1000);
+    }
+}
+
+void GmSimulator::serve()
+{
+    std::string input;
+    int64_t nextSecond = nowNs() + 1000000000;
+    while (!m_deviceStop) {
+        pollfd p{m_master.get(), POLLIN, 0};
+        const int64_t leftMs = std::max<int64_t>(0, (nextSecond - nowNs()) / 1000000);
+        if (::poll(&p, 1, int(std::min<int64_t>(leftMs, 50))) > 0 && (p.revents & POLLIN)) {
+            char buffer[256];
+            const ssize_t n = ::read(m_master.get(), buffer, sizeof buffer);
+            if (n > 0)
+                input.append(buffer, size_t(n));
+            if (input.size() > 1024)
+                input.erase(0, input.size() - 1024);
+            answer(input);
+        }
+        if (nowNs() >= nextSecond) {
+            nextSecond += 1000000000;
+            everySecond();
+        }
+    }
+}
+
+void GmSimulator::answer(std::string &input)
+{
+    if (m_device.kind == Kind::Gmc) {
+        for (size_t end = input.find(">>"); end != std::string::npos; end = input.find(">>")) {
+            const size_t begin = input.rfind('<', end);
+            const std::string command =
+                begin == std::string::npos ? std::string() : input.substr(begin + 1, end - begin - 1);
+            input.erase(0, end + 2);
+            ++m_requests;
+            if (command == "GETVER")
+                say(m_device.model);
+            else if (command == "HEARTBEAT1")
+                m_heartbeat = true;
+            else if (command == "HEARTBEAT0")
+                m_heartbeat = false;
+        }
+        return;
+    }
+    if (m_device.kind != Kind::RadPro)
+        return;
+    for (size_t end = input.find('\n'); end != std::string::npos; end = input.find('\n')) {
+        std::string line = input.substr(0, end);
+        input.erase(0, end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line == "GET deviceId") {
+            say("OK Rad Pro simulator;Rad Pro 2.0/en;" + m_device.deviceId + "\r\n");
+        } else if (line == "GET tubePulseCount") {
+            const int64_t now = m_pending.exchange(0);
+            m_cumulative += uint32_t(now);
+            m_delivered += now;
+            say("OK " + std::to_string(m_cumulative) + "\r\n");
+        } else {
+            say("ERROR\r\n");
+        }
+        ++m_requests; // after the answer: a count answered holds no pulse made since
+    }
+}
+
+void GmSimulator::everySecond()
+{
+    if (m_device.kind == Kind::Lines) {
+        const int64_t cps = m_pending.exchange(0);
+        m_delivered += cps;
+        say("CPS, " + std::to_string(cps) + ", CPM, " + std::to_string(cps * 60) +
+            ", uSv/hr, " + std::to_string(double(cps * 60) / 151.0).substr(0, 4) + ", SLOW\r\n");
+        return;
+    }
+    if (m_device.kind != Kind::Gmc || !m_heartbeat)
+        return;
+    // The count of a second has 14 bits; the rest waits for the next second.
+    const int64_t cps = std::min<int64_t>(m_pending.load(), 0x3fff);
+    m_pending -= cps;
+    m_delivered += cps;
+    const bool four = m_device.model.rfind("GMC-", 0) == 0 && std::atoi(m_device.model.c_str() + 4) >= 500;
+    std::string frame;
+    for (int shift = four ? 24 : 8; shift >= 0; shift -= 8)
+        frame += char((cps >> shift) & 0xff);
+    say(frame);
 }

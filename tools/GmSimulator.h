@@ -3,6 +3,13 @@
 // A stand-in for the GM counter: a pseudo-terminal pair whose slave side a program opens like a
 // serial port, and a sender that writes one byte per tube pulse into the master side.
 //
+// As another kind of counter (startDevice), the pulses are not sent as bytes but reported as
+// that kind reports them: a GQ GMC answers "<GETVER>>" with its model and, between
+// "<HEARTBEAT1>>" and "<HEARTBEAT0>>", sends the count of each second (2 bytes big-endian, 4
+// from the GMC-500 on; what does not fit in 14 bits waits for the next second); a Rad Pro
+// answers "GET deviceId" and "GET tubePulseCount" (its cumulative count) line by line; a
+// text-line counter sends "CPS, n, CPM, m, uSv/hr, x, SLOW" every second.
+//
 // Pulses come Poisson-distributed at a mean count rate, at a fixed rate, in bursts, or as fast
 // as the line takes (flood).  Sending stops after a number of pulses, after a duration, or on
 // stop(); sent() is exactly the number of bytes the pseudo-terminal accepted.
@@ -21,6 +28,14 @@ class GmSimulator
 {
 public:
     enum class Mode { Poisson, Rate, Burst, Flood };
+    enum class Kind { Pulses, Gmc, RadPro, Lines };
+
+    struct Device {
+        Kind kind = Kind::Gmc;
+        std::string model = "GMC-320Re 4.22";  // GQ GMC: the answer to <GETVER>>
+        std::string deviceId = "b5706d937087f975"; // Rad Pro: the third field of deviceId
+        uint32_t startCount = 0;                 // Rad Pro: the cumulative count at start
+    };
 
     struct Options {
         Mode mode = Mode::Poisson;
@@ -51,8 +66,17 @@ public:
     bool publish(const std::string &linkPath);
     const std::string &error() const { return m_error; }
 
+    // Answers as that kind of counter on a thread of its own until stopDevice() or
+    // closeMaster(); a renewed pair is served too.  The pulses of run() then go to it.
+    void startDevice(const Device &device);
+    void stopDevice();
+    // Pulses the device has put on the line (in heartbeats, lines or answered counts).
+    int64_t delivered() const { return m_delivered; }
+    // Commands and requests the device has read.
+    int64_t requests() const { return m_requests; }
+
     // Sends on the calling thread until a limit is reached, stop() is called or the line is
-    // gone.  Returns the number of bytes sent by this run.
+    // gone.  Returns the number of bytes sent by this run (pulses made, with a device).
     int64_t run(const Options &options);
     // run() on a thread of its own; a running sender is stopped first.
     void start(const Options &options);
@@ -76,6 +100,11 @@ public:
 
 private:
     bool repointLink();
+    bool pulses(const char *data, int64_t count, int64_t deadlineNs);
+    void serve();
+    void answer(std::string &input);
+    void everySecond();
+    void say(const std::string &text);
     bool writeAll(const char *data, int64_t count, int64_t deadlineNs);
     bool sleepUntil(int64_t deadlineNs);
 
@@ -90,4 +119,14 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};
     std::atomic<int64_t> m_sent{0};
+    std::atomic<int64_t> m_made{0};      // pulses made by run() for the device
+    std::atomic<int64_t> m_pending{0};   // made, not yet on the line
+    std::atomic<int64_t> m_delivered{0};
+    std::atomic<int64_t> m_requests{0};
+    Device m_device;
+    std::thread m_deviceThread;
+    std::atomic<bool> m_deviceStop{false};
+    bool m_hasDevice = false;
+    bool m_heartbeat = false; // device thread only
+    uint32_t m_cumulative = 0; // device thread only
 };

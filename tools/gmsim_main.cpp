@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // gmsim: a GM counter on a pseudo-terminal, for tests, benchmarks and users without a counter.
 //
-//   gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]
+//   gmsim [--kind pulses|gmc|radpro|lines] [--model TEXT]
+//         [--poisson CPM | --rate N | --burst N --every MS | --flood]
 //         [--count N] [--seconds S] [--link PATH | --publish [NAME]] [--byte C] [--seed S]
 //         [--quit] [--wait]
+//
+// --kind speaks as another kind of counter (see GmSimulator.h); --model is a GMC's answer to
+// <GETVER>> ("GMC-320Re 4.22" sends 2-byte heartbeats, "GMC-500+Re 2.42" 4-byte ones).
 //
 // The first line of output is the slave's path (the port to open).  At the end it prints
 // "sent N" with the exact number of pulses the line accepted.  Sending ends after --count
@@ -27,7 +31,8 @@ namespace
 
 // The installed name: the build's own is only gmsim.
 constexpr char Synopsis[] =
-    "usage: torvale-gmsim [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
+    "usage: torvale-gmsim [--kind pulses|gmc|radpro|lines] [--model TEXT]\n"
+    "                     [--poisson CPM | --rate N | --burst N --every MS | --flood]\n"
     "                     [--count N] [--seconds S] [--link PATH | --publish [NAME]]\n"
     "                     [--byte C] [--seed S] [--quit] [--wait]\n";
 
@@ -42,6 +47,9 @@ void help()
     std::fputs(Synopsis, stdout);
     std::fputs("\nA simulated Geiger-Mueller counter on a pseudo-terminal: one byte per pulse.\n"
                "The first line printed is the port to open; \"sent N\" follows at the end.\n\n"
+               "  --kind KIND        speak as a pulses (default), gmc, radpro or lines counter\n"
+               "  --model TEXT       gmc: the model named (GMC-320Re 4.22; GMC-500 and later\n"
+               "                     send 4-byte heartbeats)\n"
                "  --poisson CPM      pulses at random, CPM a minute on average\n"
                "  --rate N           N pulses a second, evenly\n"
                "  --burst N          N pulses at once ...\n"
@@ -107,6 +115,8 @@ bool takeValue(const std::string &arg, const char *value, GmSimulator::Options &
 int main(int argc, char **argv)
 {
     GmSimulator::Options o;
+    GmSimulator::Device device;
+    bool hasDevice = false;
     std::string link;
     bool quit = false;
     bool wait = false;
@@ -133,6 +143,21 @@ int main(int argc, char **argv)
             link = (SerialPortList::defaultLinkFolder() + u'/' + QString::fromLocal8Bit(name))
                        .toStdString();
             publish = true;
+        } else if (arg == "--kind" && hasValue) {
+            const std::string kind = argv[++i];
+            hasDevice = kind != "pulses";
+            if (kind == "gmc")
+                device.kind = GmSimulator::Kind::Gmc;
+            else if (kind == "radpro")
+                device.kind = GmSimulator::Kind::RadPro;
+            else if (kind == "lines")
+                device.kind = GmSimulator::Kind::Lines;
+            else if (hasDevice) {
+                usage();
+                return 2;
+            }
+        } else if (arg == "--model" && hasValue) {
+            device.model = argv[++i];
         } else if (arg == "--link" && hasValue) {
             link = argv[++i];
             publish = false;
@@ -163,6 +188,8 @@ int main(int argc, char **argv)
     }
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
+    if (hasDevice)
+        sim.startDevice(device);
 
     bool signalled = false;
     if (wait) {
@@ -183,7 +210,8 @@ int main(int argc, char **argv)
         }
     }
     sim.stop();
-    std::printf("sent %lld\n", static_cast<long long>(sim.sent()));
+    std::printf("sent %lld\n",
+                static_cast<long long>(hasDevice ? sim.delivered() : sim.sent()));
     std::fflush(stdout);
     if (!signalled && !quit) {
         int sig = 0;

@@ -2,6 +2,7 @@
 #include "window/TForm1.h"
 
 #include "window/ArrowButton.h"
+#include "window/CounterWindowSection.h"
 #include "window/DayGrid.h"
 #include "window/DoseFeatures.h"
 #include "window/MqttWindowSection.h"
@@ -72,6 +73,7 @@ TForm1::TForm1(const Options &options)
     createUploads();
     createMqtt();
     createDoseFeatures();
+    createCounter();
     createTimers();
     connectControls();
     // Key preview: every typed character passes FormKeyPress first.
@@ -148,6 +150,16 @@ void TForm1::createDoseFeatures()
             [this](double mean, double threshold, bool above) {
                 m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
             });
+}
+
+// The kind of counter is chosen from the port field's own context menu; its
+// section follows the others in the settings file.
+void TForm1::createCounter()
+{
+    m_counter = new CounterWindowSection(m_session, this);
+    connect(m_counter, &CounterWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_counter);
+    m_counter->offerIn(ComboBox1->lineEdit());
 }
 
 void TForm1::createTimers()

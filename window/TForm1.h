@@ -23,6 +23,7 @@ class DayTable;
 class DoseFeatures;
 class GmChartView;
 class MeasurementSession;
+class CounterWindowSection;
 class MqttWindowSection;
 class PortComboBox;
 class ProgressPane;
@@ -146,6 +147,7 @@ public:
 
     // Publishing to an MQTT broker, with its [MQTT] section.
     MqttWindowSection *mqtt() const { return m_mqtt; }
+    CounterWindowSection *counter() const { return m_counter; }
 
     // Appends one line to the progress pane.
     void progress(const QString &line);
@@ -177,6 +179,7 @@ private:
     void createUploads();
     void createMqtt();
     void createDoseFeatures();
+    void createCounter();
     void createTimers();
     void connectControls();
     // buildWindow's parts (TForm1Layout.cpp).
@@ -240,6 +243,7 @@ private:
     TickDriver *m_ticks = nullptr;
     DoseFeatures *m_doseFeatures = nullptr;
     MqttWindowSection *m_mqtt = nullptr;
+    CounterWindowSection *m_counter = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;

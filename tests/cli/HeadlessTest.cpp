@@ -6,12 +6,14 @@
 #include "common/TestTranslation.h"
 #include "window/WindowTestSupport.h"
 
+#include "cli/CommandLine.h"
 #include "cli/HeadlessLogger.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFormat.h"
 #include "measure/MeasurementSession.h"
 
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -274,6 +276,81 @@ TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
     EXPECT_TRUE(errText().contains(QStringLiteral(
         "alarm: 1-minute mean 7.0 cpm reached the threshold 5 cpm (0.0700 µSv/h)\n")))
         << errText().toStdString();
+}
+
+// Each kind of counter through the logger on the simulator's line: what the
+// device reports lands in its minute, across a minute and a reconnect to the
+// same device behind the same name.
+TEST_F(HeadlessTest, EveryKindOfCounterStoresTheCountsSentAcrossAReconnect)
+{
+    const ScopedTimeZone tokyo("Asia/Tokyo");
+    struct Case {
+        const char *option;
+        GmSimulator::Kind kind;
+        const char *model;
+        const char *named; // the first contact's words
+        int outage;        // pulses the device counted while away and reports when back
+    };
+    const Case cases[] = {
+        {"gmc", GmSimulator::Kind::Gmc, "GMC-320Re 4.22", "GQ GMC counter: GMC-320Re 4.22", 0},
+        {"gmc", GmSimulator::Kind::Gmc, "GMC-500+Re 2.42", "GMC-500+Re 2.42", 0},
+        {"radpro", GmSimulator::Kind::RadPro, "", "Rad Pro counter: Rad Pro simulator", 5},
+        {"lines", GmSimulator::Kind::Lines, "", "Text-line counter: CPS, ", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + c.model);
+        CommandLine line;
+        ASSERT_EQ(line.parse({QStringLiteral("torvale"), QStringLiteral("--headless"),
+                              QStringLiteral("--port"), QStringLiteral("p"), QStringLiteral("--data"),
+                              QStringLiteral("d"), QStringLiteral("--counter"),
+                              QString::fromLatin1(c.option)}),
+                  CommandLine::Outcome::Run);
+        EXPECT_EQ(line.baud(), c.kind == GmSimulator::Kind::Lines ? 9600 : 115200);
+        const QString link = tempPath(QStringLiteral("ttyGM"));
+        GmSimulator device;
+        ASSERT_TRUE(device.openPty() && device.publish(link.toStdString())) << device.error();
+        GmSimulator::Device d{.kind = c.kind, .model = c.model};
+        device.startDevice(d);
+        const QString data = tempPath(QStringLiteral("data-") + QString::fromLatin1(c.model));
+        clock.set(at(10, 20, 55));
+        auto logger = makeLogger(link, data, {}, [&](HeadlessLogger::Options &o) {
+            o.counterKind = line.counterKind();
+            o.baud = line.baud();
+        });
+        logger->session()->findChild<QTimer *>(QStringLiteral("reconnect"))->setInterval(50);
+        ASSERT_TRUE(logger->start()) << errText().toStdString();
+        const auto named = [&](int times) {
+            return waitUntil([&] { return errText().count(QLatin1String(c.named)) >= times; });
+        };
+        ASSERT_TRUE(named(1)) << errText().toStdString();
+        // A Rad Pro's first reading is the base: what it counted before is not ours.
+        if (c.kind == GmSimulator::Kind::RadPro)
+            ASSERT_TRUE(waitUntil([&] { return device.requests() >= 2; }));
+        const auto deliver = [&](GmSimulator &sim, int n, int expected) {
+            ASSERT_EQ(sim.run(oneWrite(n)), n);
+            ASSERT_TRUE(waitUntil([&] { return logger->session()->pulseCounter() == expected; }))
+                << logger->session()->pulseCounter() << " of " << expected << errText().toStdString();
+        };
+        deliver(device, 7, 7);
+        tallyAt(at(10, 21, 0), 0);
+
+        // The adapter is pulled and comes back as the same device.
+        device.closeMaster();
+        ASSERT_TRUE(waitUntil([&] { return logger->session()->isPortLost(); }));
+        GmSimulator back;
+        d.startCount = uint32_t(7 + c.outage);
+        ASSERT_TRUE(back.openPty() && back.publish(link.toStdString())) << back.error();
+        back.startDevice(d);
+        ASSERT_TRUE(named(2)) << errText().toStdString();
+        deliver(back, 4, 4 + c.outage);
+        tallyAt(at(10, 22, 0), 1);
+        logger->stop();
+        const DayTable &t = *logger->table();
+        EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 21))), QStringLiteral("7"));
+        EXPECT_EQ(t.cell(1, TimeText::rowOf(QTime(10, 22))), QString::number(4 + c.outage));
+        EXPECT_FALSE(errText().contains(QStringLiteral("error: No answer"))) << errText().toStdString();
+        logger.reset();
+    }
 }
 
 TEST_F(HeadlessTest, RefusesToStartWithoutItsPortDataFolderOrLog)

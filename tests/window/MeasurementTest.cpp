@@ -6,8 +6,10 @@
 
 #include "graph/GmChartView.h"
 #include "logfile/AutoSave.h"
+#include "logfile/IniFile.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "window/CounterWindowSection.h"
 
 #include <QLineSeries>
 
@@ -978,6 +980,43 @@ TEST_F(MeasurementTest, AFailingAutoSaveKeepsMeasuringAndIsToldOncePerFailure)
     form->Edit1->setText(dir.filePath(QStringLiteral("plain")));
     tick(at(10, 24, 0));
     EXPECT_EQ(prompts.errors().size(), 2);
+}
+
+// A GQ GMC chosen in the window: its own [Counter] section, written only once
+// used; the model named in the pane; the heartbeats' counts in their minutes
+// across a reconnect.
+TEST_F(MeasurementTest, AGmcCounterChosenInTheWindowIsCountedAcrossAReconnect)
+{
+    const QString link = tempPath(QStringLiteral("ttyGM"));
+    ASSERT_TRUE(sim.openPty() && sim.publish(link.toStdString())) << sim.error();
+    sim.startDevice({});
+    portList = QStringList{link};
+    build();
+    form->ComboBox1->setCurrentIndex(0);
+    IniFile unused;
+    form->counter()->writeSettings(unused);
+    EXPECT_TRUE(unused.toBytes().isEmpty()) << "never chosen: no [Counter]";
+    form->counter()->apply(CounterKind::Gmc, 115200);
+    form->session()->findChild<QTimer *>(QStringLiteral("reconnect"))->setInterval(50);
+    startMeasuring(at(10, 20, 30));
+    ASSERT_TRUE(waitUntil([&] { return memoText().contains(QStringLiteral("GMC-320Re 4.22")); }));
+    pulses(6);
+    tick(at(10, 21, 0));
+    sim.closeMaster();
+    ASSERT_TRUE(waitUntil([&] { return form->session()->isPortLost(); }));
+    GmSimulator back;
+    ASSERT_TRUE(back.openPty() && back.publish(link.toStdString())) << back.error();
+    back.startDevice({});
+    ASSERT_TRUE(waitUntil([&] { return memoText().count(QStringLiteral("GMC-320Re 4.22")) == 2; }));
+    ASSERT_EQ(back.run(oneWrite(4)), 4);
+    ASSERT_TRUE(waitUntil([&] { return form->pulseCounter() == 4; }));
+    tick(at(10, 22, 0));
+    EXPECT_EQ(cell(1, rowOf(10, 21)), QStringLiteral("6"));
+    EXPECT_EQ(cell(1, rowOf(10, 22)), QStringLiteral("4"));
+    form->Button_stopClick();
+    ASSERT_TRUE(form->FormClose());
+    const QByteArray ini = readAll(tempPath(QStringLiteral("torvale.ini")));
+    EXPECT_TRUE(ini.contains("[Counter]") && ini.contains("Kind=gmc") && ini.contains("Baud=115200"));
 }
 
 } // namespace
