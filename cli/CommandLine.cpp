@@ -77,6 +77,13 @@ CommandLine::CommandLine()
                         QStringLiteral("With --mqtt: the station's name (default: the host name; "
                                        "the topics default to torvale/<station>)."),
                         QStringLiteral("name")});
+    m_parser.addOption({QStringLiteral("http"),
+                        QCoreApplication::translate(
+                            "CommandLine",
+                            "With --headless: serve a read-only web page, its JSON/CSV API and "
+                            "Prometheus metrics on [ADDR:]PORT (127.0.0.1 unless an address is "
+                            "given)."),
+                        QStringLiteral("[addr:]port")});
     m_parser.addOption({QStringLiteral("factor"),
                         QStringLiteral("With --headless, --export or --stats: the conversion factor "
                                        "in counts per minute per µSv/h."),
@@ -138,7 +145,7 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
                              {"--headless", "--port", "--data", "--open", "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
                               "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--factor",
-                              "--mqtt", "--mqtt-password-file", "--station"},
+                              "--mqtt", "--mqtt-password-file", "--station", "--http"},
                              true);
 }
 
@@ -187,6 +194,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())
+        wrong = readHttp();
+    if (wrong.isEmpty())
         wrong = parseUploads();
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
@@ -195,6 +204,19 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::readHttp()
+{
+    if (!m_parser.isSet(QStringLiteral("http")))
+        return {};
+    if (!m_headless)
+        return QCoreApplication::translate("CommandLine", "--http goes with --headless.");
+    m_http = WebAddress::parse(m_parser.value(QStringLiteral("http")));
+    if (!m_http)
+        return QCoreApplication::translate("CommandLine",
+                                           "--http wants PORT, ADDR:PORT or [IPv6]:PORT.");
+    return {};
 }
 
 QString CommandLine::readMqtt()

@@ -3,6 +3,7 @@
 
 #include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
+#include "web/WebAddress.h"
 
 #include <QCommandLineParser>
 #include <QMap>
@@ -65,6 +66,8 @@ public:
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
     const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
+    // --http [ADDR:]PORT: where to serve the web page and metrics.
+    const std::optional<WebAddress> &http() const { return m_http; }
     // The maps to upload to (--upload, each once), their credentials file,
     // the addresses given by --upload-url, and the interval in minutes.
     QList<UploadService> uploadServices() const { return m_uploadServices; }
@@ -96,6 +99,8 @@ private:
     QString parseUploads();
     // Reads --mqtt and its options; the reason when they are wrong, else empty.
     QString readMqtt();
+    // Reads --http; the reason when it is wrong, else empty.
+    QString readHttp();
 
     QCommandLineParser m_parser;
     QString m_text;
@@ -105,6 +110,7 @@ private:
     QString m_dataFolder;
     QString m_openFile;
     std::optional<MqttConfig> m_mqtt;
+    std::optional<WebAddress> m_http;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;
     QMap<UploadService, QUrl> m_uploadUrls;

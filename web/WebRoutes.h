@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "web/WebAnswer.h"
+
+class WebPage;
+struct WebState;
+
+// What the server answers, apart from sockets: GET and HEAD only (405 with
+// "Allow" otherwise); the page's files, /api/minutes(?from=&to=),
+// /api/minutes.csv, /api/status and /metrics; 404 for anything else; 400
+// for a malformed from/to.  Thread: the server's.
+namespace WebRoutes
+{
+
+WebAnswer answer(const WebRequest &request, const WebState &state, WebPage &page);
+
+} // namespace WebRoutes
