@@ -39,6 +39,14 @@ void WebGuard::incomingConnection(qintptr descriptor)
     addPendingConnection(socket);
 }
 
+qint64 WebGuard::unsentBytes() const
+{
+    qint64 sum = 0;
+    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it)
+        sum += it.key()->bytesToWrite();
+    return sum;
+}
+
 void WebGuard::requestTaken(QTcpSocket *socket)
 {
     const auto it = m_open.find(socket);

@@ -26,6 +26,8 @@ public:
         // Unsent answer bytes above which a further request on the same
         // connection closes it (a client that asks without reading).
         qint64 maxUnsentBytes = qint64(32) * 1024 * 1024;
+        // Unsent bytes of all connections above which requests get "503".
+        qint64 maxTotalUnsentBytes = qint64(64) * 1024 * 1024;
         int idleMs = 30000;
     };
 
@@ -33,6 +35,8 @@ public:
 
     const Limits &limits() const { return m_limits; }
     int openConnections() const { return int(m_open.size()); }
+    // Answer bytes not yet taken by the clients, all connections together.
+    qint64 unsentBytes() const;
 
     // A whole request was read from `socket`: its byte count starts anew.
     void requestTaken(QTcpSocket *socket);

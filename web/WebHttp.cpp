@@ -42,8 +42,11 @@ bool WebHttp::handleRequest(const QHttpServerRequest &request, QTcpSocket *socke
     const QUrl url = request.url();
     const WebRequest r{methodName(request.method()), url.path(QUrl::FullyEncoded).toLatin1(),
                        url.query(QUrl::FullyEncoded).toLatin1(), request.value("Accept-Language")};
-    const std::shared_ptr<const WebState> state = m_source();
-    const WebAnswer a = WebRoutes::answer(r, *state, m_page);
+    // Clients that do not read what they asked for hold its bytes here:
+    // past the limit nobody gets more until they read.
+    const WebAnswer a = m_guard->unsentBytes() > m_guard->limits().maxTotalUnsentBytes
+                            ? WebAnswer::text(503, "busy: earlier answers are still unread")
+                            : WebRoutes::answer(r, *m_source(), m_page);
 
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(a.status));

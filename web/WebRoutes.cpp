@@ -35,6 +35,17 @@ WebAnswer minutes(const QByteArray &query, const WebState &state)
             return WebAnswer::text(400, name.toLatin1() +
                                             " must be a local time like 2026-12-08T09:30");
     }
+    // A span is kept to what a chart shows, so that an answer stays a few
+    // MiB; the CSV gives every minute.
+    QDate newest;
+    for (int col = 1; col < state.table.colCount(); ++col)
+        newest = qMax(newest, state.table.column(col).date);
+    if (!span.from && (span.to || newest.isValid()))
+        span.from = StoredMinutes::Minute{(span.to ? span.to->date : newest).addDays(-7), 0};
+    const QDate last = span.to ? span.to->date : newest;
+    if (span.from && last.isValid() && span.from->date.daysTo(last) > WebRoutes::MaxSpanDays)
+        return WebAnswer::text(400, "at most " + QByteArray::number(WebRoutes::MaxSpanDays) +
+                                        " days at a time; /api/minutes.csv gives every minute");
     return ok("application/json", MinutesApi::json(state.table, span, state.factor));
 }
 

@@ -135,6 +135,7 @@ TEST(WebServer, MinutesAsTheExportGivesThem)
     EXPECT_NEAR(rows[4].toObject()[u"usv_h"].toDouble(), 12.0 / 151, 1e-5);
     EXPECT_EQ(QJsonDocument::fromJson(body(s.get("/api/minutes"))).array().size(), 10);
     EXPECT_TRUE(s.get("/api/minutes?from=yesterday").startsWith("HTTP/1.1 400"));
+    EXPECT_TRUE(s.get("/api/minutes?from=2026-01-01T00:00").startsWith("HTTP/1.1 400"));
 
     const QJsonObject status = QJsonDocument::fromJson(body(s.get("/api/status"))).object();
     EXPECT_EQ(status[u"readout"].toObject()[u"cpm"].toInt(), 15);
