@@ -8,28 +8,6 @@
 #include "web/WebFeed.h"
 #include "web/WebServer.h"
 
-#include <QCoreApplication>
-
-namespace
-{
-
-QString answerState(UploadAnswer::Kind kind)
-{
-    switch (kind) {
-    case UploadAnswer::Kind::Accepted:
-        return QStringLiteral("accepted");
-    case UploadAnswer::Kind::Refused:
-        return QStringLiteral("refused");
-    case UploadAnswer::Kind::HttpError:
-        return QStringLiteral("http_error");
-    case UploadAnswer::Kind::NoAnswer:
-        break;
-    }
-    return QStringLiteral("no_answer");
-}
-
-} // namespace
-
 HeadlessWeb::HeadlessWeb(std::FILE *err, QObject *parent) : QObject(parent), m_err(err) {}
 
 // The feed goes first: it hands states to the server.
@@ -49,12 +27,8 @@ bool HeadlessWeb::listen(const WebAddress &address, const HeadlessLogger &logger
                       .arg(address.text(address.port), error));
         return false;
     }
-    const QString served = address.text(m_server->port());
-    writeLine(tr("web page at http://%1/").arg(served));
-    if (!address.isLoopback())
-        writeLine(tr("warning: the web page on %1 is read-only and has no login; on an untrusted "
-                     "network put a reverse proxy with authentication in front of it.")
-                      .arg(served));
+    for (const QString &line : address.servedLines(m_server->port()))
+        writeLine(line);
     m_feed = new WebFeed(logger.table(), m_server, clock);
     m_feed->setFactor(factor);
     return true;
@@ -75,13 +49,16 @@ void HeadlessWeb::attach(const HeadlessLogger &logger, const QString &portName,
         m_feed->setMqtt([publisher](bool *connected, qint64 *pending) {
             *connected = publisher->brokerConnected();
             *pending = publisher->pendingMessages();
+            return true;
         });
     if (uploader) {
+        QStringList keys;
         for (const UploadService s : uploader->config().services)
-            m_feed->addUploadService(UploadServices::key(s));
+            keys << UploadServices::key(s);
+        m_feed->setUploadServices(keys);
         connect(uploader, &Uploader::answered, m_feed,
                 [this](UploadService s, UploadAnswer::Kind kind) {
-                    m_feed->setUploadState(UploadServices::key(s), answerState(kind));
+                    m_feed->setUploadState(UploadServices::key(s), UploadAnswer::kindKey(kind));
                 });
     }
     m_feed->setPort(portName, session->measuring());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/WebAddress.h"
 
+#include <QCoreApplication>
+
 std::optional<WebAddress> WebAddress::parse(const QString &text)
 {
     WebAddress a;
@@ -30,4 +32,17 @@ QString WebAddress::text(quint16 realPort) const
                              ? u'[' + address.toString() + u']'
                              : address.toString();
     return host + u':' + QString::number(realPort);
+}
+
+QStringList WebAddress::servedLines(quint16 realPort) const
+{
+    const QString served = text(realPort);
+    QStringList lines{QCoreApplication::translate("WebAddress", "web page at http://%1/").arg(served)};
+    if (!isLoopback())
+        lines << QCoreApplication::translate(
+                     "WebAddress",
+                     "warning: the web page on %1 is read-only and has no login; on an untrusted "
+                     "network put a reverse proxy with authentication in front of it.")
+                     .arg(served);
+    return lines;
 }

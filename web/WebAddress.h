@@ -3,6 +3,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -17,4 +18,8 @@ struct WebAddress {
     bool isLoopback() const { return address.isLoopback(); }
     // "127.0.0.1:8080", "[::]:8080".
     QString text(quint16 realPort) const;
+    // The lines a front end shows once the server listens on `realPort`:
+    // where, and for an address other machines reach, that the page has no
+    // login and belongs behind a reverse proxy with authentication.
+    QStringList servedLines(quint16 realPort) const;
 };

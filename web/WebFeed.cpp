@@ -28,12 +28,20 @@ void WebFeed::setPort(const QString &name, bool up)
 void WebFeed::setMqtt(MqttProbe probe)
 {
     m_mqtt = std::move(probe);
-    m_state->mqttEnabled = bool(m_mqtt);
 }
 
-void WebFeed::addUploadService(const QString &service)
+void WebFeed::setUploadServices(const QStringList &services)
 {
-    m_state->uploads.append({service, QStringLiteral("waiting"), {}});
+    QList<WebState::Upload> uploads;
+    for (const QString &service : services) {
+        WebState::Upload u{service, QStringLiteral("waiting"), {}};
+        for (const WebState::Upload &old : std::as_const(m_state->uploads))
+            if (old.service == service)
+                u = old;
+        uploads.append(u);
+    }
+    m_state->uploads = uploads;
+    publish();
 }
 
 void WebFeed::setUploadState(const QString &service, const QString &state)
@@ -57,8 +65,7 @@ void WebFeed::addMinute(const MinuteCount &minute)
     s.mean10 = m_recent.mean(ReadoutText::MeanMinutes);
     s.pulsesTotal += minute.count;
     s.table = m_table->snapshot();
-    if (m_mqtt)
-        m_mqtt(&s.mqttConnected, &s.mqttPending);
+    s.mqttEnabled = m_mqtt && m_mqtt(&s.mqttConnected, &s.mqttPending);
     publish();
 }
 

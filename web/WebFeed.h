@@ -31,11 +31,13 @@ public:
 
     void setFactor(std::optional<double> factor);
     void setPort(const QString &name, bool up);
-    // Asked at each tally: whether the broker is connected, messages waiting.
-    using MqttProbe = std::function<void(bool *connected, qint64 *pending)>;
+    // Asked at each tally: false when no broker is set up, else whether it
+    // is connected and how many messages wait for it.
+    using MqttProbe = std::function<bool(bool *connected, qint64 *pending)>;
     void setMqtt(MqttProbe probe);
-    // A map switched on, by its key ("radmon" ...), waiting for its first upload.
-    void addUploadService(const QString &service);
+    // The maps switched on, by their keys ("radmon" ...); a new one waits
+    // for its first upload, one that stays keeps its state.
+    void setUploadServices(const QStringList &services);
     // An upload's outcome: "accepted", "refused", "http_error" or "no_answer".
     void setUploadState(const QString &service, const QString &state);
 

@@ -5,6 +5,7 @@
 #include "window/DayGrid.h"
 #include "window/DoseFeatures.h"
 #include "window/MqttWindowSection.h"
+#include "window/WebWindowSection.h"
 #include "window/PortComboBox.h"
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
@@ -90,6 +91,9 @@ TForm1::TForm1(const Options &options)
     m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
     addSettingsSection(m_mqtt);
+    m_web = new WebWindowSection(m_session, m_table, m_clock, m_mqtt, m_uploader, this);
+    connect(m_web, &WebWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_web);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
     connect(CheckBox2, &QCheckBox::toggled, m_session, &MeasurementSession::setAutoSave);
@@ -101,6 +105,9 @@ TForm1::TForm1(const Options &options)
     m_mqtt->setFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
             [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
+    m_web->setFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_web,
+            [this] { m_web->setFactor(m_doseFeatures->dose()->factor()); });
     connect(m_doseFeatures->alarm(), &Alarm::crossed, m_mqtt,
             [this](double mean, double threshold, bool above) {
                 m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
@@ -124,6 +131,7 @@ TForm1::TForm1(const Options &options)
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button_upload, &QPushButton::clicked, this, &TForm1::Button_uploadClick);
     connect(Button_mqtt, &QPushButton::clicked, this, &TForm1::Button_mqttClick);
+    connect(Button_web, &QPushButton::clicked, this, &TForm1::Button_webClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
@@ -183,6 +191,7 @@ void TForm1::Button_startClick()
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
     m_mqtt->setCounterConnected(true);
+    m_web->setPortOpen(name, true);
 }
 
 bool TForm1::prepareDataFolder()
@@ -218,6 +227,7 @@ void TForm1::Button_stopClick()
     ComboBox1->setEnabled(true);
     m_session->stop();
     m_mqtt->setCounterConnected(false);
+    m_web->setPortOpen(m_session->port()->portname(), false);
 }
 
 int TForm1::pulseCounter() const
@@ -495,4 +505,9 @@ void TForm1::Button3Click()
 void TForm1::Button_mqttClick()
 {
     m_mqtt->showDialog(this);
+}
+
+void TForm1::Button_webClick()
+{
+    m_web->showDialog(this);
 }

@@ -150,6 +150,8 @@ void TForm1::createControls()
                           "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
     Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
+    // In the gap between EXIT and the graph button: no other control moves.
+    Button_web = place(new QPushButton(tr("Web…"), this), "Button_web", 763, 8, 43, 25);
     Button3 =
         place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
@@ -167,7 +169,7 @@ void TForm1::createControls()
 
     // The Western buttons use the default Mincho at 15 px as well.
     for (QPushButton *b : {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop,
-                           Button1, Button_upload, Button_mqtt, Button3,
+                           Button1, Button_upload, Button_mqtt, Button_web, Button3,
                            static_cast<QPushButton *>(Button_MoveToLeft),
                            static_cast<QPushButton *>(Button_MoveToRight)}) {
         b->setAutoDefault(false);
@@ -182,7 +184,7 @@ void TForm1::setTabOrderChain()
     const QList<QWidget *> order = {
         button_SAVE, Button_OPEN, button_EXIT, ComboBox1,         Button_start,      StringGrid1,
         Memo1,       CheckBox2,   Edit1,       CheckBox1,         Button_stop,       Button1,
-        Button_upload, Button_mqtt, Button3, memo2, CheckBox3, Button_MoveToLeft, Button_MoveToRight};
+        Button_upload, Button_mqtt, Button_web, Button3, memo2, CheckBox3, Button_MoveToLeft, Button_MoveToRight};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget *w : order)
