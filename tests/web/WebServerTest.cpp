@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CommandLine.h"
 #include "core/DayTable.h"
 #include "stats/TidyExport.h"
 #include "web/WebAddress.h"
@@ -226,4 +227,23 @@ TEST(WebAddress, ParsesWhatHttpTakes)
     EXPECT_EQ(v6->text(80), u"[::1]:80");
     for (const char *bad : {"", "http", "65536", "-1", "+80", "::1:80", "host.example:80", "1.2.3.4:"})
         EXPECT_FALSE(WebAddress::parse(QString::fromLatin1(bad))) << bad;
+
+    EXPECT_EQ(port->servedLines(8080), QStringList{QStringLiteral("web page at http://127.0.0.1:8080/")});
+    const QStringList open = any->servedLines(9100);
+    ASSERT_EQ(open.size(), 2);
+    EXPECT_TRUE(open[1].startsWith(QStringLiteral("warning: the web page on 0.0.0.0:9100 is read-only and has no login")));
+
+    const auto parse = [](QStringList args) {
+        CommandLine c;
+        args.prepend(QStringLiteral("torvale"));
+        return std::pair{c.parse(args), c.http()};
+    };
+    const QString headless = QStringLiteral("--headless --port /dev/ttyUSB0 --data /tmp/d --http ");
+    EXPECT_EQ(parse({QStringLiteral("--http"), QStringLiteral("8080")}).first, CommandLine::Outcome::Fail);
+    EXPECT_EQ(parse((headless + QStringLiteral("80:80:80")).split(u' ')).first, CommandLine::Outcome::Fail);
+    const auto [outcome, http] = parse((headless + QStringLiteral("[::]:9100")).split(u' '));
+    EXPECT_EQ(outcome, CommandLine::Outcome::Run);
+    ASSERT_TRUE(http);
+    EXPECT_EQ(http->port, 9100);
+    EXPECT_FALSE(http->isLoopback());
 }
