@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a log of eight days ending on DAY (MM/DD, newest first) with the
 // program's own writer: a count in every minute of the seven days before,
-// and of DAY up to 11:00, a daily swing with some spread, for the web page's test.
+// and of DAY up to 11:00, Poisson counts about a daily swing, for the web page's test.
 // Prints the number of count cells.
 #include "core/DayTable.h"
 #include "logfile/LogFile.h"
@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <random>
 
 int main(int argc, char **argv)
 {
@@ -23,16 +24,15 @@ int main(int argc, char **argv)
     DayTable table;
     table.fillTimeColumn();
     int cells = 0;
+    std::mt19937 random(8); // the same log every run
     for (int col = 1; col <= 8; ++col) {
         const QDate date = day.addDays(1 - col);
         table.setCell(col, 0, date.toString(QStringLiteral("MM/dd")));
         const int rows = col == 1 ? 11 * 60 : DayTable::MinuteRows;
         for (int row = 1; row <= rows; ++row, ++cells) {
-            // A daily swing of ±5 cpm around 20 with a spread of ±4 cpm.
-            const double t = (8 - col) * 1440.0 + row;
-            const int noise = int((row * 7919L + col * 104729L) % 9) - 4;
-            const int count = 20 + int(std::lround(5 * std::sin(t * 2 * M_PI / 1440))) + noise;
-            table.setCell(col, row, QString::number(count));
+            // Poisson counts around a daily swing of ±5 cpm about 20.
+            std::poisson_distribution<int> counts(20 + 5 * std::sin(row * 2 * M_PI / 1440));
+            table.setCell(col, row, QString::number(counts(random)));
         }
     }
     const QString error = LogFile::save(QString::fromLocal8Bit(argv[1]), table, LogTitle::Manual);
