@@ -228,10 +228,13 @@ TEST(WebAddress, ParsesWhatHttpTakes)
     for (const char *bad : {"", "http", "65536", "-1", "+80", "::1:80", "host.example:80", "1.2.3.4:"})
         EXPECT_FALSE(WebAddress::parse(QString::fromLatin1(bad))) << bad;
 
-    EXPECT_EQ(port->servedLines(8080), QStringList{QStringLiteral("web page at http://127.0.0.1:8080/")});
+    // In the test's language: the address, and the warning only for an open one.
+    const QStringList local = port->servedLines(8080);
+    ASSERT_EQ(local.size(), 1);
+    EXPECT_TRUE(local[0].contains(QStringLiteral("http://127.0.0.1:8080/")));
     const QStringList open = any->servedLines(9100);
     ASSERT_EQ(open.size(), 2);
-    EXPECT_TRUE(open[1].startsWith(QStringLiteral("warning: the web page on 0.0.0.0:9100 is read-only and has no login")));
+    EXPECT_TRUE(open[1].contains(QStringLiteral("0.0.0.0:9100")));
 
     const auto parse = [](QStringList args) {
         CommandLine c;
