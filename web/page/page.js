@@ -95,8 +95,8 @@
     const day = loggerDay(status);
     const from = daysBefore(day, 7) + 'T00:00';
     const minutes = await getJson('/api/minutes?from=' + from + '&to=' + day + 'T23:59');
-    // A cell that covers several minutes is drawn at its mean rate.
-    const rows = minutes.map((m) => [new Date(m.time), m.cpm / (m.minutes || 1)]);
+    // `cpm` is a rate already where a cell covers two minutes.
+    const rows = minutes.map((m) => [new Date(m.time), m.cpm]);
     const today = rows.filter((r, i) => minutes[i].time.startsWith(day));
     document.body.dataset.today = draw('today', withGaps(today));
     document.body.dataset.points = draw('week', withGaps(rows));
