@@ -3,6 +3,7 @@
 #include "window/DesktopLocale.h"
 #include "cli/HeadlessLogger.h"
 #include "cli/HeadlessUploads.h"
+#include "cli/HeadlessWeb.h"
 #include "window/SignalClose.h"
 #include "cli/SignalWatcher.h"
 #include "window/TForm1.h"
@@ -100,8 +101,14 @@ int runHeadless(int argc, char **argv)
         if (!uploads.start(upload, logger.session()))
             return 1;
     }
+    HeadlessWeb web;
+    if (const auto &http = commandLine.http();
+        http && !web.listen(*http, logger, &clock, commandLine.factor()))
+        return 1;
     if (!logger.start())
         return 1;
+    web.attach(logger, commandLine.portName(),
+               commandLine.uploadServices().isEmpty() ? nullptr : uploads.uploader());
     return QCoreApplication::exec();
 }
 

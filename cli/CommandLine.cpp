@@ -87,6 +87,11 @@ CommandLine::CommandLine()
                         tr("With --headless: the station's name for --mqtt (default: the host "
                            "name; the topics default to torvale/<station>)."),
                         QStringLiteral("name")});
+    m_parser.addOption({QStringLiteral("http"),
+                        tr("With --headless: serve a read-only web page, its JSON/CSV API and "
+                           "Prometheus metrics on [ADDR:]PORT (127.0.0.1 unless an address is "
+                           "given)."),
+                        QStringLiteral("[addr:]port")});
     m_parser.addOption({QStringLiteral("factor"),
                         tr("With --headless, --export or --stats: the conversion factor "
                            "in counts per minute per µSv/h."),
@@ -156,7 +161,7 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
                               "--counter", "--baud", "--upload", "--upload-credentials",
                               "--upload-url", "--upload-interval", "--alarm-cpm", "--alarm-usvh",
                               "--alarm-minutes", "--factor", "--mqtt", "--mqtt-password-file",
-                              "--station"},
+                              "--station", "--http"},
                              true);
 }
 
@@ -212,6 +217,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     if (wrong.isEmpty())
         wrong = readCounter();
     if (wrong.isEmpty())
+        wrong = readHttp();
+    if (wrong.isEmpty())
         wrong = parseLanguage();
     if (wrong.isEmpty())
         wrong = parseUploads();
@@ -247,6 +254,18 @@ QString CommandLine::readCounter()
         if (!ok || m_baud < 50 || m_baud > 4000000)
             return tr("--baud: a line speed of 50 to 4000000 bits a second.");
     }
+    return {};
+}
+
+QString CommandLine::readHttp()
+{
+    if (!m_parser.isSet(QStringLiteral("http")))
+        return {};
+    if (!m_headless)
+        return tr("--http goes with --headless.");
+    m_http = WebAddress::parse(m_parser.value(QStringLiteral("http")));
+    if (!m_http)
+        return tr("--http wants PORT, ADDR:PORT or [IPv6]:PORT.");
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include "counter/CounterKind.h"
 #include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
+#include "web/WebAddress.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -78,6 +79,8 @@ public:
     // publish to, the password read already.  A malformed URL, an unreadable
     // password file (or one others may read) is a Fail.
     const std::optional<MqttConfig> &mqtt() const { return m_mqtt; }
+    // --http [ADDR:]PORT: where to serve the web page and metrics.
+    const std::optional<WebAddress> &http() const { return m_http; }
     // The maps to upload to (--upload, each once), their credentials file,
     // the addresses given by --upload-url, and the interval in minutes.
     QList<UploadService> uploadServices() const { return m_uploadServices; }
@@ -118,6 +121,8 @@ private:
     QString readMqtt();
     // Reads --counter and --baud; the reason when they are wrong, else empty.
     QString readCounter();
+    // Reads --http; the reason when it is wrong, else empty.
+    QString readHttp();
 
     QCommandLineParser m_parser;
     QString m_text;
@@ -131,6 +136,7 @@ private:
     CounterKind m_counterKind = CounterKind::Pulses;
     int m_baud = 0;
     std::optional<MqttConfig> m_mqtt;
+    std::optional<WebAddress> m_http;
     QList<UploadService> m_uploadServices;
     QString m_uploadCredentials;
     QMap<UploadService, QUrl> m_uploadUrls;

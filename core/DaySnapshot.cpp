@@ -22,3 +22,14 @@ bool DaySnapshot::cellCount(int col, int row, int *count) const
 {
     return valid(col, row) && m_columns[std::size_t(col)]->count(row, count);
 }
+
+DaySnapshot DaySnapshot::daysBetween(const QDate &from, const QDate &to) const
+{
+    std::vector<QSharedDataPointer<DayColumn>> kept;
+    for (std::size_t col = 0; col < m_columns.size(); ++col) {
+        const QDate date = m_columns[col]->date;
+        if (col == 0 || (date.isValid() && !(date < from) && !(to < date)))
+            kept.push_back(m_columns[col]);
+    }
+    return DaySnapshot(std::move(kept));
+}

@@ -26,6 +26,13 @@ public:
     bool cellCount(int col, int row, int *count) const;
     // `col` must be a column of the snapshot; for walks over every cell.
     const DayColumn &column(int col) const { return *m_columns[std::size_t(col)]; }
+    // The time column and the day columns dated from..to (inclusive), in
+    // their order: a part of the table for a reader that wants a few days.
+    // Shares the columns, as a snapshot does.
+    DaySnapshot daysBetween(const QDate &from, const QDate &to) const;
+
+    // For DayTable::assign.
+    const std::vector<QSharedDataPointer<DayColumn>> &columns() const { return m_columns; }
 
 private:
     bool valid(int col, int row) const;

@@ -21,6 +21,13 @@ DayTable::DayTable(QObject *parent) : QAbstractTableModel(parent)
     growTo(InitialColumnCount);
 }
 
+void DayTable::assign(const DaySnapshot &snapshot)
+{
+    beginResetModel();
+    m_columns = snapshot.columns();
+    endResetModel();
+}
+
 int DayTable::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : RowCount;

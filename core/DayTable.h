@@ -74,6 +74,9 @@ public:
     // The table as it is now, for a writer on another thread; see
     // DaySnapshot.  Costs one reference per column.
     DaySnapshot snapshot() const { return DaySnapshot(m_columns); }
+    // Becomes the table of `snapshot` (sharing its columns), so that code
+    // written for a table can read a snapshot on another thread.
+    void assign(const DaySnapshot &snapshot);
 
     // Bytes held by the cell storage (not counting the QObject itself).
     std::size_t memoryUsage() const;

@@ -109,6 +109,8 @@ void MqttLink::run()
                 break;
         }
         takeMailbox();
+        m_pending.store(m_outbox.pending());
+        m_connected.store(m_session);
         if (!m_mosq) {
             if (Clock::now() >= m_nextAttempt)
                 connectClient();

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -67,6 +68,12 @@ public:
     void setCounterConnected(bool connected);
     void setFactor(std::optional<double> factor);
 
+    // Any thread; as the network thread saw them at most a loop ago.
+    // Records in the outbox the broker has not acknowledged yet.
+    qint64 pending() const { return m_pending.load(); }
+    // Whether the broker accepted the connection.
+    bool connected() const { return m_connected.load(); }
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -103,6 +110,10 @@ private:
     std::optional<std::optional<double>> m_newFactor;
     std::optional<bool> m_newCounter;
     bool m_stopping = false;
+
+    // Written by the network thread only.
+    std::atomic<qint64> m_pending{0};
+    std::atomic<bool> m_connected{false};
 
     // The network thread's own state (the small members last, to pack them).
     std::thread m_thread;

@@ -90,6 +90,16 @@ void MqttPublisher::setFactor(std::optional<double> factor)
     m_link->setFactor(factor);
 }
 
+qint64 MqttPublisher::pendingMessages() const
+{
+    return m_link->pending();
+}
+
+bool MqttPublisher::brokerConnected() const
+{
+    return m_link->connected();
+}
+
 void MqttPublisher::setCounterConnected(bool connected)
 {
     m_link->setCounterConnected(connected);

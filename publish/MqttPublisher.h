@@ -58,6 +58,11 @@ public:
     void setFactor(std::optional<double> factor);
     void setCounterConnected(bool connected);
 
+    // Messages waiting for the broker's acknowledgement, and whether it is
+    // connected now (as the link's thread saw them a moment ago).
+    qint64 pendingMessages() const;
+    bool brokerConnected() const;
+
     void publishMinute(const MinuteCount &minute);
     // An event of the measurement, e.g. an alarm: {"time": t, "event": name}
     // plus `details`' members.

@@ -12,6 +12,7 @@ torvale_program_packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-l10n-tools qt6-tools-dev libgl-dev libmosquitto-dev
   fonts-ipafont qt6-translations-l10n
+  qt6-httpserver-dev qt6-websockets-dev libjs-dygraphs
 )
 # What the tests, the benchmarks and the package check need besides.
 torvale_test_packages=(
@@ -19,6 +20,7 @@ torvale_test_packages=(
   xvfb xauth xdotool libfaketime clang-tidy
   mosquitto mosquitto-clients openssl
   dpkg-dev file lintian desktop-file-utils appstream
+  prometheus chromium
 )
 # What torvale_install_packages installs: everything, unless a script
 # (run.sh) narrows it.

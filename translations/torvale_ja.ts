@@ -153,6 +153,18 @@
         <source>With --upload: minutes between uploads (default 5).</source>
         <translation>With --upload: minutes between uploads (default 5).</translation>
     </message>
+    <message>
+        <source>With --headless: serve a read-only web page, its JSON/CSV API and Prometheus metrics on [ADDR:]PORT (127.0.0.1 unless an address is given).</source>
+        <translation>--headless と共に: 読み取り専用の Web ページ、その JSON/CSV API、Prometheus のメトリクスを [ADDR:]PORT で提供します（アドレスがなければ 127.0.0.1）。</translation>
+    </message>
+    <message>
+        <source>--http goes with --headless.</source>
+        <translation>--http は --headless と共に使います。</translation>
+    </message>
+    <message>
+        <source>--http wants PORT, ADDR:PORT or [IPv6]:PORT.</source>
+        <translation>--http には PORT、ADDR:PORT、[IPv6]:PORT のいずれかを指定してください。</translation>
+    </message>
 </context>
 <context>
     <name>CountHistogram</name>
@@ -326,6 +338,13 @@
     <message>
         <source>Counts (cpm)</source>
         <translation>カウント数(単位はcpm)</translation>
+    </message>
+</context>
+<context>
+    <name>HeadlessWeb</name>
+    <message>
+        <source>error: cannot serve the web page on %1: %2</source>
+        <translation>エラー: %1 で Web ページを提供できません: %2</translation>
     </message>
 </context>
 <context>
@@ -740,6 +759,10 @@ Quit without saving the settings?</source>
         <source>Auto-save the counts while measuring</source>
         <translation>計測時に、カウント数を自動でファイルに保存する</translation>
     </message>
+    <message>
+        <source>Web…</source>
+        <translation>Web…</translation>
+    </message>
 </context>
 <context>
     <name>UploadAnswer</name>
@@ -895,6 +918,47 @@ Start sending?</source>
     <message>
         <source>%1: no answer: %2 (tried again every %3 min)</source>
         <translation>%1: no answer: %2 (tried again every %3 min)</translation>
+    </message>
+</context>
+<context>
+    <name>WebAddress</name>
+    <message>
+        <source>web page at http://%1/</source>
+        <translation>Web ページ http://%1/</translation>
+    </message>
+    <message>
+        <source>warning: the web page on %1 is read-only and has no login; on an untrusted network put a reverse proxy with authentication in front of it.</source>
+        <translation>警告: %1 の Web ページは読み取り専用でログインがありません。信頼できないネットワークでは認証付きのリバースプロキシを前に置いてください。</translation>
+    </message>
+</context>
+<context>
+    <name>WebDialog</name>
+    <message>
+        <source>Serve a read-only web page and metrics</source>
+        <translation>読み取り専用の Web ページとメトリクスを提供する</translation>
+    </message>
+    <message>
+        <source>Web page</source>
+        <translation>Web ページ</translation>
+    </message>
+    <message>
+        <source>PORT alone listens on this computer only (127.0.0.1). Another address (0.0.0.0:PORT) lets the network in: the page has no login, so put a reverse proxy with authentication in front of it on untrusted networks.</source>
+        <translation>PORT だけならこのコンピューター（127.0.0.1）だけで待ち受けます。ほかのアドレス（0.0.0.0:PORT）はネットワークから入れます。ページにはログインがないので、信頼できないネットワークでは認証付きのリバースプロキシを前に置いてください。</translation>
+    </message>
+    <message>
+        <source>Address ([ADDR:]PORT)</source>
+        <translation>アドレス（[ADDR:]PORT）</translation>
+    </message>
+</context>
+<context>
+    <name>WebWindowSection</name>
+    <message>
+        <source>web page: cannot read the address &quot;%1&quot;</source>
+        <translation>Web ページ: アドレス「%1」を読めません</translation>
+    </message>
+    <message>
+        <source>web page: cannot listen on %1: %2</source>
+        <translation>Web ページ: %1 で待ち受けできません: %2</translation>
     </message>
 </context>
 </TS>

@@ -100,3 +100,18 @@ UploadAnswer UploadAnswer::failed(const QString &reason)
     out.text = reason;
     return out;
 }
+
+QString UploadAnswer::kindKey(Kind kind)
+{
+    switch (kind) {
+    case Kind::Accepted:
+        return QStringLiteral("accepted");
+    case Kind::Refused:
+        return QStringLiteral("refused");
+    case Kind::HttpError:
+        return QStringLiteral("http_error");
+    case Kind::NoAnswer:
+        break;
+    }
+    return QStringLiteral("no_answer");
+}

@@ -20,6 +20,9 @@ struct UploadAnswer {
     // cleared of secrets: the uploader does that).
     QString text;
 
+    // "accepted", "refused", "http_error", "no_answer": for machines.
+    static QString kindKey(Kind kind);
+
     // An answer that came with an HTTP status.
     static UploadAnswer judge(UploadService service, int status, const QByteArray &reason,
                               const QByteArray &body);

@@ -6,6 +6,7 @@
 #include "window/DayGrid.h"
 #include "window/DoseFeatures.h"
 #include "window/MqttWindowSection.h"
+#include "window/WebWindowSection.h"
 #include "window/PortComboBox.h"
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
@@ -72,6 +73,7 @@ TForm1::TForm1(const Options &options)
     createSession();
     createUploads();
     createMqtt();
+    createWeb();
     createDoseFeatures();
     createCounter();
     createTimers();
@@ -135,8 +137,16 @@ void TForm1::createMqtt()
     addSettingsSection(m_mqtt);
 }
 
-// After the uploads and MQTT: the dose features' section follows theirs in
-// the settings file, and their factor and alarm go to both.
+// After the uploads and MQTT: the page shows their states.
+void TForm1::createWeb()
+{
+    m_web = new WebWindowSection(m_session, m_table, m_clock, m_mqtt, m_uploader, this);
+    connect(m_web, &WebWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_web);
+}
+
+// After the uploads, MQTT and the web page: the dose features' section follows
+// theirs in the settings file, and their factor and alarm go to them.
 void TForm1::createDoseFeatures()
 {
     m_doseFeatures = new DoseFeatures(this);
@@ -146,6 +156,9 @@ void TForm1::createDoseFeatures()
     m_mqtt->setFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
             [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
+    m_web->setFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_web,
+            [this] { m_web->setFactor(m_doseFeatures->dose()->factor()); });
     connect(m_doseFeatures->alarm(), &Alarm::crossed, m_mqtt,
             [this](double mean, double threshold, bool above) {
                 m_mqtt->publishAlarm(mean, threshold, m_doseFeatures->alarm()->minutes(), above);
@@ -185,6 +198,7 @@ void TForm1::connectControls()
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button_upload, &QPushButton::clicked, this, &TForm1::Button_uploadClick);
     connect(Button_mqtt, &QPushButton::clicked, this, &TForm1::Button_mqttClick);
+    connect(Button_web, &QPushButton::clicked, this, &TForm1::Button_webClick);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
     connect(Button_MoveToLeft, &QPushButton::clicked, this, &TForm1::Button_MoveToLeftClick);
@@ -238,6 +252,7 @@ void TForm1::Button_startClick()
     Button_stop->setEnabled(true);
     ComboBox1->setEnabled(false);
     m_mqtt->setCounterConnected(true);
+    m_web->setPortOpen(name, true);
 }
 
 bool TForm1::prepareDataFolder()
@@ -273,6 +288,7 @@ void TForm1::Button_stopClick()
     ComboBox1->setEnabled(true);
     m_session->stop();
     m_mqtt->setCounterConnected(false);
+    m_web->setPortOpen(m_session->port()->portname(), false);
 }
 
 qint64 TForm1::pulseCounter() const
@@ -546,4 +562,9 @@ void TForm1::Button3Click()
 void TForm1::Button_mqttClick()
 {
     m_mqtt->showDialog(this);
+}
+
+void TForm1::Button_webClick()
+{
+    m_web->showDialog(this);
 }

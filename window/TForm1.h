@@ -38,6 +38,7 @@ class TickDriver;
 class Trs232c;
 class UploadDialog;
 class Uploader;
+class WebWindowSection;
 
 // The main window `Form1`: owns every control, the day table, the two timers
 // and the measurement session, whose serial port component is `rs232c1`.
@@ -76,6 +77,7 @@ public:
     QPushButton *Button1 = nullptr;
     QPushButton *Button_upload = nullptr;
     QPushButton *Button_mqtt = nullptr;
+    QPushButton *Button_web = nullptr;
     QLabel *Label2 = nullptr;
     PortComboBox *ComboBox1 = nullptr;
     QCheckBox *CheckBox2 = nullptr;
@@ -144,10 +146,12 @@ public:
     void setUploadFactor(std::optional<double> factor);
     // Opens the broker dialog (modal); OK applies it.
     void Button_mqttClick();
+    void Button_webClick();
 
     // Publishing to an MQTT broker, with its [MQTT] section.
     MqttWindowSection *mqtt() const { return m_mqtt; }
     CounterWindowSection *counter() const { return m_counter; }
+    WebWindowSection *web() const { return m_web; }
 
     // Appends one line to the progress pane.
     void progress(const QString &line);
@@ -178,6 +182,7 @@ private:
     void createSession();
     void createUploads();
     void createMqtt();
+    void createWeb();
     void createDoseFeatures();
     void createCounter();
     void createTimers();
@@ -244,6 +249,7 @@ private:
     DoseFeatures *m_doseFeatures = nullptr;
     MqttWindowSection *m_mqtt = nullptr;
     CounterWindowSection *m_counter = nullptr;
+    WebWindowSection *m_web = nullptr;
     // The graph error last reported, so that a cell that keeps failing is not
     // reported again at every tally; empty once a rebuild succeeds.
     std::optional<GraphError> m_reportedGraphError;

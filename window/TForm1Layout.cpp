@@ -161,6 +161,8 @@ void createOptions(TForm1 *f)
     setTextColor(f->Button1, Qt::black);
     f->Button_mqtt =
         place(new QPushButton(TForm1::tr("MQTT…"), f), "Button_mqtt", 470, 100, 66, 25);
+    // In the gap between EXIT and the graph button: no other control moves.
+    f->Button_web = place(new QPushButton(TForm1::tr("Web…"), f), "Button_web", 763, 8, 43, 25);
     f->Button3 =
         place(new QPushButton(TForm1::tr("Browse folders"), f), "Button3", 832, 72, 113, 25);
     setTextColor(f->Button3, Qt::black);
@@ -197,7 +199,7 @@ void TForm1::createControls()
     // The Western buttons use the default Mincho at 15 px as well.
     for (QPushButton *b :
          {button_SAVE, Button_OPEN, button_EXIT, Button_start, Button_stop, Button1, Button_upload,
-          Button_mqtt, Button3, static_cast<QPushButton *>(Button_MoveToLeft),
+          Button_mqtt, Button_web, Button3, static_cast<QPushButton *>(Button_MoveToLeft),
           static_cast<QPushButton *>(Button_MoveToRight)}) {
         b->setAutoDefault(false);
         b->setDefault(false);
@@ -222,6 +224,7 @@ void TForm1::setTabOrderChain()
                                     Button1,
                                     Button_upload,
                                     Button_mqtt,
+                                    Button_web,
                                     Button3,
                                     memo2,
                                     CheckBox3,

@@ -4,6 +4,7 @@
 
 #include "window/Prompts.h"
 #include "window/UploadDialog.h"
+#include "window/WebWindowSection.h"
 #include "logfile/SecretFile.h"
 #include "upload/Uploader.h"
 
@@ -26,8 +27,12 @@ void TForm1::startUploads()
     const Uploader::Config config = m_uploadSettings.config(m_uploadCredentials, m_uploadFactor);
     m_uploader->setConfig(config);
     QStringList names;
-    for (const UploadService s : config.services)
+    QStringList keys;
+    for (const UploadService s : config.services) {
         names << UploadServices::title(s);
+        keys << UploadServices::key(s);
+    }
+    m_web->setUploadServices(keys);
     if (!names.isEmpty())
         progress(
             tr("uploading every %1 min to %2")
