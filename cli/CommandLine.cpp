@@ -124,6 +124,11 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("upload-interval"),
                         QStringLiteral("With --upload: minutes between uploads (default 5)."),
                         QStringLiteral("minutes")});
+    m_parser.addOption({QStringLiteral("upload-ca-file"),
+                        QCoreApplication::translate(
+                            "CommandLine", "With --upload: a PEM file of CAs trusted besides the "
+                                           "system's (a self-hosted map, a mirror)."),
+                        QStringLiteral("file")});
 }
 
 bool CommandLine::printsOnly(int argc, char **argv)
@@ -137,6 +142,7 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
     return givenBeforeDashes(argc, argv,
                              {"--headless", "--port", "--data", "--open", "--upload",
                               "--upload-credentials", "--upload-url", "--upload-interval",
+                              "--upload-ca-file",
                               "--alarm-cpm", "--alarm-usvh", "--alarm-minutes", "--factor",
                               "--mqtt", "--mqtt-password-file", "--station"},
                              true);
@@ -292,14 +298,14 @@ QString CommandLine::parseUploads()
 {
     const auto isSet = [this](const char *name) { return m_parser.isSet(QString::fromLatin1(name)); };
     const bool any = isSet("upload") || isSet("upload-credentials") || isSet("upload-url") ||
-                     isSet("upload-interval");
+                     isSet("upload-interval") || isSet("upload-ca-file");
     if (!any)
         return {};
     if (!m_headless)
         return QStringLiteral("--upload and its options go with --headless.");
     if (!isSet("upload"))
-        return QStringLiteral("--upload-credentials, --upload-url and --upload-interval go with "
-                              "--upload.");
+        return QStringLiteral("--upload-credentials, --upload-url, --upload-interval and "
+                              "--upload-ca-file go with --upload.");
     for (const QString &name : m_parser.values(QStringLiteral("upload"))) {
         const std::optional<UploadService> s = UploadServices::fromKey(name);
         if (!s)
@@ -319,6 +325,7 @@ QString CommandLine::parseUploads()
                                   "safecast and an http or https URL.");
         m_uploadUrls.insert(*s, url);
     }
+    m_uploadCaFile = m_parser.value(QStringLiteral("upload-ca-file"));
     m_uploadInterval = Uploader::DefaultIntervalMinutes;
     if (isSet("upload-interval")) {
         bool ok = false;

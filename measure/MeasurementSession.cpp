@@ -11,6 +11,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 MeasurementSession::MeasurementSession(DayTable *table, QObject *parent)
     : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this)),
       m_writer(new TableWriter(m_recovery.folder(), this))
@@ -71,6 +73,7 @@ bool MeasurementSession::start(const QString &portName)
     m_port->setdtr(true);
     m_portLost = false;
     m_lostCountStored = false;
+    m_partMinute = true;
     m_measuring = true;
     return true;
 }
@@ -103,6 +106,7 @@ void MeasurementSession::receive()
 void MeasurementSession::onLost()
 {
     m_portLost = true;
+    m_partMinute = true;
     m_lostAtNs = SerialPortList::fileClockNs();
     // Held open, a vanished USB adapter keeps its device name taken, and the
     // one that comes back gets another.
@@ -132,6 +136,7 @@ void MeasurementSession::tryReconnect()
     // from before the loss too when that minute has not been tallied yet.
     m_portLost = false;
     m_lostCountStored = false;
+    m_partMinute = true;
     const QString name = m_port->portname();
     emit progress(SessionText::portReturned(name, lastTickTime()));
     emit portReturned(name);
@@ -216,7 +221,8 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
     emit tallied(t, d.row, stored);
     // Truncated in absolute time, so a repeated hour keeps its own offset.
     const QDateTime end = t.addMSecs(-(t.time().second() * 1000LL + t.time().msec()));
-    emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes});
+    const bool whole = !std::exchange(m_partMinute, false);
+    emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes, whole});
     // An auto-save file that was written holds the whole table, so the copy
     // is only needed when there is none: a tally writes one file, not two.
     if (m_autoSave)

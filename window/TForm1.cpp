@@ -8,6 +8,7 @@
 #include "window/PortComboBox.h"
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
+#include "window/UploadWindowSection.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
@@ -19,7 +20,6 @@
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
-#include "upload/Uploader.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -83,10 +83,9 @@ TForm1::TForm1(const Options &options)
     connect(m_session, &MeasurementSession::tallied, this,
             [this](const QDateTime &, int row, qint64) { showTally(row); });
     connect(m_session, &MeasurementSession::autoSaved, this, &QWidget::setWindowTitle);
-    m_uploader = new Uploader(this);
-    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
-    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
-    addSettingsSection(&m_uploadSettings);
+    m_uploads = new UploadWindowSection(m_session, m_settingsPath, m_prompts, this);
+    connect(m_uploads, &UploadWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_uploads);
     m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
     addSettingsSection(m_mqtt);
@@ -96,8 +95,9 @@ TForm1::TForm1(const Options &options)
     connect(Edit1, &QLineEdit::textChanged, m_session, &MeasurementSession::setDataFolder);
     m_doseFeatures = new DoseFeatures(this);
     // GMCmap gets a dose rate only while the user has a conversion factor.
-    setUploadFactor(m_doseFeatures->dose()->factor());
-    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, this, &TForm1::setUploadFactor);
+    m_uploads->setFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_uploads,
+            &UploadWindowSection::setFactor);
     m_mqtt->setFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
             [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
@@ -218,6 +218,16 @@ void TForm1::Button_stopClick()
     ComboBox1->setEnabled(true);
     m_session->stop();
     m_mqtt->setCounterConnected(false);
+}
+
+UploadDialog *TForm1::Button_uploadClick()
+{
+    return m_uploads->showDialog(this);
+}
+
+Uploader *TForm1::uploader() const
+{
+    return m_uploads->uploader();
 }
 
 int TForm1::pulseCounter() const
