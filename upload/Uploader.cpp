@@ -82,6 +82,8 @@ void Uploader::setConfig(const Config &config)
         else
             emit message(tr("uploads: CA file %1").arg(problem));
     }
+    // A connection kept from before would still judge by the old CAs.
+    m_network->clearConnectionCache();
     m_pulses = 0;
     m_minutes = 0;
 }
