@@ -126,6 +126,7 @@ void UploadDialog::updateWarning()
     }
     lines.removeAll(QString());
     m_warning->setText(lines.join(u'\n'));
+    m_warning->setVisible(!lines.isEmpty());
 }
 
 QGroupBox *UploadDialog::serviceBox(UploadService s,
