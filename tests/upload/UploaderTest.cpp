@@ -75,7 +75,7 @@ struct Intervals {
         EXPECT_TRUE(waitFor([&] { return answers.size() == n; })) << "interval " << n;
         return answers.value(n - 1).value(1).value<UploadAnswer::Kind>();
     }
-    QString told() const { return messages.isEmpty() ? QString() : messages.last().value(0).toString(); }
+    QString told() const { return messages.value(messages.size() - 1).value(0).toString(); }
 };
 
 const LocalHttpServer::Request *find(const LocalHttpServer &server, const QByteArray &path)
@@ -337,15 +337,12 @@ TEST(Uploader, TrustsAPrivateCaFileAndKnowsPlainHttp)
     QTemporaryDir dir;
     const QString cert = dir.filePath(QStringLiteral("cert.pem"));
     const QString key = dir.filePath(QStringLiteral("key.pem"));
-    ASSERT_EQ(QProcess::execute(
-                  QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                   QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert,
-                   QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=IP:127.0.0.1")}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"),
+                                QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                                               "-nodes -days 2 -subj /CN=127.0.0.1 -addext "
+                                               "subjectAltName=IP:127.0.0.1 -keyout %1 -out %2")
+                                    .arg(key, cert)
+                                    .split(u' ')),
               0);
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setLocalCertificate(QSslCertificate::fromPath(cert).value(0));
