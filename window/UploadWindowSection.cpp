@@ -27,7 +27,7 @@ void UploadWindowSection::readSettings(const IniFile &ini)
     const UploadCredentials::Loaded loaded = UploadCredentials::load(m_credentialsPath);
     m_credentials = loaded.credentials;
     if (!loaded.error.isEmpty() && !m_settings.enabled.isEmpty())
-        emit message(QStringLiteral("upload credentials ") + loaded.error);
+        emit message(tr("upload credentials %1").arg(loaded.error));
     start();
 }
 
@@ -79,6 +79,7 @@ void UploadWindowSection::start()
             emit message(tr("warning: %1").arg(warning));
     }
     if (!names.isEmpty())
-        emit message(QStringLiteral("uploading every ") + QString::number(config.intervalMinutes) +
-                     QStringLiteral(" min to ") + names.join(QStringLiteral(", ")));
+        emit message(tr("uploading every %1 min to %2")
+                         .arg(QString::number(config.intervalMinutes),
+                              names.join(QStringLiteral(", "))));
 }
