@@ -131,9 +131,8 @@ CommandLine::CommandLine()
                         tr("With --upload: minutes between uploads (default 5)."),
                         QStringLiteral("minutes")});
     m_parser.addOption({QStringLiteral("upload-ca-file"),
-                        QCoreApplication::translate(
-                            "CommandLine", "With --upload: a PEM file of CAs trusted besides the "
-                                           "system's (a self-hosted map, a mirror)."),
+                        tr("With --upload: a PEM file of CAs trusted besides the system's (a "
+                           "self-hosted map, a mirror)."),
                         QStringLiteral("file")});
 }
 
