@@ -98,6 +98,7 @@ int runHeadless(int argc, char **argv)
         upload.urls = commandLine.uploadUrls();
         upload.intervalMinutes = commandLine.uploadInterval();
         upload.factor = commandLine.factor();
+        upload.caFile = commandLine.uploadCaFile();
         if (!uploads.start(upload, logger.session()))
             return 1;
     }

@@ -146,6 +146,10 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("upload-interval"),
                         tr("With --upload: minutes between uploads (default 5)."),
                         QStringLiteral("minutes")});
+    m_parser.addOption({QStringLiteral("upload-ca-file"),
+                        tr("With --upload: a PEM file of CAs trusted besides the system's (a "
+                           "self-hosted map, a mirror)."),
+                        QStringLiteral("file")});
 }
 
 bool CommandLine::printsOnly(int argc, char **argv)
@@ -159,7 +163,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
     return givenBeforeDashes(argc, argv,
                              {"--headless", "--port", "--data", "--open", "--wait-clock-sync",
                               "--counter", "--baud", "--upload", "--upload-credentials",
-                              "--upload-url", "--upload-interval", "--alarm-cpm", "--alarm-usvh",
+                              "--upload-url", "--upload-interval",
+                              "--upload-ca-file", "--alarm-cpm", "--alarm-usvh",
                               "--alarm-minutes", "--factor", "--mqtt", "--mqtt-password-file",
                               "--station", "--http"},
                              true);
@@ -397,14 +402,14 @@ QString CommandLine::parseUploads()
         return m_parser.isSet(QString::fromLatin1(name));
     };
     const bool any = isSet("upload") || isSet("upload-credentials") || isSet("upload-url") ||
-                     isSet("upload-interval");
+                     isSet("upload-interval") || isSet("upload-ca-file");
     if (!any)
         return {};
     if (!m_headless)
         return QStringLiteral("--upload and its options go with --headless.");
     if (!isSet("upload"))
-        return QStringLiteral("--upload-credentials, --upload-url and --upload-interval go with "
-                              "--upload.");
+        return QStringLiteral("--upload-credentials, --upload-url, --upload-interval and "
+                              "--upload-ca-file go with --upload.");
     for (const QString &name : m_parser.values(QStringLiteral("upload"))) {
         const std::optional<UploadService> s = UploadServices::fromKey(name);
         if (!s)
@@ -424,6 +429,7 @@ QString CommandLine::parseUploads()
                                   "safecast and an http or https URL.");
         m_uploadUrls.insert(*s, url);
     }
+    m_uploadCaFile = m_parser.value(QStringLiteral("upload-ca-file"));
     m_uploadInterval = Uploader::DefaultIntervalMinutes;
     if (isSet("upload-interval")) {
         bool ok = false;

@@ -87,6 +87,8 @@ public:
     QString uploadCredentials() const { return m_uploadCredentials; }
     QMap<UploadService, QUrl> uploadUrls() const { return m_uploadUrls; }
     int uploadInterval() const { return m_uploadInterval; }
+    // --upload-ca-file: CAs trusted for the uploads besides the system's.
+    QString uploadCaFile() const { return m_uploadCaFile; }
 
     // --factor F (counts per minute per µSv/h), with --headless, --export
     // or --stats; a bad value fails the parse with the reason.
@@ -141,6 +143,7 @@ private:
     QString m_uploadCredentials;
     QMap<UploadService, QUrl> m_uploadUrls;
     int m_uploadInterval = 0;
+    QString m_uploadCaFile;
     std::optional<double> m_factor;
     std::optional<double> m_alarmCpm;
     int m_alarmMinutes = 10;

@@ -27,21 +27,30 @@ bool HeadlessUploads::start(const Options &options, MeasurementSession *session)
                   QStringLiteral(": ") + problems.join(QStringLiteral(", ")) + u'.');
         return false;
     }
+    if (!options.caFile.isEmpty() && !Uploader::caFileProblem(options.caFile).isEmpty()) {
+        writeLine(QStringLiteral("error: --upload-ca-file ") + Uploader::caFileProblem(options.caFile));
+        return false;
+    }
     Uploader::Config config;
     config.services = options.services;
     config.urls = options.urls;
     config.credentials = loaded.credentials;
     config.intervalMinutes = options.intervalMinutes;
     config.factor = options.factor;
+    config.caFile = options.caFile;
     m_uploader->setConfig(config);
     connect(session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
 
     QStringList names;
-    for (const UploadService s : options.services)
+    for (const UploadService s : options.services) {
+        const QUrl url =
+            UploadServices::endpoint(s, options.urls.value(s, UploadServices::defaultUrl(s)));
         names << UploadServices::title(s) + QStringLiteral(" (") +
-                     UploadServices::endpoint(s, options.urls.value(s, UploadServices::defaultUrl(s)))
-                         .toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo) +
-                     u')';
+                     url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo) + u')';
+        const QString warning = UploadServices::clearTextWarning(s, url);
+        if (!warning.isEmpty())
+            writeLine(QStringLiteral("warning: ") + warning);
+    }
     writeLine(QStringLiteral("uploading every ") + QString::number(config.intervalMinutes) +
               QStringLiteral(" min to ") + names.join(QStringLiteral(", ")));
     return true;

@@ -16,5 +16,10 @@ struct MinuteCount {
     // Real minutes the count covers: 1, or more when ticks were missed (a
     // suspended machine, a clock set forward) and one tally took them all.
     int minutes = 1;
+    // False when the count covers part of a minute only: the first tally
+    // after the measurement started, and the tallies of the minutes in which
+    // the port was lost or came back.  The table keeps its pulses; means and
+    // the map uploads leave it out.
+    bool whole = true;
 };
 Q_DECLARE_METATYPE(MinuteCount)

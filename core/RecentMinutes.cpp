@@ -7,6 +7,8 @@ RecentMinutes::RecentMinutes(int capacityMinutes) : m_capacity(std::max(1, capac
 
 void RecentMinutes::add(const MinuteCount &m)
 {
+    if (!m.whole)
+        return;
     m_minutes.append(m);
     const QDateTime oldest = m.end.addSecs(-60LL * m_capacity);
     while (!m_minutes.isEmpty() && m_minutes.first().end <= oldest)

@@ -11,7 +11,8 @@
 // that spans several minutes counts with its real length, so a mean is
 // pulses over minutes.  Only tallies that end within the window before the
 // newest one count: minutes without a tally (a stopped measurement, a lost
-// port) are not filled with zeros.
+// port) are not filled with zeros, and a tally that covers part of a
+// minute only (MinuteCount::whole false) is left out.
 //
 // Not thread-safe; the thread that receives the tallies owns it.
 class RecentMinutes

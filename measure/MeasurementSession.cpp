@@ -13,6 +13,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 MeasurementSession::MeasurementSession(DayTable *table, QObject *parent)
     : QObject(parent), m_table(table), m_port(new Trs232c(this)), m_reconnect(new QTimer(this)),
       m_counter(CounterKinds::make(CounterKind::Pulses)),
@@ -96,6 +98,7 @@ bool MeasurementSession::start(const QString &portName)
     m_port->setdtr(true);
     m_portLost = false;
     m_lostCountStored = false;
+    m_partMinute = true;
     m_measuring = true;
     if (m_counter->kind() != m_kind)
         m_counter = CounterKinds::make(m_kind);
@@ -143,6 +146,7 @@ void MeasurementSession::receive()
 void MeasurementSession::onLost()
 {
     m_portLost = true;
+    m_partMinute = true;
     m_lostAtNs = SerialPortList::fileClockNs();
     m_counter->lost(monotonicMs());
     // Held open, a vanished USB adapter keeps its device name taken, and the
@@ -173,6 +177,7 @@ void MeasurementSession::tryReconnect()
     // from before the loss too when that minute has not been tallied yet.
     m_portLost = false;
     m_lostCountStored = false;
+    m_partMinute = true;
     const QString name = m_port->portname();
     emit progress(SessionText::portReturned(name, lastTickTime()));
     emit portReturned(name);
@@ -266,7 +271,8 @@ void MeasurementSession::makeTally(const QDateTime &t, const MinuteTally::Decisi
     emit tallied(t, d.row, stored);
     // Truncated in absolute time, so a repeated hour keeps its own offset.
     const QDateTime end = t.addMSecs(-(t.time().second() * 1000LL + t.time().msec()));
-    emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes});
+    const bool whole = !std::exchange(m_partMinute, false);
+    emit minuteCounted(MinuteCount{end, stored - earlier, d.spannedMinutes, whole});
     // An auto-save file that was written holds the whole table, so the copy
     // is only needed when there is none: a tally writes one file, not two.
     if (m_autoSave)

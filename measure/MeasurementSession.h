@@ -210,6 +210,7 @@ private:
     bool m_measuring = false;
     bool m_portLost = false;        // the device went away during this measurement
     bool m_lostCountStored = false; // ... and its last pulses have been tallied
+    bool m_partMinute = false;      // the next tally covers part of a minute only
     qint64 m_lostAtNs = 0;          // ... at this SerialPortList::fileClockNs() reading
     int m_lastTallyRow = 0;
     int m_lastTallyColumn = 0;

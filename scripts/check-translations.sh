@@ -10,7 +10,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 lupdate=/usr/lib/qt6/bin/lupdate
 [ -x "$lupdate" ] || lupdate="$(command -v lupdate)"
-sources=(core serial logfile graph dose stats measure publish upload web/WebAddress.cpp cli window app)
+sources=(core serial counter logfile graph dose stats measure publish upload web/WebAddress.cpp cli window app)
 cd "$root"
 if [ "${1:-}" = --update ]; then
   shift

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "upload/UploadService.h"
 
+#include <QCoreApplication>
+#include <QHostAddress>
+
 namespace UploadServices
 {
 
@@ -71,6 +74,25 @@ bool isUsableUrl(const QUrl &url)
     const QString scheme = url.scheme().toLower();
     return url.isValid() && !url.host().isEmpty() &&
            (scheme == QStringLiteral("http") || scheme == QStringLiteral("https"));
+}
+
+bool sendsInClear(const QUrl &url)
+{
+    if (url.scheme().compare(QStringLiteral("http"), Qt::CaseInsensitive) != 0)
+        return false;
+    const QString host = url.host();
+    return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) != 0 &&
+           !QHostAddress(host).isLoopback();
+}
+
+QString clearTextWarning(UploadService s, const QUrl &url)
+{
+    if (!sendsInClear(url))
+        return {};
+    return QCoreApplication::translate("UploadServices",
+                                       "%1: %2 is plain http to another machine: the password or "
+                                       "key travels in clear; use https.")
+        .arg(title(s), url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo));
 }
 
 QStringList neededKeys(UploadService s)

@@ -30,6 +30,11 @@ QUrl defaultUrl(UploadService s);
 QUrl endpoint(UploadService s, const QUrl &url);
 // An address the uploads accept: http or https with a host.
 bool isUsableUrl(const QUrl &url);
+// Plain http to a host other than this machine's loopback: the password or
+// key would cross the network in clear.
+bool sendsInClear(const QUrl &url);
+// The warning for such an address, empty for any other.
+QString clearTextWarning(UploadService s, const QUrl &url);
 
 // The credentials keys the service cannot do without.
 QStringList neededKeys(UploadService s);

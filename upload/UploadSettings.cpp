@@ -42,12 +42,13 @@ void UploadSettings::readSettings(const IniFile &ini)
     const int interval = ini.readInteger(Section, QStringLiteral("Interval"), intervalMinutes);
     if (interval >= Uploader::MinIntervalMinutes && interval <= Uploader::MaxIntervalMinutes)
         intervalMinutes = interval;
+    caFile = ini.readString(Section, QStringLiteral("CAFile"), QString());
 }
 
 void UploadSettings::writeSettings(IniFile &ini) const
 {
     // A user who never opened the uploads keeps a file without the section.
-    if (enabled.isEmpty() && noticeShown.isEmpty() && urls.isEmpty() &&
+    if (enabled.isEmpty() && noticeShown.isEmpty() && urls.isEmpty() && caFile.isEmpty() &&
         intervalMinutes == Uploader::DefaultIntervalMinutes)
         return;
     for (const UploadService s : UploadServices::all()) {
@@ -57,6 +58,8 @@ void UploadSettings::writeSettings(IniFile &ini) const
         ini.writeString(Section, keyFor(s, QStringLiteral("URL")), url(s).toString());
     }
     ini.writeInteger(Section, QStringLiteral("Interval"), intervalMinutes);
+    if (!caFile.isEmpty())
+        ini.writeString(Section, QStringLiteral("CAFile"), caFile);
 }
 
 QUrl UploadSettings::url(UploadService service) const
@@ -75,6 +78,7 @@ Uploader::Config UploadSettings::config(const UploadCredentials &credentials,
     out.credentials = credentials;
     out.intervalMinutes = intervalMinutes;
     out.factor = factor;
+    out.caFile = caFile;
     return out;
 }
 

@@ -10,7 +10,8 @@
 #include <QUrl>
 
 // The window's [Upload] section: which maps are on, the interval, each
-// map's address, and whether the user has seen a map's privacy notice.
+// map's address, a CA file trusted for them, and whether the user has seen a
+// map's privacy notice.
 // The credentials are not kept here but in their owner-only file
 // (credentialsPath()), so the settings file never holds a secret.
 //
@@ -22,6 +23,7 @@ public:
     QSet<UploadService> noticeShown;
     QMap<UploadService, QUrl> urls; // only addresses other than the service's own
     int intervalMinutes = Uploader::DefaultIntervalMinutes;
+    QString caFile; // empty: the system's CAs alone
 
     void readSettings(const IniFile &ini) override;
     // Writes nothing while every choice is the default.

@@ -7,6 +7,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QSslCertificate>
+#include <QTimer>
 
 namespace
 {
@@ -21,12 +23,42 @@ QString formatCpm(double cpm)
     return QString::number(cpm, 'f', 2) + QStringLiteral(" cpm");
 }
 
+// Why the uploader ended a request itself, kept on the reply for its end.
+const char *const EndedBecause = "torvaleEndedBecause";
+
+void endReply(QNetworkReply *reply, const QString &reason)
+{
+    if (reply->isFinished())
+        return;
+    reply->setProperty(EndedBecause, reason);
+    reply->abort();
+}
+
+int portOf(const QUrl &url)
+{
+    return url.port(url.scheme().compare(QStringLiteral("https"), Qt::CaseInsensitive) == 0 ? 443
+                                                                                             : 80);
+}
+
+bool sameOrigin(const QUrl &a, const QUrl &b)
+{
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && portOf(a) == portOf(b);
+}
+
 } // namespace
 
 Uploader::Uploader(QObject *parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
 {
     // Answers are judged by their own status; a map never needs a cookie.
     m_network->setCookieJar(nullptr);
+}
+
+QString Uploader::caFileProblem(const QString &path)
+{
+    if (QSslCertificate::fromPath(path, QSsl::Pem).isEmpty())
+        return tr("%1: no PEM certificate can be read from this file.").arg(path);
+    return {};
 }
 
 Uploader::~Uploader()
@@ -42,6 +74,22 @@ void Uploader::setConfig(const Config &config)
     m_config = config;
     m_config.intervalMinutes =
         std::clamp(config.intervalMinutes, MinIntervalMinutes, MaxIntervalMinutes);
+    m_tls = QSslConfiguration::defaultConfiguration();
+    if (!config.caFile.isEmpty()) {
+        const QString problem = caFileProblem(config.caFile);
+        if (problem.isEmpty())
+            m_tls.addCaCertificates(config.caFile, QSsl::Pem);
+        else
+            emit message(tr("uploads: CA file %1").arg(problem));
+    }
+    // A connection kept from before would still judge by the old CAs.
+    m_network->clearConnectionCache();
+    m_pulses = 0;
+    m_minutes = 0;
+}
+
+void Uploader::dropInterval()
+{
     m_pulses = 0;
     m_minutes = 0;
 }
@@ -50,16 +98,15 @@ void Uploader::addMinute(const MinuteCount &minute)
 {
     if (minute.minutes < 1 || !minute.end.isValid())
         return;
-    // Only tallies that follow on one another make an interval.  One that
-    // does not (the first after a start, after a gap or a clock set back)
-    // drops the minutes collected so far and is not counted itself: it
-    // holds the pulses since the measurement began, part of a minute.
+    // Only whole minutes that follow on one another make an interval.  A
+    // part of a minute (a start, a lost or returned port), or a tally after
+    // a gap or a clock set back, drops the minutes collected so far and is
+    // not counted itself.
     const QDateTime begin = minute.end.addSecs(-60LL * minute.minutes);
-    const bool followsOn = m_windowEnd.isValid() && begin == m_windowEnd;
+    const bool followsOn = m_windowEnd.isValid() && begin == m_windowEnd && minute.whole;
     m_windowEnd = minute.end;
     if (!followsOn || m_config.services.isEmpty()) {
-        m_pulses = 0;
-        m_minutes = 0;
+        dropInterval();
         return;
     }
     m_pulses += minute.count;
@@ -72,8 +119,7 @@ void Uploader::addMinute(const MinuteCount &minute)
     reading.latestCpm = double(minute.count) / minute.minutes;
     reading.minutes = m_minutes;
     reading.factor = m_config.factor;
-    m_pulses = 0;
-    m_minutes = 0;
+    dropInterval();
     send(reading);
 }
 
@@ -85,12 +131,41 @@ void Uploader::send(const UploadReading &reading)
         const QUrl url = UploadServices::endpoint(
             service, m_config.urls.value(service, UploadServices::defaultUrl(service)));
         UploadRequest r = UploadRequest::build(service, url, m_config.credentials, reading);
-        r.request.setTransferTimeout(m_config.timeoutMs);
+        r.request.setSslConfiguration(m_tls);
+        r.request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                               QNetworkRequest::UserVerifiedRedirectPolicy);
         QNetworkReply *reply = m_network->sendCustomRequest(r.request, r.verb, r.body);
         m_underWay.insert(index(service), reply);
+        watch(reply, url);
         connect(reply, &QNetworkReply::finished, this,
                 [this, service, reply, reading] { onFinished(service, reply, reading); });
     }
+}
+
+void Uploader::watch(QNetworkReply *reply, const QUrl &url)
+{
+    // Never more than this is buffered, whatever the server keeps sending.
+    reply->setReadBufferSize(MaxAnswerBytes + 1);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > MaxAnswerBytes)
+            endReply(reply, tr("an answer longer than %1 KiB, cut off").arg(MaxAnswerBytes / 1024));
+    });
+    connect(reply, &QNetworkReply::redirected, reply, [reply, url](const QUrl &to) {
+        const QUrl target = url.resolved(to);
+        if (sameOrigin(url, target))
+            emit reply->redirectAllowed();
+        else
+            endReply(reply, tr("redirected to %1, another address: not followed")
+                                .arg(target.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo)));
+    });
+    // One deadline for the whole request: a trickle of bytes keeps an
+    // inactivity time-out from ever firing.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply, ms = m_config.timeoutMs] {
+        endReply(reply, tr("no answer within %1 s").arg(ms / 1000.0));
+    });
+    deadline->start(m_config.timeoutMs);
 }
 
 void Uploader::onFinished(UploadService service, QNetworkReply *reply, const UploadReading &reading)
@@ -98,15 +173,15 @@ void Uploader::onFinished(UploadService service, QNetworkReply *reply, const Upl
     m_underWay.remove(index(service));
     reply->deleteLater();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QString endedBecause = reply->property(EndedBecause).toString();
     UploadAnswer answer;
-    if (status.isValid() && status.toInt() > 0)
+    if (!endedBecause.isEmpty())
+        answer = UploadAnswer::failed(endedBecause);
+    else if (status.isValid() && status.toInt() > 0)
         answer = UploadAnswer::judge(
             service, status.toInt(),
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
-            reply->read(qint64(64) * 1024));
-    else if (reply->error() == QNetworkReply::OperationCanceledError)
-        answer = UploadAnswer::failed(
-            tr("no answer within %1 s").arg(QString::number(m_config.timeoutMs / 1000.0)));
+            reply->read(MaxAnswerBytes));
     else
         answer = UploadAnswer::failed(reply->errorString());
     report(service, answer, reading);

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QMap>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QUrl>
 
 #include <optional>
@@ -21,14 +22,19 @@ struct UploadReading;
 // whole minutes, the mean cpm of its tallies (fed in by addMinute(), the
 // session's minuteCounted).  Nothing is sent while no service is on.
 //
-// An interval the program missed (stopped, a gap in the tallies, a clock set
-// back) is not sent later: the minutes collected so far are dropped and a
-// new interval begins after the next tally.  The first tally of a
-// measurement covers only part of a minute, so it opens an interval without
-// counting in it.  A failed upload is tried again
-// with the next interval's reading, never sooner.  At most one request per
-// service is under way; a service still waiting for its answer skips the
-// interval.
+// Only whole intervals go to a map.  An interval cut short (the measurement
+// stopped or started, the port lost or back, a gap in the tallies, a clock
+// set back) is not sent later: a tally that covers part of a minute
+// (MinuteCount::whole false) or does not follow on the one before drops the
+// minutes collected so far and opens a new interval without counting in it.
+// A failed upload is tried again with the next interval's reading, never
+// sooner.  At most one request per service is under way; a service still
+// waiting for its answer skips the interval.
+//
+// An answer is read without trust: a request ends with a failure once its
+// body passes MaxAnswerBytes or once timeoutMs passed since it was sent,
+// whatever still trickles in; a redirect is followed only to the same
+// scheme, host and port, and a 3xx answer is never an acceptance.
 //
 // Failures and the first success after them are told once per change of
 // state through message(), with the service's answer, every secret of the
@@ -45,7 +51,9 @@ public:
     // The tallies are whole minutes, and no service asks for less.
     static constexpr int MinIntervalMinutes = 1;
     static constexpr int MaxIntervalMinutes = 24 * 60;
+    // The deadline of each request as a whole, shorter than any interval.
     static constexpr int DefaultTimeoutMs = 30000;
+    static constexpr qint64 MaxAnswerBytes = qint64(64) * 1024;
 
     struct Config {
         QList<UploadService> services; // switched on
@@ -55,7 +63,13 @@ public:
         // Counts per minute per uSv/h; unset: no dose is sent.
         std::optional<double> factor;
         int timeoutMs = DefaultTimeoutMs;
+        // A PEM file of CAs trusted besides the system's (a self-hosted map,
+        // a mirror); empty: the system's alone.
+        QString caFile;
     };
+
+    // The text to show when `path` holds no PEM certificate; empty when it does.
+    static QString caFileProblem(const QString &path);
 
     explicit Uploader(QObject *parent = nullptr);
     ~Uploader() override;
@@ -82,8 +96,11 @@ private:
     void send(const UploadReading &reading);
     void onFinished(UploadService service, QNetworkReply *reply, const UploadReading &reading);
     void report(UploadService service, const UploadAnswer &answer, const UploadReading &reading);
+    void watch(QNetworkReply *reply, const QUrl &url);
+    void dropInterval();
 
     Config m_config;
+    QSslConfiguration m_tls;
     QNetworkAccessManager *m_network;
     // The interval being collected.
     QDateTime m_windowEnd;

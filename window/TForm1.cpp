@@ -10,6 +10,7 @@
 #include "window/PortComboBox.h"
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
+#include "window/UploadWindowSection.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
@@ -21,7 +22,6 @@
 #include "serial/SerialPortList.h"
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
-#include "upload/Uploader.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,10 +124,9 @@ void TForm1::createSession()
 
 void TForm1::createUploads()
 {
-    m_uploader = new Uploader(this);
-    connect(m_session, &MeasurementSession::minuteCounted, m_uploader, &Uploader::addMinute);
-    connect(m_uploader, &Uploader::message, this, &TForm1::progress);
-    addSettingsSection(&m_uploadSettings);
+    m_uploads = new UploadWindowSection(m_session, m_settingsPath, m_prompts, this);
+    connect(m_uploads, &UploadWindowSection::message, this, &TForm1::progress);
+    addSettingsSection(m_uploads);
 }
 
 void TForm1::createMqtt()
@@ -140,8 +139,10 @@ void TForm1::createMqtt()
 // After the uploads and MQTT: the page shows their states.
 void TForm1::createWeb()
 {
-    m_web = new WebWindowSection(m_session, m_table, m_clock, m_mqtt, m_uploader, this);
+    m_web = new WebWindowSection(m_session, m_table, m_clock, m_mqtt, m_uploads->uploader(), this);
     connect(m_web, &WebWindowSection::message, this, &TForm1::progress);
+    connect(m_uploads, &UploadWindowSection::servicesChanged, m_web,
+            &WebWindowSection::setUploadServices);
     addSettingsSection(m_web);
 }
 
@@ -151,8 +152,9 @@ void TForm1::createDoseFeatures()
 {
     m_doseFeatures = new DoseFeatures(this);
     // GMCmap gets a dose rate only while the user has a conversion factor.
-    setUploadFactor(m_doseFeatures->dose()->factor());
-    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, this, &TForm1::setUploadFactor);
+    m_uploads->setFactor(m_doseFeatures->dose()->factor());
+    connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_uploads,
+            &UploadWindowSection::setFactor);
     m_mqtt->setFactor(m_doseFeatures->dose()->factor());
     connect(m_doseFeatures->dose(), &DoseSettings::factorChanged, m_mqtt,
             [this] { m_mqtt->setFactor(m_doseFeatures->dose()->factor()); });
@@ -289,6 +291,16 @@ void TForm1::Button_stopClick()
     m_session->stop();
     m_mqtt->setCounterConnected(false);
     m_web->setPortOpen(m_session->port()->portname(), false);
+}
+
+UploadDialog *TForm1::Button_uploadClick()
+{
+    return m_uploads->showDialog(this);
+}
+
+Uploader *TForm1::uploader() const
+{
+    return m_uploads->uploader();
 }
 
 qint64 TForm1::pulseCounter() const

@@ -5,8 +5,6 @@
 
 #include "logfile/Settings.h"
 #include "logfile/SettingsSection.h"
-#include "upload/UploadCredentials.h"
-#include "upload/UploadSettings.h"
 
 #include <QList>
 #include <QStringList>
@@ -37,6 +35,7 @@ class QTimer;
 class TickDriver;
 class Trs232c;
 class UploadDialog;
+class UploadWindowSection;
 class Uploader;
 class WebWindowSection;
 
@@ -139,11 +138,9 @@ public:
     // Opens the upload dialog (window-modal, not waiting); OK applies it.
     UploadDialog *Button_uploadClick();
 
-    // The map uploads, fed by every minute tally.
-    Uploader *uploader() const { return m_uploader; }
-    const UploadSettings &uploadSettings() const { return m_uploadSettings; }
-    // Counts per minute per uSv/h for the uploads that send a dose.
-    void setUploadFactor(std::optional<double> factor);
+    // The map uploads, fed by every minute tally, with their [Upload] section.
+    UploadWindowSection *uploads() const { return m_uploads; }
+    Uploader *uploader() const;
     // Opens the broker dialog (modal); OK applies it.
     void Button_mqttClick();
     void Button_webClick();
@@ -223,10 +220,6 @@ private:
     // gives it up.  Returns the table as restored (empty when nothing was).
     DaySnapshot offerRecoveryCopy();
     void moveSplitter(int dx);
-    // Reads the upload credentials and starts the uploads the settings
-    // switched on; a file others may read is refused and told in the pane.
-    void applyUploadSettings();
-    void startUploads();
     void applyAnchors(const QSize &newSize);
 
     Clock *m_clock;
@@ -236,10 +229,7 @@ private:
     QString m_settingsPath;
     QList<SettingsSection *> m_settingsSections;
     std::function<QStringList()> m_listPorts;
-    UploadSettings m_uploadSettings;
-    UploadCredentials m_uploadCredentials;
-    std::optional<double> m_uploadFactor;
-    Uploader *m_uploader = nullptr;
+    UploadWindowSection *m_uploads = nullptr;
 
     DayTable *m_table = nullptr;
     MeasurementSession *m_session = nullptr;

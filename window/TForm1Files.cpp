@@ -227,7 +227,6 @@ void TForm1::Timer_FOpenTimer()
     applySettings(Settings::read(ini, currentSettings()));
     for (SettingsSection *section : std::as_const(m_settingsSections))
         section->readSettings(ini);
-    applyUploadSettings();
     const DaySnapshot restored = offerRecoveryCopy();
     openCommandLineFile(restored);
 }

@@ -74,25 +74,16 @@ UploadDialog::UploadDialog(const UploadSettings &settings, const UploadCredentia
     intervalRow->addRow(tr("Interval"), m_interval);
     layout->addLayout(intervalRow);
 
-    m_advanced = new QGroupBox(tr("Advanced (server URLs)"), this);
-    m_advanced->setCheckable(true);
-    m_advanced->setChecked(!settings.urls.isEmpty());
-    auto *urlPart = new QWidget(m_advanced);
-    auto *urls = new QFormLayout(urlPart);
-    urls->setContentsMargins(0, 0, 0, 0);
-    for (const UploadService s : UploadServices::all()) {
-        auto *edit = new QLineEdit(settings.url(s).toString(), urlPart);
-        edit->setPlaceholderText(UploadServices::defaultUrl(s).toString());
-        m_urls.insert(int(s), edit);
-        urls->addRow(UploadServices::title(s), edit);
-    }
-    (new QVBoxLayout(m_advanced))->addWidget(urlPart);
-    // Unchecked, the part is folded away and the services' own addresses hold.
-    connect(m_advanced, &QGroupBox::toggled, urlPart, &QWidget::setVisible);
-    urlPart->setVisible(m_advanced->isChecked());
+    m_advanced = new QCheckBox(tr("Advanced (server URLs)"), this);
+    m_advanced->setChecked(!settings.urls.isEmpty() || !settings.caFile.isEmpty());
     layout->addWidget(m_advanced);
+    layout->addWidget(advancedPart(settings));
     setMinimumWidth(520);
 
+    m_warning = new QLabel(this);
+    m_warning->setWordWrap(true);
+    m_warning->setStyleSheet(QStringLiteral("color: #a05000"));
+    layout->addWidget(m_warning);
     m_problem = new QLabel(this);
     m_problem->setWordWrap(true);
     m_problem->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -101,6 +92,46 @@ UploadDialog::UploadDialog(const UploadSettings &settings, const UploadCredentia
     connect(buttons, &QDialogButtonBox::accepted, this, &UploadDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &UploadDialog::reject);
     layout->addWidget(buttons);
+    updateWarning();
+}
+
+QWidget *UploadDialog::advancedPart(const UploadSettings &settings)
+{
+    // No frame of its own: unticked, the part is folded away without leaving
+    // an empty box, and the services' own addresses hold.
+    auto *part = new QWidget(this);
+    auto *form = new QFormLayout(part);
+    form->setContentsMargins(20, 0, 0, 0);
+    for (const UploadService s : UploadServices::all()) {
+        auto *edit = new QLineEdit(settings.url(s).toString(), part);
+        edit->setPlaceholderText(UploadServices::defaultUrl(s).toString());
+        m_urls.insert(int(s), edit);
+        form->addRow(UploadServices::title(s), edit);
+        connect(edit, &QLineEdit::textChanged, this, &UploadDialog::updateWarning);
+    }
+    m_caFile = new QLineEdit(settings.caFile, part);
+    m_caFile->setPlaceholderText(tr("the system's CAs"));
+    form->addRow(tr("CA file (PEM)"), m_caFile);
+    part->setVisible(m_advanced->isChecked());
+    connect(m_advanced, &QCheckBox::toggled, this, [this, part](bool on) {
+        part->setVisible(on);
+        updateWarning();
+        adjustSize();
+    });
+    return part;
+}
+
+void UploadDialog::updateWarning()
+{
+    QStringList lines;
+    for (const UploadService s : UploadServices::all()) {
+        const QUrl url(m_urls.value(int(s))->text().trimmed(), QUrl::StrictMode);
+        if (m_advanced->isChecked() && m_enabled.value(int(s))->isChecked())
+            lines << UploadServices::clearTextWarning(s, url);
+    }
+    lines.removeAll(QString());
+    m_warning->setText(lines.join(u'\n'));
+    m_warning->setVisible(!lines.isEmpty());
 }
 
 QGroupBox *UploadDialog::serviceBox(UploadService s,
@@ -121,7 +152,10 @@ QGroupBox *UploadDialog::serviceBox(UploadService s,
         m_fields.insert(key, edit);
         form->addRow(label, edit);
     }
-    connect(on, &QCheckBox::toggled, this, [this, s](bool checked) { onToggled(s, checked); });
+    connect(on, &QCheckBox::toggled, this, [this, s](bool checked) {
+        onToggled(s, checked);
+        updateWarning();
+    });
     return box;
 }
 
@@ -166,6 +200,7 @@ UploadSettings UploadDialog::settings() const
             out.urls.insert(s, url);
     }
     out.intervalMinutes = m_interval->value();
+    out.caFile = m_advanced->isChecked() ? m_caFile->text().trimmed() : QString();
     return out;
 }
 
@@ -191,6 +226,9 @@ QStringList UploadDialog::problems() const
             out << tr("%1: the URL must start with http:// or https://")
                        .arg(UploadServices::title(s));
     }
+    const QString caFile = settings().caFile;
+    if (!caFile.isEmpty() && !Uploader::caFileProblem(caFile).isEmpty())
+        out << Uploader::caFileProblem(caFile);
     return out;
 }
 

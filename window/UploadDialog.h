@@ -17,11 +17,13 @@ class QLineEdit;
 class QSpinBox;
 
 // The window's dialog for the map uploads: each map switched on or off with
-// its account fields, the interval, and in an advanced part each map's
-// address.  The first time a map is switched on, a privacy notice says what
+// its account fields, the interval, and in an advanced part (folded away
+// until its box is ticked) each map's address and a CA file to trust.  The first time a map is switched on, a privacy notice says what
 // is sent where (for Safecast the location too); declining leaves it off.
 // OK is refused, with the reason shown in the dialog, while a map that is on
-// lacks a field or an address is no http(s) URL.
+// lacks a field, an address is no http(s) URL or the CA file holds no
+// certificate.  An address that would carry a secret in clear (plain http
+// to another machine) is warned about as it is typed.
 //
 // GUI thread.  The dialog only edits copies; the window keeps what
 // settings() and credentials() return after OK.
@@ -46,16 +48,20 @@ public:
     QLineEdit *field(const QString &key) const { return m_fields.value(key); }
     QLineEdit *urlField(UploadService s) const { return m_urls.value(int(s)); }
     QSpinBox *intervalBox() const { return m_interval; }
-    QGroupBox *advancedBox() const { return m_advanced; }
+    QCheckBox *advancedBox() const { return m_advanced; }
+    QLineEdit *caFileField() const { return m_caFile; }
     QLabel *problemLabel() const { return m_problem; }
+    QLabel *warningLabel() const { return m_warning; }
 
     void accept() override;
 
 private:
     QGroupBox *serviceBox(UploadService s, const QList<std::pair<QString, QString>> &fields,
                           const UploadCredentials &credentials);
+    QWidget *advancedPart(const UploadSettings &settings);
     void onToggled(UploadService s, bool on);
     QStringList problems() const;
+    void updateWarning();
 
     UploadSettings m_settings;
     std::optional<double> m_factor;
@@ -64,6 +70,8 @@ private:
     QHash<QString, QLineEdit *> m_fields;
     QHash<int, QLineEdit *> m_urls;
     QSpinBox *m_interval = nullptr;
-    QGroupBox *m_advanced = nullptr;
+    QCheckBox *m_advanced = nullptr;
+    QLineEdit *m_caFile = nullptr;
     QLabel *m_problem = nullptr;
+    QLabel *m_warning = nullptr;
 };

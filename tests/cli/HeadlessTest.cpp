@@ -268,11 +268,18 @@ TEST_F(HeadlessTest, WithAFactorAddsTheMeanAndDoseRateAndReportsTheAlarm)
         o.alarmMinutes = 1;
     });
     ASSERT_TRUE(logger->start()) << errText().toStdString();
+    // The first tally holds 5 s: no mean, no alarm from it.
     send(*logger, 7);
     tallyAt(at(10, 21, 0), 0);
-    EXPECT_EQ(outLines(), QStringList{QStringLiteral("2026-12-07T10:21+09:00\t7\t") +
-                                      AutoSave::filePath(data, at(10, 21, 0)) +
-                                      QStringLiteral("\t7.0\t0.0700")});
+    send(*logger, 7);
+    tallyAt(at(10, 22, 0), 1);
+    EXPECT_EQ(outLines(), QStringList({QStringLiteral("2026-12-07T10:21+09:00\t7\t") +
+                                           AutoSave::filePath(data, at(10, 21, 0)) +
+                                           QStringLiteral("\t-\t-"),
+                                       QStringLiteral("2026-12-07T10:22+09:00\t7\t") +
+                                           AutoSave::filePath(data, at(10, 22, 0)) +
+                                           QStringLiteral("\t7.0\t0.0700")}));
+    EXPECT_EQ(errText().count(QStringLiteral("alarm:")), 1);
     EXPECT_TRUE(errText().contains(QStringLiteral(
         "alarm: 1-minute mean 7.0 cpm reached the threshold 5 cpm (0.0700 µSv/h)\n")))
         << errText().toStdString();

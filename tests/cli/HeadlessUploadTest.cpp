@@ -46,7 +46,8 @@ TEST(HeadlessUploadOptions, AreCheckedBeforeAnythingStarts)
                                              QStringLiteral("--upload=radmon"),
                                              QStringLiteral("--upload-credentials=/c"),
                                              QStringLiteral("--upload-url=safecast=http://127.0.0.1:9"),
-                                             QStringLiteral("--upload-interval=10")}),
+                                             QStringLiteral("--upload-interval=10"),
+                                             QStringLiteral("--upload-ca-file=/ca.pem")}),
               CommandLine::Outcome::Run)
         << good.text().toStdString();
     EXPECT_EQ(good.uploadServices(),
@@ -55,6 +56,7 @@ TEST(HeadlessUploadOptions, AreCheckedBeforeAnythingStarts)
     EXPECT_EQ(good.uploadUrls().value(UploadService::Safecast),
               QUrl(QStringLiteral("http://127.0.0.1:9")));
     EXPECT_EQ(good.uploadInterval(), 10);
+    EXPECT_EQ(good.uploadCaFile(), QStringLiteral("/ca.pem"));
 
     CommandLine plain;
     ASSERT_EQ(parse(plain, base), CommandLine::Outcome::Run);
@@ -107,6 +109,15 @@ TEST(HeadlessUploads, RefuseBadCredentialsAndUploadEachInterval)
     EXPECT_TRUE(readAll(err).contains(QStringLiteral("other users may read this file")));
 
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    options.caFile = path;
+    EXPECT_FALSE(HeadlessUploads().start(options, &session));
+    EXPECT_TRUE(readAll(err).contains(QStringLiteral("no PEM certificate can be read")));
+    options.caFile.clear();
+    HeadlessUploads::Options inClear = options; // gone before any tally: nothing is sent
+    inClear.urls.insert(UploadService::Radmon, QUrl(QStringLiteral("http://192.0.2.7/")));
+    EXPECT_TRUE(HeadlessUploads().start(inClear, &session));
+    EXPECT_TRUE(readAll(err).contains(QStringLiteral(
+        "warning: radmon.org: http://192.0.2.7/radmon.php is plain http to another machine")));
     HeadlessUploads uploads;
     ASSERT_TRUE(uploads.start(options, &session));
     server.reply.status = 403;
@@ -123,6 +134,7 @@ TEST(HeadlessUploads, RefuseBadCredentialsAndUploadEachInterval)
     EXPECT_TRUE(server.requests.first().target.contains("value=33.00"));
     const QString told = readAll(err);
     EXPECT_TRUE(told.contains(QStringLiteral("uploading every 1 min to radmon.org (http://127.0.0.1:")));
+    EXPECT_EQ(told.count(QStringLiteral("travels in clear")), 1) << "not for this machine";
     EXPECT_TRUE(told.contains(QStringLiteral("radmon.org: upload refused: HTTP 403 Forbidden")));
     EXPECT_FALSE(told.contains(QString::fromLatin1(secret))) << told.toStdString();
     std::fclose(err);

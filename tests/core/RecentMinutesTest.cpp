@@ -30,7 +30,11 @@ TEST(RecentMinutes, MeansCoverTheWindowBeforeTheNewestTallyOnly)
     EXPECT_DOUBLE_EQ(mean->cpm, 13.0);
     EXPECT_DOUBLE_EQ(mean->sigma, std::sqrt(130.0) / 10);
 
-    // A gap (a stopped measurement) is not filled with zeros.
+    // A gap (a stopped measurement) is not filled with zeros, and a part
+    // of a minute (the first tally after the start) is left out.
+    MinuteCount part = minuteAt(29, 57);
+    part.whole = false;
+    recent.add(part);
     recent.add(minuteAt(30, 20));
     EXPECT_EQ(recent.mean(10)->minutes, 1);
     EXPECT_DOUBLE_EQ(recent.mean(10)->cpm, 20.0);

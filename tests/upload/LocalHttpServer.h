@@ -4,12 +4,16 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QTcpServer>
+#include <QSslServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 // An HTTP/1.1 server of the test's own on 127.0.0.1 at a free port: records
-// every request as it arrived and answers with the reply set for it.
+// every request as it arrived and answers with the reply set for it.  Given
+// a TLS configuration it speaks https.
 class LocalHttpServer : public QObject
 {
 public:
@@ -28,11 +32,15 @@ public:
         QByteArray raw;          // sent as is instead of an HTTP answer
     };
 
-    LocalHttpServer()
+    explicit LocalHttpServer(const QSslConfiguration *tls = nullptr)
+        : m_tls(tls != nullptr), m_server(tls ? new QSslServer : new QTcpServer)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+        if (tls)
+            static_cast<QSslServer *>(m_server.get())->setSslConfiguration(*tls);
+        m_server->listen(QHostAddress::LocalHost, 0);
+        // After the handshake, where there is one.
+        connect(m_server.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *s = m_server->nextPendingConnection()) {
                 s->setParent(this);
                 connect(s, &QTcpSocket::readyRead, this, [this, s] { onData(s); });
             }
@@ -41,11 +49,18 @@ public:
 
     QUrl url(const QString &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
+                        .arg(m_server->serverPort())
+                        .arg(path));
     }
 
     Reply reply;
     QList<Request> requests;
+    // With dripMs set, the answer is a body without end: `drip` again and
+    // again every dripMs until the client leaves.
+    QByteArray drip;
+    int dripMs = 0;
 
 private:
     void onData(QTcpSocket *s)
@@ -75,6 +90,16 @@ private:
         requests.append(r);
         if (reply.silent)
             return;
+        if (dripMs > 0) {
+            s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n");
+            auto *timer = new QTimer(s);
+            connect(timer, &QTimer::timeout, s, [s, this] {
+                if (s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() < (1 << 20))
+                    s->write(drip);
+            });
+            timer->start(dripMs);
+            return;
+        }
         if (!reply.raw.isEmpty()) {
             s->write(reply.raw);
             s->disconnectFromHost();
@@ -87,6 +112,7 @@ private:
         s->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    bool m_tls;
+    std::unique_ptr<QTcpServer> m_server;
     QHash<QTcpSocket *, QByteArray> m_buffers;
 };

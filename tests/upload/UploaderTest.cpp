@@ -7,7 +7,10 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSslKey>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 
@@ -48,6 +51,24 @@ Uploader::Config configFor(const QList<UploadService> &services, const QUrl &url
     c.intervalMinutes = interval;
     return c;
 }
+
+// One interval of one minute after `n` earlier ones, and its answer.
+struct Intervals {
+    Uploader &uploader;
+    QSignalSpy answers{&uploader, &Uploader::answered};
+    QSignalSpy messages{&uploader, &Uploader::message};
+    int n = 0;
+
+    UploadAnswer::Kind next()
+    {
+        if (n == 0)
+            uploader.addMinute(MinuteCount{Start, 1, 1, false});
+        uploader.addMinute(minute(++n, 12));
+        EXPECT_TRUE(waitFor([&] { return answers.size() == n; })) << "interval " << n;
+        return answers.value(n - 1).value(1).value<UploadAnswer::Kind>();
+    }
+    QString told() const { return messages.value(messages.size() - 1).value(0).toString(); }
+};
 
 const LocalHttpServer::Request *find(const LocalHttpServer &server, const QByteArray &path)
 {
@@ -153,6 +174,17 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
     ASSERT_TRUE(waitUntil([&] { return answers.size() == 3; }));
     EXPECT_EQ(valueOf(2), QStringLiteral("7.00"));
 
+    // A port lost and back inside an interval: its part minutes drop it,
+    // the next one is whole.
+    for (int i = 31; i <= 32; ++i)
+        uploader.addMinute(minute(i, 40));
+    uploader.addMinute(MinuteCount{minute(33, 0).end, 13, 1, false});
+    uploader.addMinute(MinuteCount{minute(34, 0).end, 9, 1, false});
+    for (int i = 35; i <= 39; ++i)
+        uploader.addMinute(minute(i, 40));
+    ASSERT_TRUE(waitFor([&] { return answers.size() == 4; }));
+    EXPECT_EQ(valueOf(3), QStringLiteral("40.00"));
+
     c.intervalMinutes = 0;
     uploader.setConfig(c);
     EXPECT_EQ(uploader.config().intervalMinutes, Uploader::MinIntervalMinutes);
@@ -249,6 +281,81 @@ TEST(Uploader, TellsEachFailureOnceWithoutSecretsAndRetriesAtTheNextInterval)
     for (const QString &line : told)
         for (const QString &secret : {Password, QStringLiteral("p%26ss"), QStringLiteral("ss+w")})
             EXPECT_FALSE(line.contains(secret)) << line.toStdString();
+}
+
+// An answer without end, a trickle that never finishes and a redirect to
+// another port each end the request as a failure, in time for the next
+// interval; a redirect is never taken for an acceptance.
+TEST(Uploader, BoundsEachAnswerAndFollowsNoRedirectElsewhere)
+{
+    LocalHttpServer server;
+    LocalHttpServer elsewhere;
+    Uploader uploader;
+    Uploader::Config c = configFor({UploadService::Radmon}, server.url(QStringLiteral("/r")), 1);
+    c.timeoutMs = 10000;
+    uploader.setConfig(c);
+    Intervals intervals{uploader};
+
+    server.drip = QByteArray(16 * 1024, 'x');
+    server.dripMs = 2;
+    EXPECT_EQ(intervals.next(), UploadAnswer::Kind::NoAnswer);
+    EXPECT_TRUE(intervals.told().contains(QStringLiteral("an answer longer than 64 KiB, cut off")))
+        << intervals.told().toStdString();
+
+    server.drip = "x";
+    server.dripMs = 50;
+    c.timeoutMs = 700;
+    uploader.setConfig(c);
+    EXPECT_EQ(intervals.next(), UploadAnswer::Kind::NoAnswer);
+    EXPECT_TRUE(intervals.told().contains(QStringLiteral("no answer within 0.7 s")));
+
+    server.dripMs = 0;
+    server.reply.raw = "HTTP/1.1 302 Found\r\nLocation: " +
+                       elsewhere.url(QStringLiteral("/r")).toEncoded() +
+                       "\r\nContent-Length: 0\r\n\r\n";
+    elsewhere.reply.body = "OK";
+    EXPECT_EQ(intervals.next(), UploadAnswer::Kind::NoAnswer);
+    EXPECT_TRUE(intervals.told().contains(QStringLiteral("another address: not followed")));
+    EXPECT_TRUE(elsewhere.requests.isEmpty());
+    server.reply.raw = "HTTP/1.1 302 Found\r\nLocation: /here\r\nContent-Length: 0\r\n\r\n";
+    EXPECT_NE(intervals.next(), UploadAnswer::Kind::Accepted) << "same address: followed, still 302";
+    EXPECT_EQ(server.requests.last().target, "/here");
+}
+
+// A map with a certificate of a private CA is reached once its CA file is
+// given; plain http is flagged only where it leaves this machine.
+TEST(Uploader, TrustsAPrivateCaFileAndKnowsPlainHttp)
+{
+    QTemporaryDir dir;
+    const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+    const QString key = dir.filePath(QStringLiteral("key.pem"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"),
+                                QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                                               "-nodes -days 2 -subj /CN=127.0.0.1 -addext "
+                                               "subjectAltName=IP:127.0.0.1 -keyout %1 -out %2")
+                                    .arg(key, cert)
+                                    .split(u' ')),
+              0);
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate::fromPath(cert).value(0));
+    QFile keyFile(key);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Ec));
+    LocalHttpServer server(&tls);
+    Uploader uploader;
+    Uploader::Config c = configFor({UploadService::Radmon}, server.url(QStringLiteral("/r")), 1);
+    uploader.setConfig(c);
+    Intervals intervals{uploader};
+    EXPECT_EQ(intervals.next(), UploadAnswer::Kind::NoAnswer) << "an unknown CA";
+    c.caFile = cert;
+    uploader.setConfig(c);
+    EXPECT_EQ(intervals.next(), UploadAnswer::Kind::Accepted) << intervals.told().toStdString();
+    EXPECT_FALSE(Uploader::caFileProblem(key).isEmpty()) << "a key is no certificate";
+
+    for (const char *clear : {"http://192.0.2.7/r", "HTTP://radmon.example:8080"})
+        EXPECT_TRUE(UploadServices::sendsInClear(QUrl(QString::fromLatin1(clear)))) << clear;
+    for (const char *safe : {"https://192.0.2.7/r", "http://127.0.0.2:9", "http://[::1]/", "http://localhost/"})
+        EXPECT_FALSE(UploadServices::sendsInClear(QUrl(QString::fromLatin1(safe)))) << safe;
 }
 
 // Answers are read without trust: each service's own way of refusing, huge

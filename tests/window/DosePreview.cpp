@@ -3,8 +3,9 @@
 // The real window with a week of sample counts, the SBM-20 factor, the
 // chart smoothed over 60 minutes with its µSv/h axis, ten tallies in the
 // readout and the statistics of yesterday's morning; saves the window, the
-// chart and the statistics dialog as PNG, then stays open `seconds` (for a
-// screenshot of the whole screen).
+// chart, the statistics dialog and the upload dialog (its advanced part
+// open) as PNG, then stays open `seconds` (for a screenshot of the whole
+// screen).
 #include "FakeClock.h"
 #include "FakePrompts.h"
 
@@ -14,6 +15,7 @@
 #include "window/DoseFeatures.h"
 #include "window/StatsDialog.h"
 #include "window/TForm1.h"
+#include "window/UploadDialog.h"
 #include "graph/GmChartView.h"
 #include "measure/MeasurementSession.h"
 #include "tests/graph/SampleWeek.h"
@@ -21,7 +23,9 @@
 #include <QApplication>
 #include <QLocale>
 #include <QDir>
+#include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QTimer>
 
 #include <cstdio>
@@ -74,6 +78,11 @@ int main(int argc, char **argv)
         form.grab().save(out.filePath(QStringLiteral("window-dose.png")));
         form.Chart1->grab().save(out.filePath(QStringLiteral("chart-smoothed.png")));
         f.statsDialog()->grab().save(out.filePath(QStringLiteral("stats-dialog.png")));
+        UploadDialog *upload = form.Button_uploadClick();
+        upload->field(QStringLiteral("radmon_user"))->setText(QStringLiteral("alice"));
+        upload->advancedBox()->setChecked(true);
+        upload->adjustSize();
+        upload->grab().save(out.filePath(QStringLiteral("upload-dialog.png")));
         QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
     });
     return QApplication::exec();

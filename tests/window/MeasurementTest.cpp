@@ -507,6 +507,9 @@ TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
         EXPECT_TRUE(reconnect->isActive());
     };
 
+    QList<bool> whole;
+    QObject::connect(form->session(), &MeasurementSession::minuteCounted, form.get(),
+            [&](const MinuteCount &m) { whole << m.whole; });
     startMeasuring(at(10, 20, 30));
     send(sim, 3);
     tick(at(10, 20, 41));
@@ -536,6 +539,8 @@ TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
     EXPECT_EQ(cell(1, rowOf(10, 24)), QStringLiteral("6"));
     EXPECT_EQ(cell(1, rowOf(10, 25)), QStringLiteral("0"));
     EXPECT_EQ(prompts.errors().size(), 2) << "one report per loss";
+    // Only 10:25 was measured whole: the means and the maps leave the rest out.
+    EXPECT_EQ(whole, QList<bool>({false, false, false, true}));
 
     goesAway(third, 2);
     form->Button_stopClick();

@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -63,8 +62,19 @@ TEST_F(UploadWindowTest, TheDialogAsksFirstKeepsSecretsApartAndUploads)
     EXPECT_TRUE(d->problemLabel()->text().contains(QStringLiteral("radmon_user is missing")));
     d->field(QStringLiteral("radmon_user"))->setText(QStringLiteral("alice"));
     d->field(QStringLiteral("radmon_password"))->setText(Secret);
+    // Folded away, the advanced part leaves no empty box; open, it warns of
+    // plain http over the network and refuses a CA file without a certificate.
+    EXPECT_FALSE(d->urlField(UploadService::Radmon)->isVisibleTo(d));
     d->advancedBox()->setChecked(true);
+    EXPECT_TRUE(d->urlField(UploadService::Radmon)->isVisibleTo(d));
+    d->urlField(UploadService::Radmon)->setText(QStringLiteral("http://192.0.2.7"));
+    EXPECT_TRUE(d->warningLabel()->text().contains(QStringLiteral("travels in clear")));
+    d->caFileField()->setText(tempPath(QStringLiteral("none.pem")));
+    d->accept();
+    EXPECT_TRUE(d->problemLabel()->text().contains(QStringLiteral("no PEM certificate")));
+    d->caFileField()->clear();
     d->urlField(UploadService::Radmon)->setText(server.url(QString()).toString());
+    EXPECT_TRUE(d->warningLabel()->text().isEmpty());
     d->intervalBox()->setValue(1);
     d->accept();
     EXPECT_EQ(prompts.texts(QStringLiteral("yesno")).size(), 2);
