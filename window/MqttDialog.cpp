@@ -63,6 +63,11 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     auto *note = new QLabel(QStringLiteral("パスワードは本人だけが読めるファイルに保存されます。"), this);
     note->setWordWrap(true);
     form->addRow(note);
+    problem = new QLabel(this);
+    problem->setWordWrap(true);
+    problem->setStyleSheet(QStringLiteral("color: #c00000"));
+    problem->hide();
+    form->addRow(problem);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -72,6 +77,16 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     // Japanese line gets too little height from the form.
     setMinimumWidth(400);
     updatePlaceholders();
+}
+
+void MqttDialog::accept()
+{
+    const MqttSettings s = settings();
+    const QString why = s.enabled ? s.config.problem() : QString();
+    problem->setText(why);
+    problem->setVisible(!why.isEmpty());
+    if (why.isEmpty())
+        QDialog::accept();
 }
 
 void MqttDialog::updatePlaceholders()

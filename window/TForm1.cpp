@@ -8,6 +8,7 @@
 #include "window/PortComboBox.h"
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
+#include "core/StopDeadline.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
@@ -89,6 +90,9 @@ TForm1::TForm1(const Options &options)
     addSettingsSection(&m_uploadSettings);
     m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
+    connect(m_mqtt, &MqttWindowSection::refused, this,
+            [this](const QString &text) { m_prompts->reportError(text); });
+    m_mqtt->showStateOn(Button_mqtt);
     addSettingsSection(m_mqtt);
     m_session->setAutoSave(CheckBox2->isChecked());
     m_session->setDataFolder(Edit1->text());
@@ -464,10 +468,14 @@ void TForm1::applyAnchors(const QSize &newSize)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    if (FormClose())
+    // The writes here and the MQTT drain after the window share one budget.
+    StopDeadline::start();
+    if (FormClose()) {
         event->accept();
-    else
+    } else {
+        StopDeadline::cancel();
         event->ignore();
+    }
 }
 
 void TForm1::Button3Click()
