@@ -3,6 +3,7 @@
 
 #include "core/SystemError.h"
 #include "publish/Discovery.h"
+#include "publish/TlsProbe.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -161,19 +162,20 @@ bool MqttLink::openOutbox()
     if (m_outboxOpen)
         return true;
     for (;;) {
-        const QString error = open();
-        if (m_outboxOpen)
-            return true;
+        // Asked before the attempt: a link that ends meanwhile has let go.
         bool draining = false;
-        if (m_outbox.busy()) {
+        {
             Retired &r = retired();
             std::lock_guard lock(r.mutex);
             draining = std::any_of(r.links.begin(), r.links.end(), [&](const auto &link) {
                 return !link->m_done && link->m_outbox.folder() == m_outbox.folder();
             });
         }
+        const QString error = open();
+        if (m_outboxOpen)
+            return true;
         std::unique_lock lock(m_mutex);
-        if (!draining || m_stopping) {
+        if (!m_outbox.busy() || !draining || m_stopping) {
             lock.unlock();
             m_report(Event::Failed, error);
             return false;
@@ -186,6 +188,7 @@ void MqttLink::run()
 {
     if (openOutbox())
         work();
+    m_outbox.close();
     {
         // Under the registry's lock, so that waitRetired() cannot miss it.
         Retired &r = retired();
@@ -327,7 +330,7 @@ void MqttLink::connectClient()
                                      KeepAliveSeconds);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
-        const QString why = rc == MOSQ_ERR_EAI ? QStringLiteral("unknown host") : errorText(rc);
+        const QString why = rc == MOSQ_ERR_EAI ? QStringLiteral("unknown host") : reason(rc);
         closeClient(QStringLiteral("cannot connect to %1: %2").arg(m_config.describe(), why));
     }
 }
@@ -352,16 +355,31 @@ void MqttLink::closeClient(const QString &why)
 
 // A connection that ends before the broker's answer was never there, so
 // it is not "lost"; a plain one ended so is most often a TLS port.
-QString MqttLink::lostText(int rc) const
+QString MqttLink::lostText(int rc)
 {
     if (m_session)
         return QStringLiteral("connection to %1 lost: %2").arg(m_config.describe(), errorText(rc));
+    const QString why = rc == MOSQ_ERR_CONN_LOST ? QStringLiteral("the connection ended") : reason(rc);
     QString text = QStringLiteral("%1 closed the connection before answering: %2")
-                       .arg(m_config.describe(), errorText(rc));
+                       .arg(m_config.describe(), why);
     if (!m_config.tls && rc != MOSQ_ERR_TLS)
         text += QCoreApplication::translate(
             "MqttLink", " (if that port speaks TLS, use mqtts:// or the TLS option)");
     return text;
+}
+
+// libmosquitto's text, or for a refused certificate which check refused it.
+QString MqttLink::reason(int rc)
+{
+    if (rc != MOSQ_ERR_TLS || !m_config.tls)
+        return errorText(rc);
+    // One handshake of its own per failure told, not one per attempt.
+    if (!m_tlsRefusal)
+        m_tlsRefusal = TlsProbe::refusal(m_config.host, m_config.port, m_config.caFile);
+    if (m_tlsRefusal->isEmpty())
+        return errorText(rc);
+    return QCoreApplication::translate("MqttLink", "the broker's certificate was refused: %1")
+        .arg(*m_tlsRefusal);
 }
 
 void MqttLink::problem(const QString &text)
@@ -465,6 +483,8 @@ void MqttLink::finish()
         std::lock_guard lock(m_mutex);
         deadline = m_deadline;
     }
+    // A last chance for what waits in memory: the disk may take it now.
+    flushHeld();
     const auto loop = [&] {
         return m_session && m_failure.isEmpty() && Clock::now() < deadline &&
                mosquitto_loop(m_mosq, 100, 1) == MOSQ_ERR_SUCCESS;
@@ -528,6 +548,7 @@ void MqttLink::onPublish(mosquitto *, void *self, int mid)
     if (link->m_stateInflight.isEmpty() && !link->m_stateDirty) {
         link->m_backoffMs = FirstBackoffMs;
         link->m_reported.clear();
+        link->m_tlsRefusal.reset();
     }
 }
 

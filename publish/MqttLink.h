@@ -116,7 +116,8 @@ private:
     QByteArray topic(const QByteArray &relative) const;
     bool publish(const QByteArray &topic, const QByteArray &payload, bool retain, int *mid);
     void problem(const QString &text);
-    QString lostText(int rc) const;
+    QString lostText(int rc);
+    QString reason(int rc);
 
     static void onConnect(mosquitto *, void *self, int rc);
     static void onDisconnect(mosquitto *, void *self, int rc);
@@ -143,6 +144,7 @@ private:
     mosquitto *m_mosq = nullptr;
     QString m_failure;             // set by a callback, acted on after the loop returns
     QString m_reported;            // the last failure reported
+    std::optional<QString> m_tlsRefusal; // why the certificate was refused, once asked
     Clock::time_point m_attempt;   // when the client was connected last
     Clock::time_point m_nextAttempt;
     QMap<int, qint64> m_inflight;  // message id -> outbox record

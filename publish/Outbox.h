@@ -53,6 +53,8 @@ public:
     // Makes the folder (owner-only) and reads what an earlier run left.
     // Empty text on success, else why the outbox cannot be used.
     QString open();
+    // Lets the folder go (another instance may open it); the records stay.
+    void close() { m_lock.reset(); }
     QString folder() const { return m_folder; }
 
     // Adds a record; empty text once it is on the disk, else the error (the
