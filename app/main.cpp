@@ -7,7 +7,7 @@
 #include "cli/SignalWatcher.h"
 #include "window/TForm1.h"
 #include "core/Clock.h"
-#include "core/MessageLanguage.h"
+#include "core/UiTranslation.h"
 #include "core/StopDeadline.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLocale>
 
 #include <optional>
 
@@ -42,13 +43,12 @@ void nameApplication()
     QCoreApplication::setApplicationVersion(QStringLiteral(TORVALE_VERSION));
 }
 
-// The start of every run without a window: named, speaking English, its
-// command line read.  Returns the exit code when that asks for no run
-// (help, version, a mistake).
+// The start of every run without a window: named, speaking English (no
+// translation installed), its command line read.  Returns the exit code
+// when that asks for no run (help, version, a mistake).
 std::optional<int> startWithoutWindow(CommandLine &commandLine)
 {
     nameApplication();
-    MessageLanguage::set(Language::English);
     const auto outcome = commandLine.parse(QCoreApplication::arguments());
     if (outcome == CommandLine::Outcome::Run)
         return std::nullopt;
@@ -143,12 +143,13 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     nameApplication();
     QGuiApplication::setDesktopFileName(AppId);
-    DesktopLocale::apply();
     QApplication::setWindowIcon(QIcon::fromTheme(AppId));
     CommandLine commandLine;
     if (const auto outcome = commandLine.parse(QApplication::arguments());
         outcome != CommandLine::Outcome::Run)
         return commandLine.finish(outcome);
+    DesktopLocale::apply(commandLine.language().value_or(
+        UiTranslation::fromUiLanguages(QLocale::system().uiLanguages())));
 
     SystemClock clock;
     TForm1::Options options;

@@ -46,32 +46,31 @@ QString tryHelp(const QString &program)
 CommandLine::CommandLine()
 {
     m_parser.setApplicationDescription(
-        QStringLiteral("Counts the pulses of a Geiger–Müller counter on a serial port and logs "
-                       "them minute by minute."));
+        tr("Counts the pulses of a Geiger–Müller counter on a serial port and logs "
+           "them minute by minute."));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     m_parser.addPositionalArgument(QStringLiteral("log-file"),
-                                   QStringLiteral("A log file (CSV) to open at start."),
+                                   tr("A log file (CSV) to open at start."),
                                    QStringLiteral("[log-file]"));
-    m_parser.addOption({QStringLiteral("headless"),
-                        QStringLiteral("Measure without a window until SIGTERM or SIGINT, "
-                                       "auto-saving every minute; needs --port and --data.")});
-    m_parser.addOption({QStringLiteral("port"),
-                        QStringLiteral("With --headless: the counter's serial port."),
+    m_parser.addOption(
+        {QStringLiteral("headless"), tr("Measure without a window until SIGTERM or SIGINT, "
+                                        "auto-saving every minute; needs --port and --data.")});
+    m_parser.addOption({QStringLiteral("port"), tr("With --headless: the counter's serial port."),
                         QStringLiteral("device")});
     m_parser.addOption({QStringLiteral("data"),
-                        QStringLiteral("With --headless: the data folder of the auto-saved logs."),
+                        tr("With --headless: the data folder of the auto-saved logs."),
                         QStringLiteral("folder")});
     m_parser.addOption({QStringLiteral("open"),
-                        QStringLiteral("With --headless: a log file (CSV) to continue."),
+                        tr("With --headless: a log file (CSV) to continue."),
                         QStringLiteral("log-file")});
     m_parser.addOption({QStringLiteral("mqtt"),
-                        QStringLiteral("With --headless: publish every minute to this MQTT broker, "
-                                       "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
+                        tr("With --headless: publish every minute to this MQTT broker, "
+                           "mqtt://[user@]host[:port][/prefix] or mqtts://..."),
                         QStringLiteral("url")});
     m_parser.addOption({QStringLiteral("mqtt-password-file"),
-                        QStringLiteral("With --mqtt: a file readable by its owner alone holding "
-                                       "the broker password."),
+                        tr("With --mqtt: a file readable by its owner alone holding "
+                           "the broker password."),
                         QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("mqtt-ca-file"),
                         QCoreApplication::translate("CommandLine",
@@ -79,55 +78,58 @@ CommandLine::CommandLine()
                                                     "to trust instead of the system's CAs."),
                         QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("station"),
-                        QStringLiteral("With --mqtt: the station's name (default: the host name; "
-                                       "the topics default to torvale/<station>)."),
+                        tr("With --mqtt: the station's name (default: the host name; "
+                           "the topics default to torvale/<station>)."),
                         QStringLiteral("name")});
     m_parser.addOption({QStringLiteral("factor"),
-                        QStringLiteral("With --headless, --export or --stats: the conversion factor "
-                                       "in counts per minute per µSv/h."),
+                        tr("With --headless, --export or --stats: the conversion factor "
+                           "in counts per minute per µSv/h."),
                         QStringLiteral("F")});
     m_parser.addOption({QStringLiteral("alarm-cpm"),
-                        QStringLiteral("With --headless: report on stderr when the running mean "
-                                       "crosses this many counts per minute."),
+                        tr("With --headless: report on stderr when the running mean "
+                           "crosses this many counts per minute."),
                         QStringLiteral("N")});
     m_parser.addOption({QStringLiteral("alarm-usvh"),
-                        QStringLiteral("With --headless and --factor: the alarm threshold in µSv/h."),
+                        tr("With --headless and --factor: the alarm threshold in µSv/h."),
                         QStringLiteral("X")});
     m_parser.addOption({QStringLiteral("alarm-minutes"),
-                        QStringLiteral("With an alarm: minutes of the running mean (1-60, "
-                                       "default 10)."),
+                        tr("With an alarm: minutes of the running mean (1-60, "
+                           "default 10)."),
                         QStringLiteral("M")});
     m_parser.addOption({QStringLiteral("export"),
-                        QStringLiteral("Write the log as tidy CSV (time,cpm[,usv_h]) to stdout or "
-                                       "--output, and exit."),
+                        tr("Write the log as tidy CSV (time,cpm[,usv_h]) to stdout or "
+                           "--output, and exit."),
                         QStringLiteral("log-file")});
-    m_parser.addOption({QStringLiteral("output"),
-                        QStringLiteral("With --export: the CSV file to write."),
+    m_parser.addOption({QStringLiteral("output"), tr("With --export: the CSV file to write."),
                         QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("stats"),
-                        QStringLiteral("Print the statistics of the log's minutes as key=value "
-                                       "lines, and exit."),
+                        tr("Print the statistics of the log's minutes as key=value "
+                           "lines, and exit."),
                         QStringLiteral("log-file")});
     m_parser.addOption({QStringLiteral("from"),
-                        QStringLiteral("With --stats: the first minute, YYYY-MM-DDTHH:MM."),
+                        tr("With --stats: the first minute, YYYY-MM-DDTHH:MM."),
                         QStringLiteral("time")});
     m_parser.addOption({QStringLiteral("to"),
-                        QStringLiteral("With --stats: the last minute, YYYY-MM-DDTHH:MM."),
+                        tr("With --stats: the last minute, YYYY-MM-DDTHH:MM."),
                         QStringLiteral("time")});
     m_parser.addOption({QStringLiteral("upload"),
-                        QStringLiteral("With --headless: upload the mean cpm to a map: radmon, "
-                                       "gmcmap or safecast; may be given more than once."),
+                        tr("With --headless: upload the mean cpm to a map: radmon, "
+                           "gmcmap or safecast; may be given more than once."),
                         QStringLiteral("service")});
     m_parser.addOption({QStringLiteral("upload-credentials"),
-                        QStringLiteral("With --upload: the file of key=value lines with the "
-                                       "accounts, keys and location; readable by its owner alone."),
+                        tr("With --upload: the file of key=value lines with the "
+                           "accounts, keys and location; readable by its owner alone."),
                         QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("upload-url"),
-                        QStringLiteral("With --upload: another address for a map (a mirror, a "
-                                       "test server)."),
+                        tr("With --upload: another address for a map (a mirror, a "
+                           "test server)."),
                         QStringLiteral("service=url")});
+    m_parser.addOption({QStringLiteral("lang"),
+                        tr("The window's language: ja or en (default: the desktop's; "
+                           "Japanese when none is set)."),
+                        QStringLiteral("language")});
     m_parser.addOption({QStringLiteral("upload-interval"),
-                        QStringLiteral("With --upload: minutes between uploads (default 5)."),
+                        tr("With --upload: minutes between uploads (default 5)."),
                         QStringLiteral("minutes")});
 }
 
@@ -194,6 +196,8 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (m_headless && m_parser.isSet(QStringLiteral("mqtt")))
         wrong = readMqtt();
     if (wrong.isEmpty())
+        wrong = parseLanguage();
+    if (wrong.isEmpty())
         wrong = parseUploads();
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
@@ -202,6 +206,23 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
         return Outcome::Fail;
     }
     return Outcome::Run;
+}
+
+QString CommandLine::parseLanguage()
+{
+    if (!m_parser.isSet(QStringLiteral("lang")))
+        return {};
+    if (m_headless || m_parser.isSet(QStringLiteral("export")) ||
+        m_parser.isSet(QStringLiteral("stats")))
+        return QStringLiteral("--lang goes with the window; the rest speaks English.");
+    const QString lang = m_parser.value(QStringLiteral("lang"));
+    if (lang == u"ja")
+        m_language = UiTranslation::Language::Japanese;
+    else if (lang == u"en")
+        m_language = UiTranslation::Language::English;
+    else
+        return QStringLiteral("--lang ") + lang + QStringLiteral(": use ja or en.");
+    return {};
 }
 
 QString CommandLine::readMqtt()

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/UiTranslation.h"
 #include "publish/MqttConfig.h"
 #include "upload/UploadService.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QMap>
 #include <QStringList>
 #include <QUrl>
@@ -18,6 +20,8 @@
 // --headless, and the window's log file with it.
 class CommandLine
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
 public:
     enum class Outcome {
         Run,   // start the program
@@ -88,12 +92,17 @@ public:
     QString from() const { return m_from; }
     QString to() const { return m_to; }
 
+    // --lang ja|en: the window's language, when given.
+    std::optional<UiTranslation::Language> language() const { return m_language; }
+
     // Prints text() where the outcome says and returns the exit status.
     int finish(Outcome outcome) const;
 
 private:
     // Reads the upload options; the reason when they are wrong, else empty.
     QString parseUploads();
+    // Reads --lang; the reason when it is wrong, else empty.
+    QString parseLanguage();
     // Reads --mqtt and its options; the reason when they are wrong, else empty.
     QString readMqtt();
 
@@ -101,6 +110,7 @@ private:
     QString m_text;
     QStringList m_files;
     bool m_headless = false;
+    std::optional<UiTranslation::Language> m_language;
     QString m_portName;
     QString m_dataFolder;
     QString m_openFile;

@@ -102,7 +102,7 @@ bool HeadlessLogger::start()
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
         if (m_session->port()->lastErrorWasPermission())
-            writeLine(m_options.err, PermissionAdvice::english(m_options.portName));
+            writeLine(m_options.err, PermissionAdvice::text(m_options.portName));
         return false;
     }
     // Made only once the port is open: a failed start leaves nothing behind.

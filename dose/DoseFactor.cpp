@@ -28,34 +28,15 @@ QString DoseFactor::message(Error error)
     case Error::None:
         return {};
     case Error::Empty:
-        return QStringLiteral("the conversion factor is empty");
+        return tr("the conversion factor is empty");
     case Error::NotNumber:
-        return QStringLiteral("the conversion factor is not a number");
+        return tr("the conversion factor is not a number");
     case Error::NotPositive:
-        return QStringLiteral("the conversion factor must be greater than 0");
+        return tr("the conversion factor must be greater than 0");
     case Error::TooSmall:
-        return QStringLiteral("the conversion factor is below %1 cpm per µSv/h").arg(Min);
+        return tr("the conversion factor is below %1 cpm per µSv/h").arg(Min);
     case Error::TooLarge:
-        return QStringLiteral("the conversion factor is above %1 cpm per µSv/h").arg(Max);
-    }
-    return {};
-}
-
-QString DoseFactor::messageJa(Error error)
-{
-    switch (error) {
-    case Error::None:
-        return {};
-    case Error::Empty:
-        return QStringLiteral("換算係数が入力されていません。");
-    case Error::NotNumber:
-        return QStringLiteral("換算係数は数値で入力してください。");
-    case Error::NotPositive:
-        return QStringLiteral("換算係数は 0 より大きい値にしてください。");
-    case Error::TooSmall:
-        return QStringLiteral("換算係数が小さすぎます（%1 cpm/(µSv/h) 以上）。").arg(Min);
-    case Error::TooLarge:
-        return QStringLiteral("換算係数が大きすぎます（%1 cpm/(µSv/h) 以下）。").arg(Max);
+        return tr("the conversion factor is above %1 cpm per µSv/h").arg(Max);
     }
     return {};
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
+
 #include <QString>
 
 #include <optional>
@@ -10,6 +12,8 @@
 // Plain functions, any thread.
 class DoseFactor
 {
+    Q_DECLARE_TR_FUNCTIONS(DoseFactor)
+
 public:
     // The smallest and largest factor taken: the least sensitive tubes give
     // well under one count per minute per µSv/h, big pancake tubes a few
@@ -29,10 +33,9 @@ public:
     // values outside [Min, Max] are refused.
     static Parsed parse(const QString &text);
 
-    // Why a value was refused, for the command line (English) and for the
-    // window (Japanese).  Empty for Error::None.
+    // Why a value was refused, through the installed translation.  Empty
+    // for Error::None.
     static QString message(Error error);
-    static QString messageJa(Error error);
 
     // The factor as the settings file and the dialogs write it: up to six
     // significant digits, no exponent for the values parse() accepts.

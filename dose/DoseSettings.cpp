@@ -30,7 +30,7 @@ QString DoseSettings::setCustom(const QString &text)
 {
     const DoseFactor::Parsed parsed = DoseFactor::parse(text);
     if (!parsed.value)
-        return DoseFactor::messageJa(parsed.error);
+        return DoseFactor::message(parsed.error);
     set(customName(), parsed.value);
     return {};
 }

@@ -17,18 +17,18 @@ namespace
 {
 
 struct SeriesStyle {
-    const char16_t *title;
+    const char *title;
     QColor colour;
 };
 
 const std::array<SeriesStyle, GmChartView::SeriesCount> seriesStyles{{
-    {u"本日", QColor(128, 0, 0)},
-    {u"１日前", QColor(255, 0, 0)},
-    {u"２日前", QColor(255, 128, 64)},
-    {u"３日前", QColor(217, 217, 0)},
-    {u"４日前", QColor(0, 128, 0)},
-    {u"５日前", QColor(0, 0, 255)},
-    {u"６日前", QColor(255, 0, 255)},
+    {QT_TRANSLATE_NOOP("GmChartView", "Today"), QColor(128, 0, 0)},
+    {QT_TRANSLATE_NOOP("GmChartView", "1 day ago"), QColor(255, 0, 0)},
+    {QT_TRANSLATE_NOOP("GmChartView", "2 days ago"), QColor(255, 128, 64)},
+    {QT_TRANSLATE_NOOP("GmChartView", "3 days ago"), QColor(217, 217, 0)},
+    {QT_TRANSLATE_NOOP("GmChartView", "4 days ago"), QColor(0, 128, 0)},
+    {QT_TRANSLATE_NOOP("GmChartView", "5 days ago"), QColor(0, 0, 255)},
+    {QT_TRANSLATE_NOOP("GmChartView", "6 days ago"), QColor(255, 0, 255)},
 }};
 
 const QColor silver(192, 192, 192);
@@ -82,7 +82,7 @@ double countStep(double pixelsPerCount, double minSpacing)
 } // namespace
 
 GmChartView::GmChartView(QWidget *parent)
-    : QChartView(parent), m_title(QStringLiteral("GM管からのパルスのグラフ") + QString(26, u' ')),
+    : QChartView(parent), m_title(tr("Pulses from the GM tube") + QString(26, u' ')),
       m_titleFont(chartFont(16)), m_textFont(chartFont(12)), m_leftTitleFont(chartFont(15))
 {
     setObjectName(QStringLiteral("Chart1"));
@@ -108,7 +108,7 @@ GmChartView::GmChartView(QWidget *parent)
 
     for (int i = 0; i < SeriesCount; ++i) {
         auto *s = new QLineSeries(c);
-        s->setName(QString::fromUtf16(seriesStyles[i].title));
+        s->setName(tr(seriesStyles[i].title));
         c->addSeries(s);
         s->attachAxis(m_axisX);
         s->attachAxis(m_axisY);
@@ -135,7 +135,7 @@ void GmChartView::setUpAxes()
     m_axisX->setTickAnchor(0);
     m_axisX->setTickInterval(2);
     m_axisX->setLabelFormat(QStringLiteral("%g"));
-    m_axisX->setTitleText(QStringLiteral("測定時刻"));
+    m_axisX->setTitleText(tr("Time of measurement"));
     m_axisX->setTitleFont(m_textFont);
     m_axisX->setGridLinePen(QPen(Qt::black, 1));
     m_axisX->setMinorTickCount(MinorGridLines);
@@ -148,7 +148,7 @@ void GmChartView::setUpAxes()
     m_axisY->setTickAnchor(0);
     m_axisY->setTickInterval(2);
     m_axisY->setLabelFormat(QStringLiteral("%.0f"));
-    m_axisY->setTitleText(QStringLiteral("カウント数(単位はcpm)"));
+    m_axisY->setTitleText(tr("Counts (cpm)"));
     m_axisY->setTitleFont(m_leftTitleFont);
     m_axisY->setGridLinePen(QPen(grey, 1));
     m_axisY->setMinorTickCount(MinorTicks);

@@ -78,5 +78,5 @@ std::optional<qint32> StrToInt::parse(QStringView text)
 
 QString StrToInt::errorMessage(const QString &text)
 {
-    return QStringLiteral("'%1' は整数ではありません").arg(text);
+    return tr("'%1' is not a whole number").arg(text);
 }

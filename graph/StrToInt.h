@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 
@@ -30,6 +31,8 @@
 // Pure function; any thread.
 class StrToInt
 {
+    Q_DECLARE_TR_FUNCTIONS(StrToInt)
+
 public:
     // The value, or nothing when the text is not an integer by the rules above.
     static std::optional<qint32> parse(QStringView text);

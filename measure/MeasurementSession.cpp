@@ -64,10 +64,10 @@ bool MeasurementSession::start(const QString &portName)
         // Why first (busy, missing, no permission): the last line stays the usual one.
         if (!m_port->lastError().isEmpty())
             emit progress(m_port->lastError());
-        emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Not Open"));
+        emit progress(tr("Com Port %1 Not Open").arg(portName));
         return false;
     }
-    emit progress(QStringLiteral("Com Port ") + portName + QStringLiteral(" Open"));
+    emit progress(tr("Com Port %1 Open").arg(portName));
     m_port->setdtr(true);
     m_portLost = false;
     m_lostCountStored = false;
@@ -81,7 +81,7 @@ void MeasurementSession::stop()
     m_port->setdtr(false);
     m_measuring = false;
     m_port->close();
-    emit progress(QStringLiteral("Com Port ") + m_port->portname() + QStringLiteral(" Close"));
+    emit progress(tr("Com Port %1 Close").arg(m_port->portname()));
 }
 
 void MeasurementSession::receive()

@@ -1,79 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/SessionText.h"
 
-#include "core/MessageLanguage.h"
-
-namespace
-{
-
-bool english()
-{
-    return MessageLanguage::english();
-}
-
-} // namespace
-
 QString SessionText::portLost(const QString &port, const QString &when)
 {
-    return QStringLiteral("Com Port ") + port +
-           (english() ? QStringLiteral(" lost") : QStringLiteral(" が切断されました")) + when;
+    return tr("Com Port %1 lost%2").arg(port, when);
 }
 
 QString SessionText::portReturned(const QString &port, const QString &when)
 {
-    return QStringLiteral("Com Port ") + port +
-           (english() ? QStringLiteral(" back") : QStringLiteral(" に再接続しました")) + when;
+    return tr("Com Port %1 back%2").arg(port, when);
 }
 
 QString SessionText::countingStopped(const QString &port)
 {
-    if (english())
-        return QStringLiteral("serial port ") + port +
-               QStringLiteral(" is gone; counting has stopped and goes on when it returns");
-    return QStringLiteral("シリアルポート ") + port +
-           QStringLiteral(" が切断されました。計数は止まっています。"
-                          "ポートが戻りしだい計数を続けます。");
+    return tr("serial port %1 is gone; counting has stopped and goes on when it returns").arg(port);
 }
 
 QString SessionText::clockWentBack(const QString &from, const QString &to)
 {
-    return (english() ? QStringLiteral("  the clock went back from %1 to %2")
-                      : QStringLiteral("  時計が %1 から %2 に戻りました"))
-        .arg(from, to);
+    return tr("  the clock went back from %1 to %2").arg(from, to);
 }
 
 QString SessionText::spannedMinutes(const QString &minute, int minutes)
 {
-    return (english() ? QStringLiteral("  the tally of %1 holds the counts of %2 minutes")
-                      : QStringLiteral("  %1 の集計は %2 分間のカウントです"))
-        .arg(minute)
-        .arg(minutes);
+    return tr("  the tally of %1 holds the counts of %2 minutes")
+        .arg(minute, QString::number(minutes));
 }
 
 QString SessionText::cannotRemove(const QString &path, const QString &failure)
 {
-    return english() ? QStringLiteral("cannot remove ") + path + QStringLiteral(": ") + failure
-                     : path + QStringLiteral(" を削除できません: ") + failure;
+    return tr("cannot remove %1: %2").arg(path, failure);
 }
 
 QString SessionText::cannotWrite(const QString &path, const QString &failure)
 {
-    return english() ? QStringLiteral("cannot write ") + path + QStringLiteral(": ") + failure
-                     : path + QStringLiteral(" に書き込めません: ") + failure;
+    return tr("cannot write %1: %2").arg(path, failure);
 }
 
 QString SessionText::droppedLine(const QString &path)
 {
-    return english() ? QStringLiteral("  ") + path +
-                           QStringLiteral(" not written: the disk cannot keep up")
-                     : QStringLiteral("  書き込みが追いつかないため ") + path +
-                           QStringLiteral(" を書き込みませんでした");
+    return tr("  %1 not written: the disk cannot keep up").arg(path);
 }
 
 QString SessionText::droppedError(const QString &path)
 {
-    return english() ? QStringLiteral("the disk cannot keep up: ") + path +
-                           QStringLiteral(" not written; counting goes on")
-                     : QStringLiteral("ディスクへの書き込みが追いつきません。") + path +
-                           QStringLiteral(" を書き込みませんでした。計数は続いています");
+    return tr("the disk cannot keep up: %1 not written; counting goes on").arg(path);
 }

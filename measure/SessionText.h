@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The measurement session's lines for the progress pane and its error
-// texts, in the language of the front end (MessageLanguage).  `when` is
+// texts, through the translation the front end installed (English without one).  `when` is
 // " (h:mm:ss)" or empty; times come already written.
 class SessionText
 {
+    Q_DECLARE_TR_FUNCTIONS(SessionText)
+
 public:
     static QString portLost(const QString &port, const QString &when);
     static QString portReturned(const QString &port, const QString &when);

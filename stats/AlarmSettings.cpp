@@ -47,10 +47,10 @@ QString AlarmSettings::set(const QString &thresholdText, Unit unit, int minutes)
     if (!thresholdText.trimmed().isEmpty()) {
         threshold = parseThreshold(thresholdText);
         if (!threshold)
-            return QStringLiteral("警報のしきい値は 0 より大きい数値で入力してください。");
+            return tr("The alarm threshold must be a number greater than 0.");
     }
     if (minutes < 1 || minutes > Alarm::MaxMinutes)
-        return QStringLiteral("平均する時間は 1〜%1 分にしてください。").arg(Alarm::MaxMinutes);
+        return tr("The averaging time must be 1 to %1 minutes.").arg(Alarm::MaxMinutes);
     m_threshold = threshold;
     m_unit = unit;
     m_minutes = minutes;

@@ -34,7 +34,7 @@ QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> f
         const MinuteCount &m = recent.newest();
         last = QString::number(m.count) + QStringLiteral(" cpm");
         if (m.minutes > 1)
-            last = QString::number(m.count) + QStringLiteral(" / %1分").arg(m.minutes);
+            last = QString::number(m.count) + tr(" / %1 min").arg(m.minutes);
         else if (factor)
             last += QStringLiteral(" (") + usvh(double(m.count) / *factor) + QStringLiteral(" µSv/h)");
         const auto avg = recent.mean(MeanMinutes);
@@ -44,5 +44,5 @@ QString ReadoutText::format(const RecentMinutes &recent, std::optional<double> f
             mean += QStringLiteral(" (") + usvhWithSigma(avg->cpm / *factor, avg->sigma / *factor) +
                     QStringLiteral(" µSv/h)");
     }
-    return QStringLiteral("直近1分 ") + last + QStringLiteral("\n10分平均 ") + mean;
+    return tr("Last minute %1\n10-min mean %2").arg(last, mean);
 }

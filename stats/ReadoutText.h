@@ -3,6 +3,7 @@
 
 #include "core/RecentMinutes.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <optional>
@@ -14,6 +15,8 @@
 // Plain functions, any thread.
 class ReadoutText
 {
+    Q_DECLARE_TR_FUNCTIONS(ReadoutText)
+
 public:
     static constexpr int MeanMinutes = 10;
 

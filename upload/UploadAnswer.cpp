@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "upload/UploadAnswer.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -67,7 +68,7 @@ UploadAnswer UploadAnswer::judge(UploadService service, int status, const QByteA
     if (accepted)
         out.kind = Kind::Accepted;
     else if (out.text.isEmpty())
-        out = failed(QStringLiteral("an empty answer"));
+        out = failed(QCoreApplication::translate("UploadAnswer", "an empty answer"));
     else
         out.kind = Kind::Refused;
     return out;

@@ -59,11 +59,11 @@ UploadCredentials::Loaded UploadCredentials::load(const QString &path)
     Loaded out;
     const SecretFile::Read read = SecretFile::read(path);
     if (read.shared)
-        out.error = path + QStringLiteral(": other users may read this file; make it readable by "
-                                          "its owner alone (chmod 600).");
+        out.error = tr("%1: other users may read this file; make it readable by its owner alone "
+                       "(chmod 600).")
+                        .arg(path);
     else if (read.error != 0)
-        out.error = path + QStringLiteral(": cannot be read: ") +
-                    SystemError::text(read.error) + u'.';
+        out.error = tr("%1: cannot be read: %2.").arg(path, SystemError::text(read.error));
     else
         out.credentials = fromBytes(read.bytes);
     return out;
@@ -84,11 +84,11 @@ QStringList UploadCredentials::problems(UploadService service) const
     QStringList out;
     for (const QString &key : UploadServices::neededKeys(service)) {
         if (value(key).isEmpty())
-            out << key + QStringLiteral(" is missing");
+            out << tr("%1 is missing").arg(key);
         else if (key == QStringLiteral("latitude") && !isCoordinate(value(key), 90))
-            out << QStringLiteral("latitude is no number from -90 to 90");
+            out << tr("latitude is no number from -90 to 90");
         else if (key == QStringLiteral("longitude") && !isCoordinate(value(key), 180))
-            out << QStringLiteral("longitude is no number from -180 to 180");
+            out << tr("longitude is no number from -180 to 180");
     }
     return out;
 }

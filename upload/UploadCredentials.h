@@ -4,6 +4,7 @@
 #include "upload/UploadService.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,8 @@
 // A plain value; any thread.
 class UploadCredentials
 {
+    Q_DECLARE_TR_FUNCTIONS(UploadCredentials)
+
 public:
     static const QStringList &keys();
 

@@ -105,9 +105,8 @@ void Uploader::onFinished(UploadService service, QNetworkReply *reply, const Upl
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
             reply->read(qint64(64) * 1024));
     else if (reply->error() == QNetworkReply::OperationCanceledError)
-        answer = UploadAnswer::failed(QStringLiteral("no answer within ") +
-                                      QString::number(m_config.timeoutMs / 1000.0) +
-                                      QStringLiteral(" s"));
+        answer = UploadAnswer::failed(
+            tr("no answer within %1 s").arg(QString::number(m_config.timeoutMs / 1000.0)));
     else
         answer = UploadAnswer::failed(reply->errorString());
     report(service, answer, reading);
@@ -126,23 +125,23 @@ void Uploader::report(UploadService service, const UploadAnswer &answer,
         return;
     m_state.insert(index(service), state);
 
-    const QString name = UploadServices::title(service) + QStringLiteral(": ");
-    const QString retry = QStringLiteral(" (tried again every ") +
-                          QString::number(m_config.intervalMinutes) + QStringLiteral(" min)");
+    const QString name = UploadServices::title(service);
+    const QString every = QString::number(m_config.intervalMinutes);
     QString line;
     switch (answer.kind) {
     case Kind::Accepted:
-        line = name + QStringLiteral("upload accepted, ") + formatCpm(reading.meanCpm) +
-               QStringLiteral(" over ") + QString::number(reading.minutes) + QStringLiteral(" min");
+        line = tr("%1: upload accepted, %2 over %3 min")
+                   .arg(name, formatCpm(reading.meanCpm), QString::number(reading.minutes));
         break;
     case Kind::Refused:
-        line = name + QStringLiteral("upload refused: ") + answer.text + retry;
+        line =
+            tr("%1: upload refused: %2 (tried again every %3 min)").arg(name, answer.text, every);
         break;
     case Kind::HttpError:
-        line = name + QStringLiteral("upload failed: ") + answer.text + retry;
+        line = tr("%1: upload failed: %2 (tried again every %3 min)").arg(name, answer.text, every);
         break;
     case Kind::NoAnswer:
-        line = name + QStringLiteral("no answer: ") + answer.text + retry;
+        line = tr("%1: no answer: %2 (tried again every %3 min)").arg(name, answer.text, every);
         break;
     }
     emit message(redacted(line));

@@ -70,11 +70,10 @@ void ChartMenu::apply(Redraw redraw)
 QMenu *ChartMenu::buildMenu()
 {
     auto *menu = new QMenu(m_chart);
-    QMenu *smooth = menu->addMenu(QStringLiteral("移動平均"));
+    QMenu *smooth = menu->addMenu(tr("Moving average"));
     auto *group = new QActionGroup(smooth);
     for (const auto &[minutes, text] :
-         {std::pair{0, QStringLiteral("なし")}, std::pair{10, QStringLiteral("10分")},
-          std::pair{60, QStringLiteral("60分")}}) {
+         {std::pair{0, tr("None")}, std::pair{10, tr("10 min")}, std::pair{60, tr("60 min")}}) {
         QAction *a = smooth->addAction(text);
         a->setCheckable(true);
         a->setChecked(m_settings->movingAverage() == minutes);
@@ -84,22 +83,22 @@ QMenu *ChartMenu::buildMenu()
             apply();
         });
     }
-    QAction *axis = menu->addAction(QStringLiteral("右軸に µSv/h を表示"));
+    QAction *axis = menu->addAction(tr("µSv/h on the right axis"));
     axis->setCheckable(true);
     axis->setChecked(m_settings->doseAxis());
     axis->setEnabled(m_factor().has_value());
     if (!m_factor())
-        axis->setToolTip(QStringLiteral("換算係数を設定すると使えます"));
+        axis->setToolTip(tr("Needs a conversion factor"));
     connect(axis, &QAction::toggled, this, [this](bool on) {
         m_settings->setDoseAxis(on);
         apply();
     });
     menu->addSeparator();
-    connect(menu->addAction(QStringLiteral("PNG で保存...")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Save as PNG...")), &QAction::triggered, this,
             [this] { saveAs(QStringLiteral("PNG (*.png)"), QStringLiteral(".png")); });
-    connect(menu->addAction(QStringLiteral("SVG で保存...")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Save as SVG...")), &QAction::triggered, this,
             [this] { saveAs(QStringLiteral("SVG (*.svg)"), QStringLiteral(".svg")); });
-    connect(menu->addAction(QStringLiteral("クリップボードにコピー")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Copy to clipboard")), &QAction::triggered, this,
             &ChartMenu::copyToClipboard);
     return menu;
 }
@@ -113,7 +112,7 @@ void ChartMenu::popUp(const QPoint &pos)
 
 void ChartMenu::saveAs(const QString &filter, const QString &suffix)
 {
-    QString path = QFileDialog::getSaveFileName(m_chart, QStringLiteral("グラフの保存"), {}, filter);
+    QString path = QFileDialog::getSaveFileName(m_chart, tr("Save the graph"), {}, filter);
     if (path.isEmpty())
         return;
     if (!path.endsWith(suffix, Qt::CaseInsensitive))
@@ -129,7 +128,7 @@ QString ChartMenu::savePng(const QString &path) const
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!m_chart->grab().save(&buffer, "PNG"))
-        return QStringLiteral("グラフを PNG にできませんでした。");
+        return tr("Could not make a PNG of the graph.");
     return AtomicFile::write(path, bytes);
 }
 

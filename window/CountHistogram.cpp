@@ -80,5 +80,5 @@ void CountHistogram::paintEvent(QPaintEvent *)
     p.drawText(QPointF(plot.right() - fm.horizontalAdvance(last), plot.bottom() + fm.ascent() + 2),
                last);
     p.drawText(QPointF(plot.left(), 8 + fm.ascent()),
-               QStringLiteral("■ 度数（分）  ") + QStringLiteral("— ポアソン分布（同じ平均）"));
+               tr("■ frequency (minutes)  — Poisson (same mean)"));
 }

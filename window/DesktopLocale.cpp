@@ -3,9 +3,6 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 namespace
 {
@@ -27,15 +24,8 @@ void useProportionalFont()
 
 } // namespace
 
-bool DesktopLocale::apply()
+bool DesktopLocale::apply(UiTranslation::Language language)
 {
     useProportionalFont();
-    auto *translator = new QTranslator(qApp);
-    if (!translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    QCoreApplication::installTranslator(translator);
-    return true;
+    return UiTranslation::install(language);
 }

@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/UiTranslation.h"
+
 // What the desktop's language asks of Qt's own parts, set up once after the
 // QApplication exists (GUI thread):
-// - Qt's translations for the locale (the boxes' buttons, the file dialog),
-//   from Qt's translations folder; none found (no translation package, an
-//   English locale) leaves them English;
+// - the program's translation and Qt's own (the boxes' buttons, the file
+//   dialog, from Qt's translations folder) for the chosen language; Qt's
+//   not found (no translation package) leaves Qt's parts English;
 // - a proportional default font for boxes and dialogs: under a Japanese
 //   locale fontconfig may answer "sans-serif" with a fixed-pitch Japanese
 //   face, which sets whole sentences like a terminal.
 class DesktopLocale
 {
 public:
-    // True when a translation of Qt was loaded.
-    static bool apply();
+    // True when every translation the language needs was loaded.
+    static bool apply(UiTranslation::Language language);
 };

@@ -26,12 +26,11 @@ DoseDialog::DoseDialog(DoseSettings *dose, AlarmSettings *alarm, QWidget *parent
       m_factor(new QLineEdit(this)), m_threshold(new QLineEdit(this)),
       m_unit(new QComboBox(this)), m_minutes(new QSpinBox(this))
 {
-    setWindowTitle(QStringLiteral("換算係数と警報"));
-    m_tube->addItem(QStringLiteral("なし（カウントのみ）"), NoTube);
+    setWindowTitle(tr("Conversion and alarm"));
+    m_tube->addItem(tr("None (counts only)"), NoTube);
     for (const TubePresets::Preset &p : TubePresets::all())
-        m_tube->addItem(QStringLiteral("%1（%2）").arg(p.name, DoseFactor::format(p.factor)),
-                        p.name);
-    m_tube->addItem(QStringLiteral("カスタム"), DoseSettings::customName());
+        m_tube->addItem(tr("%1 (%2)").arg(p.name, DoseFactor::format(p.factor)), p.name);
+    m_tube->addItem(tr("Custom"), DoseSettings::customName());
     m_tube->setCurrentIndex(std::max(0, m_tube->findData(dose->tube())));
     if (dose->factor())
         m_factor->setText(DoseFactor::format(*dose->factor()));
@@ -40,17 +39,17 @@ DoseDialog::DoseDialog(DoseSettings *dose, AlarmSettings *alarm, QWidget *parent
     m_unit->setCurrentIndex(alarm->unit() == AlarmSettings::Unit::Cpm ? 0 : 1);
     if (alarm->threshold())
         m_threshold->setText(QString::number(*alarm->threshold(), 'g', 6));
-    m_threshold->setPlaceholderText(QStringLiteral("空欄で警報なし"));
+    m_threshold->setPlaceholderText(tr("Empty: no alarm"));
     m_minutes->setRange(1, Alarm::MaxMinutes);
     m_minutes->setValue(alarm->minutes());
-    m_minutes->setSuffix(QStringLiteral(" 分"));
+    m_minutes->setSuffix(tr(" min"));
 
     auto *form = new QFormLayout(this);
-    form->addRow(QStringLiteral("GM 管"), m_tube);
-    form->addRow(QStringLiteral("換算係数 [cpm/(µSv/h)]"), m_factor);
-    form->addRow(QStringLiteral("警報のしきい値"), m_threshold);
-    form->addRow(QStringLiteral("しきい値の単位"), m_unit);
-    form->addRow(QStringLiteral("平均する時間"), m_minutes);
+    form->addRow(tr("GM tube"), m_tube);
+    form->addRow(tr("Factor [cpm/(µSv/h)]"), m_factor);
+    form->addRow(tr("Alarm threshold"), m_threshold);
+    form->addRow(tr("Threshold unit"), m_unit);
+    form->addRow(tr("Averaging time"), m_minutes);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &DoseDialog::accept);
@@ -76,7 +75,7 @@ QString DoseDialog::applyFields()
     if (tube == DoseSettings::customName()) {
         const DoseFactor::Parsed parsed = DoseFactor::parse(m_factor->text());
         if (!parsed.value)
-            return DoseFactor::messageJa(parsed.error);
+            return DoseFactor::message(parsed.error);
     }
     AlarmSettings trial;
     const auto unit = m_unit->currentIndex() == 0 ? AlarmSettings::Unit::Cpm
@@ -84,7 +83,7 @@ QString DoseDialog::applyFields()
     if (QString error = trial.set(m_threshold->text(), unit, m_minutes->value()); !error.isEmpty())
         return error;
     if (unit == AlarmSettings::Unit::Usvh && trial.threshold() && tube.isEmpty())
-        return QStringLiteral("µSv/h のしきい値には換算係数が必要です。");
+        return tr("A threshold in µSv/h needs a conversion factor.");
     if (tube.isEmpty())
         m_dose->clear();
     else if (tube == DoseSettings::customName())

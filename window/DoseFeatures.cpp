@@ -54,13 +54,13 @@ DoseFeatures::DoseFeatures(TForm1 *form)
     m_readout->setGeometry(ReadoutPlace);
     m_readout->setFont(readoutFont());
     m_readout->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_readout->setToolTip(QStringLiteral("右クリック: 換算係数と警報の設定"));
+    m_readout->setToolTip(tr("Right-click: conversion factor and alarm"));
     m_readout->lower(); // under every control, as the window's labels are
     connect(m_readout, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         auto *menu = new QMenu(m_readout);
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        connect(menu->addAction(QStringLiteral("換算係数と警報の設定...")), &QAction::triggered,
-                this, &DoseFeatures::editDose);
+        connect(menu->addAction(tr("Conversion factor and alarm...")), &QAction::triggered, this,
+                &DoseFeatures::editDose);
         menu->popup(m_readout->mapToGlobal(pos));
     });
 
@@ -143,16 +143,15 @@ void DoseFeatures::alarmCrossed(double mean, double threshold, bool above)
     const std::optional<double> f = m_dose.factor();
     QString level = QStringLiteral("%1 cpm").arg(mean, 0, 'f', 1);
     if (f)
-        level += QStringLiteral("（%1 µSv/h）").arg(ReadoutText::usvh(mean / *f));
-    const QString line =
-        above ? QStringLiteral("警報: %1分平均 %2 がしきい値 %3 cpm を超えました")
-                    .arg(m_alarm->minutes())
-                    .arg(level)
-                    .arg(threshold, 0, 'g', 6)
-              : QStringLiteral("警報解除: %1分平均 %2 がしきい値 %3 cpm を下回りました")
-                    .arg(m_alarm->minutes())
-                    .arg(level)
-                    .arg(threshold, 0, 'g', 6);
+        level += tr(" (%1 µSv/h)").arg(ReadoutText::usvh(mean / *f));
+    const QString line = above ? tr("Alarm: the %1-min mean %2 is above the threshold %3 cpm")
+                                     .arg(m_alarm->minutes())
+                                     .arg(level)
+                                     .arg(threshold, 0, 'g', 6)
+                               : tr("Alarm off: the %1-min mean %2 is below the threshold %3 cpm")
+                                     .arg(m_alarm->minutes())
+                                     .arg(level)
+                                     .arg(threshold, 0, 'g', 6);
     m_form->progress(line);
     updateReadout();
     if (!above)
@@ -173,12 +172,12 @@ void DoseFeatures::editDose()
 QMenu *DoseFeatures::buildTableMenu()
 {
     auto *menu = new QMenu(m_form->StringGrid1);
-    connect(menu->addAction(QStringLiteral("選択範囲の統計...")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Statistics of the selection...")), &QAction::triggered, this,
             &DoseFeatures::showSelectionStats);
-    connect(menu->addAction(QStringLiteral("CSV（time,cpm）に書き出す...")), &QAction::triggered,
-            this, &DoseFeatures::exportWithDialog);
+    connect(menu->addAction(tr("Export as CSV (time,cpm)...")), &QAction::triggered, this,
+            &DoseFeatures::exportWithDialog);
     menu->addSeparator();
-    connect(menu->addAction(QStringLiteral("換算係数と警報の設定...")), &QAction::triggered, this,
+    connect(menu->addAction(tr("Conversion factor and alarm...")), &QAction::triggered, this,
             &DoseFeatures::editDose);
     return menu;
 }
@@ -219,7 +218,7 @@ QString DoseFeatures::exportTable(const QString &path) const
 
 void DoseFeatures::exportWithDialog()
 {
-    QString path = QFileDialog::getSaveFileName(m_form, QStringLiteral("CSV に書き出す"), {},
+    QString path = QFileDialog::getSaveFileName(m_form, tr("Export as CSV"), {},
                                                 QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty())
         return;

@@ -13,18 +13,18 @@
 
 MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("MQTT ブローカー"));
+    setWindowTitle(tr("MQTT broker"));
     auto *form = new QFormLayout;
-    enabled = new QCheckBox(QStringLiteral("毎分の計数をブローカーへ送る"), this);
+    enabled = new QCheckBox(tr("Send each minute's count to the broker"), this);
     enabled->setChecked(s.enabled);
     form->addRow(enabled);
     host = new QLineEdit(s.config.host, this);
     host->setPlaceholderText(QStringLiteral("broker.example.org"));
-    form->addRow(QStringLiteral("ホスト"), host);
+    form->addRow(tr("Host"), host);
     port = new QSpinBox(this);
     port->setRange(1, 65535);
     port->setValue(s.config.port);
-    form->addRow(QStringLiteral("ポート"), port);
+    form->addRow(tr("Port"), port);
     tls = new QCheckBox(QStringLiteral("TLS (mqtts)"), this);
     tls->setChecked(s.config.tls);
     connect(tls, &QCheckBox::toggled, this, [this](bool on) {
@@ -35,32 +35,31 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     });
     form->addRow(tls);
     caFile = new QLineEdit(s.config.caFile, this);
-    caFile->setPlaceholderText(QStringLiteral("システムの CA"));
-    auto *browse = new QPushButton(QStringLiteral("参照…"), this);
+    caFile->setPlaceholderText(tr("System CAs"));
+    auto *browse = new QPushButton(tr("Browse…"), this);
     connect(browse, &QPushButton::clicked, this, &MqttDialog::chooseCaFile);
     auto *caRow = new QHBoxLayout;
     caRow->addWidget(caFile);
     caRow->addWidget(browse);
-    form->addRow(QStringLiteral("CA ファイル"), caRow);
+    form->addRow(tr("CA file"), caRow);
     user = new QLineEdit(s.config.user, this);
-    form->addRow(QStringLiteral("ユーザー名"), user);
+    form->addRow(tr("User name"), user);
     password = new QLineEdit(this);
     password->setEchoMode(QLineEdit::Password);
-    password->setPlaceholderText(hasPassword ? QStringLiteral("(保存済み・変更しない)")
-                                             : QStringLiteral("(なし)"));
-    form->addRow(QStringLiteral("パスワード"), password);
-    forgetPassword = new QCheckBox(QStringLiteral("保存したパスワードを消す"), this);
+    password->setPlaceholderText(hasPassword ? tr("(saved, unchanged)") : tr("(none)"));
+    form->addRow(tr("Password"), password);
+    forgetPassword = new QCheckBox(tr("Forget the saved password"), this);
     forgetPassword->setVisible(hasPassword);
     form->addRow(forgetPassword);
     station = new QLineEdit(s.config.station, this);
     prefix = new QLineEdit(s.config.prefix, this);
     connect(station, &QLineEdit::textChanged, this, &MqttDialog::updatePlaceholders);
-    form->addRow(QStringLiteral("局名"), station);
-    form->addRow(QStringLiteral("トピック"), prefix);
-    discovery = new QCheckBox(QStringLiteral("Home Assistant の自動検出"), this);
+    form->addRow(tr("Station"), station);
+    form->addRow(tr("Topic"), prefix);
+    discovery = new QCheckBox(tr("Home Assistant discovery"), this);
     discovery->setChecked(s.config.discovery);
     form->addRow(discovery);
-    auto *note = new QLabel(QStringLiteral("パスワードは本人だけが読めるファイルに保存されます。"), this);
+    auto *note = new QLabel(tr("The password is kept in a file only you can read."), this);
     note->setWordWrap(true);
     form->addRow(note);
     problem = new QLabel(this);
@@ -99,8 +98,7 @@ void MqttDialog::updatePlaceholders()
 
 void MqttDialog::chooseCaFile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("CA ファイル"),
-                                                      caFile->text(),
+    const QString path = QFileDialog::getOpenFileName(this, tr("CA file"), caFile->text(),
                                                       QStringLiteral("PEM (*.pem *.crt);;* (*)"));
     if (!path.isEmpty())
         caFile->setText(path);

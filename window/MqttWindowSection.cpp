@@ -48,13 +48,14 @@ bool MqttWindowSection::apply(const MqttSettings &settings,
     m_settings = settings;
     m_written = true;
     if (password) {
-        const QString error = password->isEmpty()
-                                  ? (QFile::remove(m_passwordPath) || !QFileInfo::exists(m_passwordPath)
-                                         ? QString()
-                                         : QStringLiteral("cannot remove ") + m_passwordPath)
-                                  : SecretFile::write(m_passwordPath, *password + '\n');
+        const QString error =
+            password->isEmpty()
+                ? (QFile::remove(m_passwordPath) || !QFileInfo::exists(m_passwordPath)
+                       ? QString()
+                       : tr("cannot remove %1").arg(m_passwordPath))
+                : SecretFile::write(m_passwordPath, *password + '\n');
         if (!error.isEmpty()) {
-            emit message(QStringLiteral("MQTT: the password was not saved: ") + error);
+            emit message(tr("MQTT: the password was not saved: %1").arg(error));
             restart();
             return false;
         }
@@ -125,9 +126,11 @@ bool MqttWindowSection::readPassword(MqttConfig &config)
         return true;
     const SecretFile::Read read = SecretFile::read(m_passwordPath);
     if (!read.ok()) {
-        const QString why = QStringLiteral("MQTT: not started: the password file ") + m_passwordPath +
-                            (read.shared ? QStringLiteral(" may be read by others (chmod 600)")
-                                         : QStringLiteral(": ") + SystemError::text(read.error));
+        const QString why = read.shared ? tr("MQTT: not started: the password file %1 may be read by "
+                                             "others (chmod 600)")
+                                              .arg(m_passwordPath)
+                                        : tr("MQTT: not started: the password file %1: %2")
+                                              .arg(m_passwordPath, SystemError::text(read.error));
         emit message(why);
         setState(State::Problem, why);
         return false;

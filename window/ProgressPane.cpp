@@ -213,7 +213,7 @@ void ProgressPane::keyPressEvent(QKeyEvent *event)
 void ProgressPane::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    QAction *copy = menu.addAction(QStringLiteral("コピー"), this, &ProgressPane::copySelection);
+    QAction *copy = menu.addAction(tr("Copy"), this, &ProgressPane::copySelection);
     copy->setEnabled(m_anchor >= 0);
     menu.exec(event->globalPos());
 }

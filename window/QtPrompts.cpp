@@ -63,7 +63,7 @@ void QtPrompts::setUnattended()
 QString QtPrompts::logFilter()
 {
     // "LOG DATA(*.CSV)|*.CSV|All files (*.*)|*.*" in Qt's notation.
-    return QStringLiteral("LOG DATA(*.CSV) (*.CSV);;All files (*.*) (*)");
+    return QCoreApplication::translate("QtPrompts", "LOG DATA(*.CSV) (*.CSV);;All files (*.*) (*)");
 }
 
 void QtPrompts::reportError(const QString &text)

@@ -29,7 +29,7 @@ QString pValue(double p)
 StatsDialog::StatsDialog(QWidget *parent)
     : QDialog(parent), m_figures(new QLabel(this)), m_histogram(new CountHistogram(this))
 {
-    setWindowTitle(QStringLiteral("選択範囲の統計"));
+    setWindowTitle(tr("Statistics of the selection"));
     m_figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_figures);
@@ -40,23 +40,21 @@ QString StatsDialog::describe(const CountStats::Result &r, std::optional<double>
 {
     QStringList lines;
     const bool any = r.n > 0;
-    lines << QStringLiteral("分数: %1").arg(r.n) << QStringLiteral("合計: %1 カウント").arg(r.sum)
-          << QStringLiteral("平均: %1 ± %2 cpm（標準誤差）").arg(num(r.mean, 2), num(r.sem, 2))
-          << QStringLiteral("標準偏差: %1 cpm").arg(num(r.sd, 2))
-          << QStringLiteral("最小 / 最大: %1 / %2")
+    lines << tr("Minutes: %1").arg(r.n) << tr("Total: %1 counts").arg(r.sum)
+          << tr("Mean: %1 ± %2 cpm (standard error)").arg(num(r.mean, 2), num(r.sem, 2))
+          << tr("Standard deviation: %1 cpm").arg(num(r.sd, 2))
+          << tr("Min / max: %1 / %2")
                  .arg(any ? QString::number(r.min) : QStringLiteral("—"),
                       any ? QString::number(r.max) : QStringLiteral("—"))
-          << QStringLiteral("分散指数 s²/平均: %1（ポアソンなら 1）").arg(num(r.dispersion, 3))
-          << QStringLiteral("分散検定の p 値（両側）: %1").arg(pValue(r.pPoisson));
+          << tr("Dispersion s²/mean: %1 (1 if Poisson)").arg(num(r.dispersion, 3))
+          << tr("Dispersion test p-value (two-sided): %1").arg(pValue(r.pPoisson));
     if (factor && any)
-        lines << QStringLiteral("平均線量率: %1 ± %2 µSv/h")
+        lines << tr("Mean dose rate: %1 ± %2 µSv/h")
                      .arg(ReadoutText::usvh(r.usvh(*factor)),
                           std::isnan(r.sem) ? QStringLiteral("—")
                                             : ReadoutText::usvh(r.usvhSem(*factor)))
-              << QStringLiteral("線量: %1 µSv（%2 分間）")
-                     .arg(ReadoutText::usvh(r.doseUsv(*factor)))
-                     .arg(r.n);
-    lines << QStringLiteral("除いたセル（空欄・文字）: %1").arg(r.skipped);
+              << tr("Dose: %1 µSv (%2 min)").arg(ReadoutText::usvh(r.doseUsv(*factor))).arg(r.n);
+    lines << tr("Cells left out (empty, text): %1").arg(r.skipped);
     return lines.join(u'\n');
 }
 

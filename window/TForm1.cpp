@@ -174,9 +174,9 @@ void TForm1::Button_startClick()
     if (!m_session->start(name)) {
         // The usual cause on a fresh system, and not one the user can guess.
         if (m_session->port()->lastErrorWasPermission())
-            progress(PermissionAdvice::japanese(name));
+            progress(PermissionAdvice::text(name));
         m_prompts->beep();
-        m_prompts->message(QApplication::applicationName(), QStringLiteral("Com Port Open Error"),
+        m_prompts->message(QApplication::applicationName(), tr("Com Port Open Error"),
                            Prompts::Icon::None);
         return;
     }
@@ -194,7 +194,7 @@ bool TForm1::prepareDataFolder()
     const QString folder = Edit1->text();
     if (!DataFolder::exists(folder)) {
         const bool create = m_prompts->confirm(
-            QString(), folder + u'\r' + QStringLiteral(" は存在しません。このディレクトリを作りますか？"),
+            QString(), tr("%1\r does not exist. Create this folder?").arg(folder),
             Prompts::Icon::Warning, true);
         if (!create)
             return false;
@@ -203,10 +203,10 @@ bool TForm1::prepareDataFolder()
     case DataFolder::Status::Ready:
         return true;
     case DataFolder::Status::CannotMake:
-        m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
+        m_prompts->reportError(tr("Cannot create the folder"));
         return false;
     case DataFolder::Status::NotWritable:
-        m_prompts->reportError(folder + QStringLiteral(" に書き込めません"));
+        m_prompts->reportError(tr("Cannot write to %1").arg(folder));
         return false;
     }
     return false;
@@ -247,14 +247,14 @@ void TForm1::rs232c1RXCHAR(const QByteArray &bytes)
         const auto b = static_cast<unsigned char>(ch);
         if (!lines.isEmpty())
             lines += u'\n';
-        lines += QStringLiteral("  受信 ");
+        lines += tr("  received ");
         if (b >= 0x20 && b < 0x7f)
             lines += QLatin1Char(char(b));
         else
             lines += QStringLiteral("<%1>").arg(b, 2, 16, QChar(u'0')).toUpper();
     }
     progress(lines);
-    Label1->setText(QStringLiteral("カウント数 ") + QString::number(pulseCounter()));
+    Label1->setText(tr("Count %1").arg(pulseCounter()));
     Label1->adjustSize();
 }
 
@@ -267,15 +267,14 @@ void TForm1::Timer_INTERVALTimer()
 
 void TForm1::showClock(const QDateTime &t)
 {
-    Label_clock->setText(QStringLiteral("現在は ") + TimeText::date(t.date()) + u' ' +
-                         TimeText::time(t.time()));
+    Label_clock->setText(tr("Now %1 %2").arg(TimeText::date(t.date()), TimeText::time(t.time())));
     Label_clock->adjustSize();
     focusGridWhenFree();
 }
 
 void TForm1::showTally(int row)
 {
-    Label1->setText(QStringLiteral("カウント数 0"));
+    Label1->setText(tr("Count %1").arg(0));
     // A cell the graph cannot read must not cost the minute its place in
     // the table or its log file: report it (once) and go on.  Nobody sees a
     // hidden chart: it is rebuilt once when shown.
@@ -482,10 +481,9 @@ void TForm1::Button3Click()
 {
     const QString start = DataFolder::exists(Edit1->text()) ? Edit1->text() : QDir::currentPath();
     const std::optional<QString> chosen =
-        m_prompts->chooseFolder(QStringLiteral("ディレクトリの選択"), start, [this] {
-            return m_prompts->askYesNo(
-                QApplication::applicationName(),
-                QStringLiteral("指定されたディレクトリが存在しません。作成しますか？"));
+        m_prompts->chooseFolder(tr("Choose a folder"), start, [this] {
+            return m_prompts->askYesNo(QApplication::applicationName(),
+                                       tr("The folder does not exist. Create it?"));
         });
     if (!chosen)
         return;
@@ -494,7 +492,7 @@ void TForm1::Button3Click()
     if (!DataFolder::exists(*chosen) &&
         (QDir::isRelativePath(*chosen) ||
          DataFolder::prepare(*chosen) == DataFolder::Status::CannotMake)) {
-        m_prompts->reportError(QStringLiteral("ディレクトリを作成できません"));
+        m_prompts->reportError(tr("Cannot create the folder"));
         return;
     }
     Edit1->setText(*chosen);

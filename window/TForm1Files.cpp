@@ -67,11 +67,8 @@ void TForm1::button_SAVEClick()
     const QString path = LogFile::existingCsvFile(LogFile::forceCsvExtension(chosen), chosen);
     m_saveFileName = path;
     if (QFileInfo::exists(path)) {
-        const QString question = path + u'\r' +
-                                 QStringLiteral(" は既に存在します。上書きしますか？") + u'\r' +
-                                 QStringLiteral(" already exists.  Do you want to replace it?");
-        if (!m_prompts->confirm(QStringLiteral("Save Freq File "), question, Prompts::Icon::Warning,
-                                true))
+        const QString question = tr("%1\r already exists.  Do you want to replace it?").arg(path);
+        if (!m_prompts->confirm(tr("Save Log File"), question, Prompts::Icon::Warning, true))
             return;
     }
     setWindowTitle(path);
@@ -99,8 +96,7 @@ void TForm1::Button_OPENClick()
 TForm1::LoadOutcome TForm1::FileOpen(const QString &path)
 {
     if (!LogFile::exists(path)) {
-        m_prompts->message(QStringLiteral("Open"),
-                           path + u'\r' + QStringLiteral(" File not found."),
+        m_prompts->message(tr("Open"), tr("%1\r File not found.").arg(path),
                            Prompts::Icon::Warning);
         return LoadOutcome::Missing;
     }
@@ -202,7 +198,7 @@ void TForm1::Timer_FOpenTimer()
     // Defaults written at close over a file that could not be read would lose it.
     m_keepSettingsFile = !unreadable.isEmpty();
     if (m_keepSettingsFile)
-        m_prompts->reportError(m_settingsPath + QStringLiteral(" を読めません: ") + unreadable);
+        m_prompts->reportError(tr("Cannot read %1: %2").arg(m_settingsPath, unreadable));
     applyWindowGeometry(Settings::read(ini, currentSettings()));
     // Missing layout keys keep the controls where the new window size has
     // put them, so they are read only now.
@@ -224,8 +220,7 @@ void TForm1::openCommandLineFile()
     if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
         path = path.mid(1, path.size() - 2);
     if (!LogFile::exists(path)) {
-        m_prompts->message(QStringLiteral("Open"), path + u'\r' + QStringLiteral(" は存在しません"),
-                           Prompts::Icon::Warning);
+        m_prompts->message(tr("Open"), tr("%1\r does not exist").arg(path), Prompts::Icon::Warning);
         return;
     }
     FileOpen(path);
@@ -241,24 +236,22 @@ bool TForm1::FormClose()
         Button_stopClick();
     // Every minute tallied reaches its file before the program ends.
     if (!m_session->finishWrites())
-        m_prompts->reportError(QStringLiteral("自動保存の書き込みが終わりません。"
-                                              "最後の数分のファイルは書かれていない"
-                                              "ことがあります"));
+        m_prompts->reportError(tr("The auto-save writes do not finish. The files of the "
+                                  "last few minutes may be missing"));
     if (m_keepSettingsFile)
         return true;
 
     const Settings s = currentSettings();
     if (!SettingsRules::canWrite(m_settingsPath)) {
-        return m_prompts->confirm(QStringLiteral("error"),
-                                  QStringLiteral("iniファイルが書き込めません。") + u'\n' +
-                                      QStringLiteral("設定を保存しないで終了しますか？"),
-                                  Prompts::Icon::Warning, false);
+        return m_prompts->confirm(
+            tr("Error"), tr("Cannot write the settings file.\nQuit without saving the settings?"),
+            Prompts::Icon::Warning, false);
     }
     IniFile ini = s.toIni();
     for (const SettingsSection *section : std::as_const(m_settingsSections))
         section->writeSettings(ini);
     if (!ini.saveTo(m_settingsPath).isEmpty()) {
-        m_prompts->reportError(m_settingsPath + QStringLiteral(" に書き込めません"));
+        m_prompts->reportError(tr("Cannot write to %1").arg(m_settingsPath));
         return false;
     }
     return true;

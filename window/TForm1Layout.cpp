@@ -59,13 +59,12 @@ void TForm1::createControls()
     setFont(pixelFont(PMincho, 15));
 
     // Labels lie on the window's background, under every other control.
-    Label2 = place(new QLabel(QStringLiteral("COMポート№"), this), "Label2", 16, 48, 110, 19);
+    Label2 = place(new QLabel(tr("COM port"), this), "Label2", 16, 48, 110, 19);
     Label2->setFont(pixelFont(PMincho, 19));
-    Label4 =
-        place(new QLabel(QStringLiteral("データの保存フォルダ"), this), "Label4", 13, 75, 175, 19);
+    Label4 = place(new QLabel(tr("Data folder"), this), "Label4", 13, 75, 175, 19);
     Label4->setFont(pixelFont(PGothic, 19));
     Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label1 = place(new QLabel(QStringLiteral("カウント数 0"), this), "Label1", 13, 96, 103, 19);
+    Label1 = place(new QLabel(tr("Count %1").arg(0), this), "Label1", 13, 96, 103, 19);
     Label1->setFont(pixelFont(PGothic, 19, true));
     {
         QPalette p = Label1->palette();
@@ -74,12 +73,11 @@ void TForm1::createControls()
         Label1->setPalette(p);
         Label1->setAutoFillBackground(true);
     }
-    Label_clock =
-        place(new QLabel(QStringLiteral("現在の時刻"), this), "Label_clock", 205, 104, 94, 19);
+    Label_clock = place(new QLabel(tr("Current time"), this), "Label_clock", 205, 104, 94, 19);
     Label_clock->setFont(pixelFont(PMincho, 19));
-    Label3 = place(new QLabel(QStringLiteral("１分毎の"), this), "Label3", 69, 120, 57, 16);
+    Label3 = place(new QLabel(tr("Pulses per"), this), "Label3", 69, 120, 57, 16);
     Label3->setFont(pixelFont(PMincho, 16));
-    Label23 = place(new QLabel(QStringLiteral("パルス数[cpm]"), this), "Label23", 45, 136, 97, 16);
+    Label23 = place(new QLabel(tr("minute [cpm]"), this), "Label23", 45, 136, 97, 16);
     Label23->setFont(pixelFont(PMincho, 16));
     // Labels fit their text, as auto-sized labels do; Label4 keeps its box
     // because its text is right-aligned in it.
@@ -89,8 +87,7 @@ void TForm1::createControls()
     // The rest, in creation order: a later one lies on top of an earlier one.
     Chart1 = place(new GmChartView(this), "Chart1", 280, 128, 674, 659);
     Chart1->setFocusPolicy(Qt::NoFocus); // a picture, no tab stop
-    memo2 = place(new QPlainTextEdit(QStringLiteral("途中経過の表示"), this), "memo2", 536, 124,
-                  153, 25);
+    memo2 = place(new QPlainTextEdit(tr("Progress"), this), "memo2", 536, 124, 153, 25);
     memo2->setFont(pixelFont(PMincho, 19));
     memo2->setFrameShape(QFrame::NoFrame);
     memo2->setReadOnly(true);
@@ -100,10 +97,9 @@ void TForm1::createControls()
     memo2->viewport()->setBackgroundRole(QPalette::Window);
     memo2->document()->setDocumentMargin(0);
 
-    button_SAVE = place(new QPushButton(QStringLiteral("Save File (Ctrl+S)"), this), "button_SAVE",
-                        336, 8, 137, 25);
-    button_EXIT = place(new QPushButton(QStringLiteral("EXIT (Alt+F4)"), this), "button_EXIT", 624,
-                        8, 137, 25);
+    button_SAVE =
+        place(new QPushButton(tr("Save File (Ctrl+S)"), this), "button_SAVE", 336, 8, 137, 25);
+    button_EXIT = place(new QPushButton(tr("EXIT (Alt+F4)"), this), "button_EXIT", 624, 8, 137, 25);
     ComboBox1 = place(new PortComboBox(this), "ComboBox1", 128, 41, 89, 27);
     ComboBox1->setEditable(true);
     ComboBox1->useElidingField();
@@ -114,13 +110,12 @@ void TForm1::createControls()
         ComboBox1->addItem(QStringLiteral("com%1").arg(i));
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QStringLiteral("com1"));
-    Button_OPEN = place(new QPushButton(QStringLiteral("Open File (Ctrl+O)"), this), "Button_OPEN",
-                        480, 8, 137, 25);
-    Button_stop = place(new QPushButton(QStringLiteral("カウント中断"), this), "Button_stop", 168,
-                        8, 137, 25);
+    Button_OPEN =
+        place(new QPushButton(tr("Open File (Ctrl+O)"), this), "Button_OPEN", 480, 8, 137, 25);
+    Button_stop = place(new QPushButton(tr("Stop"), this), "Button_stop", 168, 8, 137, 25);
     Button_stop->setEnabled(false);
-    Button_start = place(new QPushButton(QStringLiteral("パルスカウント開始"), this),
-                         "Button_start", 16, 8, 137, 25);
+    Button_start =
+        place(new QPushButton(tr("Start counting"), this), "Button_start", 16, 8, 137, 25);
     setTextColor(Button_start, Qt::black);
 
     StringGrid1 = place(new DayGrid(this), "StringGrid1", 5, 152, 268, 624);
@@ -137,24 +132,20 @@ void TForm1::createControls()
     Memo1->setMaximumBlockCount(100000);
 
     CheckBox2 =
-        place(new QCheckBox(QStringLiteral("計測時に、カウント数を自動でファイルに保存する"), this),
+        place(new QCheckBox(tr("Auto-save the counts while measuring"), this),
               "CheckBox2", 232, 48, 433, 17);
     CheckBox2->setFont(pixelFont(PMincho, 19));
     Edit1 = place(new QLineEdit(QStringLiteral("Edit1"), this), "Edit1", 200, 72, 633, 23);
-    CheckBox1 = place(new QCheckBox(QStringLiteral("途中経過の表示をする"), this), "CheckBox1", 697,
-                      48, 216, 17);
+    CheckBox1 = place(new QCheckBox(tr("Show progress"), this), "CheckBox1", 697, 48, 216, 17);
     CheckBox1->setFont(pixelFont(PMincho, 19));
-    Button1 =
-        place(new QPushButton(QStringLiteral("グラフ表示"), this), "Button1", 808, 8, 105, 25);
-    Button_upload = place(new QPushButton(QStringLiteral("地図へアップロード…"), this),
-                          "Button_upload", 540, 100, 150, 25);
+    Button1 = place(new QPushButton(tr("Show graph"), this), "Button1", 808, 8, 105, 25);
+    Button_upload =
+        place(new QPushButton(tr("Upload to maps…"), this), "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
-    Button_mqtt = place(new QPushButton(QStringLiteral("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
-    Button3 =
-        place(new QPushButton(QStringLiteral("フォルダの参照"), this), "Button3", 832, 72, 113, 25);
+    Button_mqtt = place(new QPushButton(tr("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
+    Button3 = place(new QPushButton(tr("Browse folders"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
-    CheckBox3 = place(new QCheckBox(QStringLiteral("本日データだけグラフにする"), this),
-                      "CheckBox3", 697, 128, 249, 17);
+    CheckBox3 = place(new QCheckBox(tr("Graph today only"), this), "CheckBox3", 697, 128, 249, 17);
     CheckBox3->setFont(pixelFont(PMincho, 19));
     Button_MoveToLeft =
         place(new ArrowButton(QStringLiteral("▲"), this), "Button_MoveToLeft", 240, 128, 33, 25);

@@ -18,8 +18,7 @@ void TForm1::offerRecoveryCopy()
         return;
     const QDateTime written = copy.writtenAt();
     const QString question =
-        QStringLiteral("前回の計測データが保存されていません。復元しますか？") + u'\r' +
-        QStringLiteral("(%1 %2 までの集計)")
+        tr("The last measurement was not saved. Restore it?\r(counts up to %1 %2)")
             .arg(TimeText::date(written.date()), TimeText::time(written.time()));
     if (!m_prompts->askYesNo(QApplication::applicationName(), question)) {
         m_session->settleRecoveryCopy();
@@ -29,7 +28,7 @@ void TForm1::offerRecoveryCopy()
     // saving brings the question back.
     const LogFile::LoadResult result = copy.load(*m_table, m_clock->now().date());
     if (!result.ok) {
-        m_prompts->reportError(copy.path() + QStringLiteral(" を読めません: ") + result.error);
+        m_prompts->reportError(tr("Cannot read %1: %2").arg(copy.path(), result.error));
         return;
     }
     draw_graph();

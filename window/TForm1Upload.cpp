@@ -17,7 +17,7 @@ void TForm1::applyUploadSettings()
     const UploadCredentials::Loaded loaded = UploadCredentials::load(path);
     m_uploadCredentials = loaded.credentials;
     if (!loaded.error.isEmpty() && !m_uploadSettings.enabled.isEmpty())
-        progress(QStringLiteral("upload credentials ") + loaded.error);
+        progress(tr("upload credentials %1").arg(loaded.error));
     startUploads();
 }
 
@@ -29,8 +29,9 @@ void TForm1::startUploads()
     for (const UploadService s : config.services)
         names << UploadServices::title(s);
     if (!names.isEmpty())
-        progress(QStringLiteral("uploading every ") + QString::number(config.intervalMinutes) +
-                 QStringLiteral(" min to ") + names.join(QStringLiteral(", ")));
+        progress(
+            tr("uploading every %1 min to %2")
+                .arg(QString::number(config.intervalMinutes), names.join(QStringLiteral(", "))));
 }
 
 void TForm1::setUploadFactor(std::optional<double> factor)

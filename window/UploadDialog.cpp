@@ -2,6 +2,7 @@
 #include "window/UploadDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -20,14 +21,20 @@ QString sentItems(UploadService s, std::optional<double> factor)
 {
     switch (s) {
     case UploadService::Radmon:
-        return QStringLiteral("ユーザー名、データ送信用パスワード、平均cpm");
+        return QCoreApplication::translate("UploadDialog", "user name, upload password, mean cpm");
     case UploadService::Gmcmap:
-        return QStringLiteral("アカウントID、ガイガーカウンターID、最新1分のcpm、平均cpm") +
-               (factor ? QStringLiteral("、µSv/h（平均cpm÷換算係数）") : QString());
+        return (factor
+                    ? QCoreApplication::translate(
+                          "UploadDialog", "account ID, counter ID, last minute's cpm, mean cpm, "
+                                          "µSv/h (mean cpm ÷ conversion factor)")
+                    : QCoreApplication::translate(
+                          "UploadDialog", "account ID, counter ID, last minute's cpm, mean cpm"));
     case UploadService::Safecast:
         break;
     }
-    return QStringLiteral("APIキー、デバイスID、設置場所の緯度と経度、平均cpm、測定時刻（UTC）");
+    return QCoreApplication::translate("UploadDialog",
+                                       "API key, device ID, latitude and longitude of the site, "
+                                       "mean cpm, time of measurement (UTC)");
 }
 
 } // namespace
@@ -37,39 +44,37 @@ UploadDialog::UploadDialog(const UploadSettings &settings, const UploadCredentia
     : QDialog(parent), m_settings(settings), m_factor(factor), m_notice(std::move(notice))
 {
     setObjectName(QStringLiteral("UploadDialog"));
-    setWindowTitle(QStringLiteral("放射線マップへのアップロード"));
+    setWindowTitle(tr("Upload to radiation maps"));
     auto *layout = new QVBoxLayout(this);
-    auto *intro = new QLabel(
-        QStringLiteral("オンにした地図へ、一定間隔ごとにその間の平均cpmを送ります。"
-                       "パスワードとキーは本人だけが読めるファイルに保存されます。"),
-        this);
+    auto *intro = new QLabel(tr("Sends the mean cpm of each interval to the maps turned on. "
+                                "Passwords and keys are kept in a file only you can read."),
+                             this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
-    layout->addWidget(serviceBox(UploadService::Radmon,
-                                 {{QStringLiteral("radmon_user"), QStringLiteral("ユーザー名")},
-                                  {Password, QStringLiteral("データ送信用パスワード")}},
+    layout->addWidget(serviceBox(
+        UploadService::Radmon,
+        {{QStringLiteral("radmon_user"), tr("User name")}, {Password, tr("Upload password")}},
+        credentials));
+    layout->addWidget(serviceBox(UploadService::Gmcmap,
+                                 {{QStringLiteral("gmcmap_account"), tr("Account ID")},
+                                  {QStringLiteral("gmcmap_counter"), tr("Geiger counter ID")}},
                                  credentials));
-    layout->addWidget(
-        serviceBox(UploadService::Gmcmap,
-                   {{QStringLiteral("gmcmap_account"), QStringLiteral("アカウントID")},
-                    {QStringLiteral("gmcmap_counter"), QStringLiteral("ガイガーカウンターID")}},
-                   credentials));
     layout->addWidget(serviceBox(UploadService::Safecast,
-                                 {{ApiKey, QStringLiteral("APIキー")},
-                                  {QStringLiteral("safecast_device"), QStringLiteral("デバイスID")},
-                                  {QStringLiteral("latitude"), QStringLiteral("緯度")},
-                                  {QStringLiteral("longitude"), QStringLiteral("経度")}},
+                                 {{ApiKey, tr("API key")},
+                                  {QStringLiteral("safecast_device"), tr("Device ID")},
+                                  {QStringLiteral("latitude"), tr("Latitude")},
+                                  {QStringLiteral("longitude"), tr("Longitude")}},
                                  credentials));
 
     auto *intervalRow = new QFormLayout;
     m_interval = new QSpinBox(this);
     m_interval->setRange(Uploader::MinIntervalMinutes, Uploader::MaxIntervalMinutes);
-    m_interval->setSuffix(QStringLiteral(" 分"));
+    m_interval->setSuffix(tr(" min"));
     m_interval->setValue(settings.intervalMinutes);
-    intervalRow->addRow(QStringLiteral("送信間隔"), m_interval);
+    intervalRow->addRow(tr("Interval"), m_interval);
     layout->addLayout(intervalRow);
 
-    m_advanced = new QGroupBox(QStringLiteral("詳細設定（送信先のURL）"), this);
+    m_advanced = new QGroupBox(tr("Advanced (server URLs)"), this);
     m_advanced->setCheckable(true);
     m_advanced->setChecked(!settings.urls.isEmpty());
     auto *urlPart = new QWidget(m_advanced);
@@ -104,7 +109,7 @@ QGroupBox *UploadDialog::serviceBox(UploadService s,
 {
     auto *box = new QGroupBox(UploadServices::title(s), this);
     auto *form = new QFormLayout(box);
-    auto *on = new QCheckBox(QStringLiteral("アップロードする"), box);
+    auto *on = new QCheckBox(tr("Upload"), box);
     on->setChecked(m_settings.enabled.contains(s));
     m_enabled.insert(int(s), on);
     form->addRow(on);
@@ -123,15 +128,15 @@ QGroupBox *UploadDialog::serviceBox(UploadService s,
 QString UploadDialog::noticeText(UploadService s) const
 {
     const QUrl url = UploadServices::endpoint(s, QUrl(m_urls.value(int(s))->text().trimmed()));
-    return UploadServices::title(s) + QStringLiteral("（") +
-           url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo) + QStringLiteral("）へ、") +
-           QString::number(m_interval->value()) + QStringLiteral("分ごとに次を送信します：\n") +
-           sentItems(s, m_factor) + QStringLiteral("。\n\n送った値は") +
-           UploadServices::title(s) +
-           (s == UploadService::Safecast
-                ? QStringLiteral("の公開地図に、設置場所とともに誰でも見られる形で載ります。")
-                : QStringLiteral("の公開地図に誰でも見られる形で載ります。")) +
-           QStringLiteral("\n送信を始めますか？");
+    const QString notice =
+        s == UploadService::Safecast
+            ? tr("Every %3 minutes this is sent to %1 (%2):\n%4.\n\nThe values sent appear on "
+                 "the public map of %1, with the site, for anyone to see.\nStart sending?")
+            : tr("Every %3 minutes this is sent to %1 (%2):\n%4.\n\nThe values sent appear on "
+                 "the public map of %1 for anyone to see.\nStart sending?");
+    return notice.arg(UploadServices::title(s),
+                      url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo),
+                      QString::number(m_interval->value()), sentItems(s, m_factor));
 }
 
 void UploadDialog::onToggled(UploadService s, bool on)
@@ -183,7 +188,8 @@ QStringList UploadDialog::problems() const
             out << UploadServices::title(s) + QStringLiteral(": ") + problem;
         const QUrl url(m_urls.value(int(s))->text().trimmed(), QUrl::StrictMode);
         if (m_advanced->isChecked() && !UploadServices::isUsableUrl(url))
-            out << UploadServices::title(s) + QStringLiteral(": URLは http:// か https:// で");
+            out << tr("%1: the URL must start with http:// or https://")
+                       .arg(UploadServices::title(s));
     }
     return out;
 }

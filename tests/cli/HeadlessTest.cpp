@@ -3,10 +3,10 @@
 // one-second timer and reading a fake clock; then its newest file opened in
 // the real window and saved by hand.
 
+#include "common/TestTranslation.h"
 #include "window/WindowTestSupport.h"
 
 #include "cli/HeadlessLogger.h"
-#include "core/MessageLanguage.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFormat.h"
 #include "measure/MeasurementSession.h"
@@ -50,7 +50,7 @@ protected:
         const std::function<void(HeadlessLogger::Options &)> &adjust = {})
     {
         closeOutputs();
-        MessageLanguage::set(Language::English); // as the program's headless start does
+        TestTranslation::removeJapanese(); // the program's headless start installs none
         qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder())); // the recovery copy's
         out = std::fopen(QFile::encodeName(tempPath(QStringLiteral("out.txt"))), "w");
         err = std::fopen(QFile::encodeName(tempPath(QStringLiteral("err.txt"))), "w");
@@ -104,7 +104,7 @@ protected:
     {
         WindowTest::TearDown();
         closeOutputs();
-        MessageLanguage::set(Language::Japanese);
+        TestTranslation::installJapanese();
     }
 
     std::FILE *out = nullptr;

@@ -2,6 +2,7 @@
 // The advice for a port refused for lack of permission fits the device: a
 // group is suggested only when that group may read and write it.
 #include "measure/PermissionAdvice.h"
+#include "common/TestTranslation.h"
 
 #include <QTemporaryDir>
 
@@ -41,16 +42,18 @@ TEST(PermissionAdvice, TheRemedyFollowsOwnerGroupAndMode)
     const QString ttyS0 = QStringLiteral("/dev/ttyS0");
     const auto rootOnly = PortPermission::diagnose(
         {0, 0, 0600, QStringLiteral("root"), QStringLiteral("root")}, pi);
-    const QString ja = PermissionAdvice::japanese(ttyS0, rootOnly);
+    const QString ja = PermissionAdvice::text(ttyS0, rootOnly);
     EXPECT_TRUE(ja.contains(QStringLiteral("(root:root 0600)")));
     EXPECT_FALSE(ja.contains(QStringLiteral("adduser pi root")));
     EXPECT_TRUE(ja.contains(QStringLiteral("KERNEL==\"ttyS0\", GROUP=\"dialout\", MODE=\"0660\"")));
-    const QString en = PermissionAdvice::english(ttyS0, rootOnly);
+    TestTranslation::removeJapanese(); // as the logger without a window speaks
+    const QString en = PermissionAdvice::text(ttyS0, rootOnly);
     EXPECT_TRUE(en.startsWith(QStringLiteral("  no permission to open /dev/ttyS0 (root:root 0600). ")));
     EXPECT_EQ(en.toLatin1(), en.toUtf8()) << "one language on standard error";
-    EXPECT_TRUE(PermissionAdvice::english(QStringLiteral("/dev/ttyUSB0"),
-                                          PortPermission::diagnose(dialout, pi))
+    EXPECT_TRUE(PermissionAdvice::text(QStringLiteral("/dev/ttyUSB0"),
+                                       PortPermission::diagnose(dialout, pi))
                     .contains(QStringLiteral("adduser pi dialout")));
+    TestTranslation::installJapanese();
 }
 
 TEST(PermissionAdvice, ReadsTheRealDevice)

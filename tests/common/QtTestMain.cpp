@@ -1,12 +1,44 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestTranslation.h"
+
 #include <QApplication>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
+
+namespace
+{
+
+QTranslator &japanese()
+{
+    static QTranslator translator;
+    return translator;
+}
+
+} // namespace
+
+bool TestTranslation::installJapanese()
+{
+    if (japanese().isEmpty() && !japanese().load(QStringLiteral(":/i18n/torvale_ja.qm")))
+        return false;
+    return QCoreApplication::installTranslator(&japanese());
+}
+
+void TestTranslation::removeJapanese()
+{
+    QCoreApplication::removeTranslator(&japanese());
+}
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVALE"));
+    if (!TestTranslation::installJapanese()) {
+        std::fputs("the program's Japanese translation is not compiled in\n", stderr);
+        return 1;
+    }
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    TestTranslation::removeJapanese();
+    return status;
 }

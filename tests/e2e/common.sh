@@ -7,6 +7,7 @@
 # in CI, where the set-up script installs every tool and a missing one is a fault.
 set -uo pipefail
 export LC_ALL=C.UTF-8
+unset LANGUAGE # the window speaks Japanese, as the checks of its texts expect
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/helpers.sh"
 
 faketime_lib=${TORVALE_FAKETIME_LIB:-/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1}

@@ -3,10 +3,12 @@
 // Shows the chart at its place size in the main window and saves what it
 // draws: as at start, or after a rebuild from a week of sample counts with a
 // three-hour gap six days ago.
+#include "core/UiTranslation.h"
 #include "graph/GmChartView.h"
 #include "tests/graph/SampleWeek.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QPixmap>
 #include <QTimer>
 
@@ -15,6 +17,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // In the language the window would choose here.
+    UiTranslation::install(UiTranslation::fromUiLanguages(QLocale::system().uiLanguages()));
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: chart_preview <out.png> [--week]\n");

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
+#include "common/TestTranslation.h"
 
 #include "core/DayTable.h"
-#include "core/MessageLanguage.h"
 #include "logfile/AutoSave.h"
 #include "logfile/ColumnDates.h"
 #include "logfile/FileError.h"
@@ -47,10 +47,10 @@ TEST(FileError, Texts)
     EXPECT_EQ(FileError::text(EDQUOT), DiskFull);
     EXPECT_EQ(FileError::text(EIO), QStringLiteral("I/O エラー (5)"));
     // The logger without a window tells them in English.
-    MessageLanguage::set(Language::English);
+    TestTranslation::removeJapanese();
     EXPECT_EQ(FileError::text(ENOSPC), QStringLiteral("the disk is full"));
     EXPECT_EQ(FileError::text(EIO), QStringLiteral("I/O error (5)"));
-    MessageLanguage::set(Language::Japanese);
+    TestTranslation::installJapanese();
 }
 
 TEST(LogFile, ForceCsvExtension)

@@ -1,24 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Qt's own texts follow the locale once its translations are loaded.
+// The window's language from the desktop's, and Qt's own texts with it.
 #include "window/DesktopLocale.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
 
-TEST(DesktopLocale, QtsButtonsSpeakJapaneseUnderAJapaneseLocale)
+TEST(DesktopLocale, JapaneseForJaAndForNoLanguageEnglishForTheRest)
 {
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    const bool loaded = DesktopLocale::apply();
-    QLocale::setDefault(before);
-    if (!loaded)
-        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
-              QStringLiteral("キャンセル"));
-    // The tests after this one expect Qt's English.
+    using L = UiTranslation::Language;
+    const struct {
+        QStringList uiLanguages;
+        L expected;
+    } cases[] = {
+        {{QStringLiteral("ja-JP"), QStringLiteral("ja")}, L::Japanese},
+        {{QStringLiteral("ja")}, L::Japanese},
+        {{QStringLiteral("C")}, L::Japanese},
+        {{}, L::Japanese},
+        {{QStringLiteral("en-US"), QStringLiteral("en")}, L::English},
+        {{QStringLiteral("en-GB")}, L::English},
+        {{QStringLiteral("de-DE"), QStringLiteral("ja-JP")}, L::English},
+        {{QStringLiteral("jv-ID")}, L::English},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(UiTranslation::fromUiLanguages(c.uiLanguages), c.expected)
+            << c.uiLanguages.join(u',').toStdString();
+}
+
+TEST(DesktopLocale, QtsButtonsSpeakJapaneseUnderJapanese)
+{
+    const bool loaded = DesktopLocale::apply(UiTranslation::Language::Japanese);
+    const QString cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    // The tests after this one expect Qt's English (the test program's own
+    // translation is no child of the application and stays).
     for (QTranslator *t : qApp->findChildren<QTranslator *>())
         delete t;
+    if (!loaded)
+        GTEST_SKIP() << "Qt's translations (qt6-translations-l10n) are not installed";
+    EXPECT_EQ(cancel, QStringLiteral("キャンセル"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
+TEST(DesktopLocale, EnglishInstallsNothing)
+{
+    EXPECT_TRUE(DesktopLocale::apply(UiTranslation::Language::English));
+    EXPECT_TRUE(qApp->findChildren<QTranslator *>().isEmpty());
 }

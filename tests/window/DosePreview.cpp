@@ -8,6 +8,7 @@
 #include "FakeClock.h"
 #include "FakePrompts.h"
 
+#include "core/UiTranslation.h"
 #include "window/ChartMenu.h"
 #include "window/DayGrid.h"
 #include "window/DoseFeatures.h"
@@ -18,6 +19,7 @@
 #include "tests/graph/SampleWeek.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QTimer>
@@ -27,6 +29,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // In the language the window would choose here.
+    UiTranslation::install(UiTranslation::fromUiLanguages(QLocale::system().uiLanguages()));
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: dose_preview <out-folder> [seconds]\n");
