@@ -9,6 +9,7 @@
 #include "window/FakeClock.h"
 #include "cli/HeadlessLogger.h"
 #include "core/DayTable.h"
+#include "core/StopDeadline.h"
 #include "core/TimeText.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFile.h"
@@ -62,6 +63,8 @@ QJsonObject json(const QString &text)
 class BrokerTest : public ::testing::Test
 {
 protected:
+    // A stopped headless logger started the process's stop budget.
+    void TearDown() override { StopDeadline::cancel(); }
     QString path(const QString &name) const { return dir.filePath(name); }
 
     MqttConfig config(int port) const
