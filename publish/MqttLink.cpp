@@ -278,8 +278,14 @@ void MqttLink::flushHeld()
         m_report(Event::Note, QStringLiteral("MQTT outbox keeps messages again"));
     m_heldTold = !m_held.empty();
     qint64 dropped = 0;
-    for (auto it = m_held.begin(); qsizetype(m_held.size()) > HeldLimit && it != m_held.end();)
-        it = it->mid < 0 ? (++dropped, m_held.erase(it)) : std::next(it);
+    for (auto it = m_held.begin(); qsizetype(m_held.size()) > HeldLimit && it != m_held.end();) {
+        if (it->mid >= 0) {
+            ++it;
+            continue;
+        }
+        it = m_held.erase(it);
+        ++dropped;
+    }
     if (dropped > 0)
         m_report(Event::Note, QStringLiteral("MQTT: %1 messages dropped from memory").arg(dropped));
 }
