@@ -237,7 +237,7 @@ QString CommandLine::readMqtt()
     config.caFile = m_parser.value(QStringLiteral("mqtt-ca-file"));
     if (!config.caFile.isEmpty() && !config.tls)
         return QCoreApplication::translate("CommandLine", "--mqtt-ca-file goes with an mqtts:// URL.");
-    if (const QString problem = config.problem(); !problem.isEmpty())
+    if (QString problem = config.problem(); !problem.isEmpty())
         return problem;
     if (m_parser.isSet(QStringLiteral("mqtt-password-file"))) {
         const QString path = m_parser.value(QStringLiteral("mqtt-password-file"));

@@ -26,7 +26,7 @@ UniqueFd connectTo(const QString &host, int port, int timeoutMs)
                       &found) != 0)
         return UniqueFd();
     const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
-    const timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const timeval limit{timeoutMs / 1000, suseconds_t(timeoutMs % 1000) * 1000};
     for (const addrinfo *a = found; a; a = a->ai_next) {
         UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
         if (!fd.isValid())
