@@ -9,10 +9,12 @@
 #include "window/TForm1.h"
 #include "core/Clock.h"
 #include "core/UiTranslation.h"
+#include "core/StopDeadline.h"
 #include "logfile/AtomicFile.h"
 #include "logfile/AutoSave.h"
 #include "logfile/RecoveryCopy.h"
 #include "logfile/SettingsLocation.h"
+#include "publish/MqttLink.h"
 #include "cli/LogCommands.h"
 
 #include <QApplication>
@@ -110,7 +112,9 @@ int runHeadless(int argc, char **argv)
         return 1;
     web.attach(logger, commandLine.portName(),
                commandLine.uploadServices().isEmpty() ? nullptr : uploads.uploader());
-    return QCoreApplication::exec();
+    const int exitCode = QCoreApplication::exec();
+    MqttLink::waitRetired(StopDeadline::deadline());
+    return exitCode;
 }
 
 // --export and --stats: read a log, print, exit; no display.
@@ -166,10 +170,16 @@ int main(int argc, char **argv)
     options.arguments = commandLine.files();
     options.settingsPath = SettingsLocation::path(QApplication::applicationFilePath());
     removeLeftovers({RecoveryCopy::defaultFolder(), QFileInfo(options.settingsPath).absolutePath()});
-    TForm1 Form1(options);
-    SignalWatcher signalWatcher;
-    QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &Form1,
-                     [&Form1] { closeOnSignal(&Form1); });
-    Form1.show();
-    return QApplication::exec();
+    int exitCode = 0;
+    {
+        TForm1 Form1(options);
+        SignalWatcher signalWatcher;
+        QObject::connect(&signalWatcher, &SignalWatcher::quitRequested, &Form1,
+                         [&Form1] { closeOnSignal(&Form1); });
+        Form1.show();
+        exitCode = QApplication::exec();
+    }
+    // The MQTT links of the closed window drain on their own threads.
+    MqttLink::waitRetired(StopDeadline::deadline());
+    return exitCode;
 }

@@ -83,6 +83,11 @@ CommandLine::CommandLine()
                         tr("With --mqtt: a file readable by its owner alone holding "
                            "the broker password."),
                         QStringLiteral("file")});
+    m_parser.addOption({QStringLiteral("mqtt-ca-file"),
+                        QCoreApplication::translate("CommandLine",
+                                                    "With an mqtts:// URL: the CA certificate (PEM) "
+                                                    "to trust instead of the system's CAs."),
+                        QStringLiteral("file")});
     m_parser.addOption({QStringLiteral("station"),
                         tr("With --headless: the station's name for --mqtt (default: the host "
                            "name; the topics default to torvale/<station>)."),
@@ -166,6 +171,7 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
                               "--upload-url", "--upload-interval",
                               "--upload-ca-file", "--alarm-cpm", "--alarm-usvh",
                               "--alarm-minutes", "--factor", "--mqtt", "--mqtt-password-file",
+                              "--mqtt-ca-file",
                               "--station", "--http"},
                              true);
 }
@@ -212,8 +218,10 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     else if (!m_headless && m_waitClockSync)
         wrong = tr("--wait-clock-sync goes with --headless.");
     else if (!m_parser.isSet(QStringLiteral("mqtt")) &&
-             m_parser.isSet(QStringLiteral("mqtt-password-file")))
-        wrong = QStringLiteral("--mqtt-password-file goes with --mqtt.");
+             (m_parser.isSet(QStringLiteral("mqtt-password-file")) ||
+              m_parser.isSet(QStringLiteral("mqtt-ca-file"))))
+        wrong = QCoreApplication::translate(
+            "CommandLine", "--mqtt-password-file and --mqtt-ca-file go with --mqtt.");
     // The unit names every logger's station, whether it publishes or not.
     else if (!m_headless && m_parser.isSet(QStringLiteral("station")))
         wrong = QStringLiteral("--station goes with --headless.");
@@ -300,6 +308,11 @@ QString CommandLine::readMqtt()
     config.station = m_parser.value(QStringLiteral("station")).trimmed();
     if (m_parser.isSet(QStringLiteral("station")) && config.station.isEmpty())
         return QStringLiteral("--station needs a name.");
+    config.caFile = m_parser.value(QStringLiteral("mqtt-ca-file"));
+    if (!config.caFile.isEmpty() && !config.tls)
+        return QCoreApplication::translate("CommandLine", "--mqtt-ca-file goes with an mqtts:// URL.");
+    if (QString problem = config.problem(); !problem.isEmpty())
+        return problem;
     if (m_parser.isSet(QStringLiteral("mqtt-password-file"))) {
         const QString path = m_parser.value(QStringLiteral("mqtt-password-file"));
         const SecretFile::Read read = SecretFile::read(path);
@@ -310,10 +323,7 @@ QString CommandLine::readMqtt()
         if (!read.ok())
             return QStringLiteral("cannot read the password file ") + path + QStringLiteral(": ") +
                    SystemError::text(read.error) + u'.';
-        // One line; its line end is not part of the password.
-        config.password = read.bytes.left(read.bytes.indexOf('\n'));
-        if (config.password.endsWith('\r'))
-            config.password.chop(1);
+        config.password = SecretFile::firstLine(read.bytes);
         if (config.user.isEmpty())
             return QStringLiteral("--mqtt-password-file needs a user name in the URL "
                                   "(mqtt://user@host).");

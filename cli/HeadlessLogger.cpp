@@ -3,6 +3,7 @@
 
 #include "cli/TextOut.h"
 #include "core/Clock.h"
+#include "core/StopDeadline.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
 #include "logfile/DataFolder.h"
@@ -81,7 +82,10 @@ bool HeadlessLogger::start()
         }
         writeLine(m_options.err, QStringLiteral("continuing ") + path);
     }
+    if (!startPublisher())
+        return false;
     if (!m_session->start(m_options.portName)) {
+        delete std::exchange(m_publisher, nullptr);
         writeLine(m_options.err, QStringLiteral("error: cannot open the port ") +
                                      m_options.portName + QStringLiteral(": ") +
                                      m_session->port()->lastError());
@@ -93,21 +97,12 @@ bool HeadlessLogger::start()
     if (DataFolder::prepare(folder) != DataFolder::Status::Ready) {
         writeLine(m_options.err,
                   QStringLiteral("error: cannot make or write the data folder ") + folder);
+        delete std::exchange(m_publisher, nullptr);
         m_session->stop();
         return false;
     }
-    if (m_options.mqtt) {
-        m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
-        m_publisher->setClock(m_options.clock);
-        m_publisher->setFactor(m_options.factor);
-        connect(m_alarm, &Alarm::crossed, m_publisher,
-                [this](double mean, double threshold, bool above) {
-                    m_publisher->publishAlarm(m_options.clock->now(), mean, threshold,
-                                              m_alarm->minutes(), above);
-                });
-        connect(m_publisher, &MqttPublisher::message, this,
-                [this](const QString &line) { writeLine(m_options.err, line); });
-        m_publisher->attach(m_session);
+    if (m_publisher) {
+        m_publisher->setCounterConnected(true);
         m_publisher->start();
     }
     // The first reading only marks the minute: a tick early in the next
@@ -117,20 +112,53 @@ bool HeadlessLogger::start()
     return true;
 }
 
+// The outbox is opened before the port: a second logger of the station
+// leaves the port alone.
+bool HeadlessLogger::startPublisher()
+{
+    if (!m_options.mqtt)
+        return true;
+    m_publisher = new MqttPublisher(*m_options.mqtt, m_options.mqttOutbox, this);
+    if (const QString error = m_publisher->open(); !error.isEmpty()) {
+        writeLine(m_options.err, QStringLiteral("error: MQTT station \"%1\": %2")
+                                     .arg(m_options.mqtt->stationName(), error));
+        delete std::exchange(m_publisher, nullptr);
+        return false;
+    }
+    m_publisher->setClock(m_options.clock);
+    m_publisher->setFactor(m_options.factor);
+    connect(m_alarm, &Alarm::crossed, m_publisher,
+            [this](double mean, double threshold, bool above) {
+                m_publisher->publishAlarm(m_options.clock->now(), mean, threshold,
+                                          m_alarm->minutes(), above);
+            });
+    connect(m_publisher, &MqttPublisher::message, this,
+            [this](const QString &line) { writeLine(m_options.err, line); });
+    connect(m_session, &MeasurementSession::minuteCounted, m_publisher,
+            &MqttPublisher::publishMinute);
+    connect(m_session, &MeasurementSession::portLost, m_publisher, &MqttPublisher::portLost);
+    connect(m_session, &MeasurementSession::portReturned, m_publisher,
+            &MqttPublisher::portReturned);
+    return true;
+}
+
 void HeadlessLogger::stop()
 {
     m_ticks->stop();
     if (!m_session->measuring())
         return;
+    // One deadline for the writes and the MQTT drain, which goes on
+    // meanwhile on its own thread.
+    StopDeadline::start();
     const qint64 untallied = m_session->pulseCounter();
     m_session->stop();
+    if (m_publisher)
+        m_publisher->setCounterConnected(false);
     if (!m_session->finishWrites())
         writeLine(m_options.err, QStringLiteral("error: files of %1 tallies not written")
                                      .arg(qsizetype(m_tallies.size())));
-    if (m_publisher) {
-        m_publisher->setCounterConnected(false);
+    if (m_publisher)
         m_publisher->stop();
-    }
     if (untallied > 0)
         writeLine(m_options.err,
                   QStringLiteral("%1 pulses of the running minute not stored").arg(untallied));

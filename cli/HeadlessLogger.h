@@ -64,12 +64,13 @@ public:
     // (so that a port that fails leaves no folder behind) and starts
     // ticking.  False, with the reason written to `err` and nothing left
     // open, when the log cannot be read, the port cannot be opened, or the
-    // folder cannot be made or written.
+    // folder cannot be made or written, or the MQTT outbox cannot be
+    // opened (another logger of the station holds it).
     bool start();
 
     // Stops ticking and ends the measurement: the port and its lock are
-    // released, then the files of the tallies made are waited for (at most
-    // MeasurementSession::FinishWritesMs).  As in the window, the pulses of
+    // released, then the files of the tallies made and the MQTT drain are
+    // waited for, both within one StopDeadline.  As in the window, the pulses of
     // the running minute are not tallied (a part of a minute is no minute
     // count); their number is written to `err`.  Does nothing when not
     // measuring.
@@ -80,6 +81,7 @@ public:
     MqttPublisher *publisher() const { return m_publisher; }
 
 private:
+    bool startPublisher();
     void writeTallyLine(const QString &file);
     void writeLine(std::FILE *to, const QString &line) const;
     QString doseFields() const;

@@ -50,3 +50,11 @@ SecretFile::Read SecretFile::read(const QString &path)
         out.bytes.clear();
     return out;
 }
+
+QByteArray SecretFile::firstLine(const QByteArray &bytes)
+{
+    QByteArray line = bytes.left(bytes.indexOf('\n'));
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}

@@ -25,4 +25,7 @@ public:
     // The whole file, refused (shared) when its mode lets the group or others
     // read it, or when it is not a regular file (error EINVAL).
     static Read read(const QString &path);
+    // The first line of a secret file without its line end, "\n" or
+    // "\r\n": a password file from any editor holds the same password.
+    static QByteArray firstLine(const QByteArray &bytes);
 };

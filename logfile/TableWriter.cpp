@@ -191,12 +191,12 @@ TableWriter::~TableWriter()
 {
     // The outcomes have no one to go to any more; the files still matter.
     std::unique_lock lock(m_state->mutex);
-    const bool drained = m_state->waitIdle(lock, FinishWaitMs);
+    const bool drained = m_state->waitIdle(lock, StopDeadline::remainingMs());
     m_state->ending = true;
     m_state->postDelivery = nullptr;
     lock.unlock();
     m_state->wake.notify_all();
-    if (drained && m_thread->wait(FinishWaitMs))
+    if (drained && m_thread->wait(qMax(1000, StopDeadline::remainingMs())))
         delete m_thread;
     // else: the thread holds its state alive and ends with the process.
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/DaySnapshot.h"
+#include "core/StopDeadline.h"
 #include "logfile/RecoveryCopy.h"
 
 #include <QDateTime>
@@ -44,12 +45,11 @@ class TableWriter : public QObject
     Q_OBJECT
 public:
     static constexpr int MaxQueued = 32;
-    // How long finish() waits by default, and the destructor at most.
-    static constexpr int FinishWaitMs = 15000;
-
     explicit TableWriter(const QString &recoveryFolder, QObject *parent = nullptr);
-    // Waits for the queued writes as finish() does.  A write still hanging
-    // after that (a dead network folder) is left to end with the process.
+    // Waits for the queued writes as finish() does, until the process's
+    // StopDeadline: a stop waits once, not once here and once in finish().
+    // A write still hanging after that (a dead network folder) is left to
+    // end with the process.
     ~TableWriter() override;
 
     void autoSave(const QString &dataFolder, const QDateTime &t, const DaySnapshot &table);
@@ -63,7 +63,7 @@ public:
     // Waits until every request made so far is carried out or `ms` passed,
     // then delivers the outcomes not yet delivered.  True when nothing is
     // left to write.
-    bool finish(int ms = FinishWaitMs);
+    bool finish(int ms = StopDeadline::remainingMs());
     // Requests made and not yet carried out.
     int pending() const;
 

@@ -4,6 +4,7 @@
 #include "core/MinuteCount.h"
 #include "counter/Counter.h"
 #include "core/MinuteTally.h"
+#include "core/StopDeadline.h"
 #include "logfile/RecoveryCopy.h"
 
 #include <QByteArray>
@@ -99,8 +100,8 @@ public:
     // `ms` passed, and delivers their outcomes (autoSaved, error) before it
     // returns.  False when writes were left.  Close and the end of the
     // headless logger call it; stop() does not wait.
-    bool finishWrites(int ms = FinishWritesMs);
-    static constexpr int FinishWritesMs = 15000;
+    // By default until the process's StopDeadline (15 s when not stopping).
+    bool finishWrites(int ms = StopDeadline::remainingMs());
 
     // The user's own save of the whole table to `path` (LogFile::save with
     // the manual title, written now on this thread); a written file holds

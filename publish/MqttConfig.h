@@ -24,4 +24,7 @@ struct MqttConfig {
     QString topicPrefix() const;
     // "mqtt://user@host:port" for messages: never the password.
     QString describe() const;
+    // Empty when the station's name and the topic prefix can name topics,
+    // else why not: neither may hold + # or NUL, nor begin with $.
+    QString problem() const;
 };

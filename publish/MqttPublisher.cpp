@@ -2,16 +2,16 @@
 #include "publish/MqttPublisher.h"
 
 #include "core/Clock.h"
+#include "core/StopDeadline.h"
 #include "core/TimeText.h"
 #include "logfile/RecoveryCopy.h"
-#include "measure/MeasurementSession.h"
 #include "publish/MqttLink.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QRegularExpression>
+#include <QUrl>
 
 MqttPublisher::MqttPublisher(const MqttConfig &config, const QString &outboxFolder,
                              QObject *parent)
@@ -21,11 +21,16 @@ MqttPublisher::MqttPublisher(const MqttConfig &config, const QString &outboxFold
         outboxFolder.isEmpty() ? defaultOutboxFolder(config.stationName()) : outboxFolder;
     // Reports come on the link's thread and are handed to this one.
     QPointer<MqttPublisher> self(this);
-    auto report = [self](MqttLink::Event, const QString &text) {
+    auto report = [self](MqttLink::Event event, const QString &text) {
         QMetaObject::invokeMethod(
-            self, [self, text] {
-                if (self)
-                    emit self->message(QStringLiteral("MQTT: ") + text);
+            self, [self, event, text] {
+                if (!self)
+                    return;
+                emit self->message(QStringLiteral("MQTT: ") + text);
+                if (event == MqttLink::Event::Failed)
+                    emit self->failed(text);
+                else if (event != MqttLink::Event::Note)
+                    emit self->linkChanged(event == MqttLink::Event::Connected, text);
             },
             Qt::QueuedConnection);
     };
@@ -35,14 +40,20 @@ MqttPublisher::MqttPublisher(const MqttConfig &config, const QString &outboxFold
 
 MqttPublisher::~MqttPublisher()
 {
-    stop();
+    MqttLink::retire(std::move(m_link), StopDeadline::deadline());
 }
 
 QString MqttPublisher::defaultOutboxFolder(const QString &station)
 {
-    QString name = station;
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
-    return RecoveryCopy::defaultFolder() + QStringLiteral("/mqtt-") + name;
+    // The names older versions gave (with '_' for anything else) stay as
+    // they were for stations of these characters.
+    const QByteArray name = QUrl::toPercentEncoding(station, {}, "~");
+    return RecoveryCopy::defaultFolder() + QStringLiteral("/mqtt-") + QString::fromLatin1(name);
+}
+
+QString MqttPublisher::open()
+{
+    return m_link->open();
 }
 
 void MqttPublisher::setClock(const Clock *clock)
@@ -63,23 +74,19 @@ void MqttPublisher::start()
 
 void MqttPublisher::stop()
 {
-    m_link->stop();
+    m_link->stop(StopDeadline::deadline());
 }
 
-void MqttPublisher::attach(MeasurementSession *session)
+void MqttPublisher::portLost(const QString &port)
 {
-    connect(session, &MeasurementSession::minuteCounted, this, &MqttPublisher::publishMinute);
-    connect(session, &MeasurementSession::portLost, this, [this](const QString &port) {
-        setCounterConnected(false);
-        publishEvent(m_clock->now(), QStringLiteral("port_lost"),
-                     {{QStringLiteral("port"), port}});
-    });
-    connect(session, &MeasurementSession::portReturned, this, [this](const QString &port) {
-        setCounterConnected(true);
-        publishEvent(m_clock->now(), QStringLiteral("port_returned"),
-                     {{QStringLiteral("port"), port}});
-    });
-    setCounterConnected(session->measuring() && !session->isPortLost());
+    setCounterConnected(false);
+    publishEvent(m_clock->now(), QStringLiteral("port_lost"), {{QStringLiteral("port"), port}});
+}
+
+void MqttPublisher::portReturned(const QString &port)
+{
+    setCounterConnected(true);
+    publishEvent(m_clock->now(), QStringLiteral("port_returned"), {{QStringLiteral("port"), port}});
 }
 
 void MqttPublisher::setFactor(std::optional<double> factor)

@@ -13,7 +13,6 @@
 #include <optional>
 
 class Clock;
-class MeasurementSession;
 class MqttLink;
 
 // Publishes a measurement to an MQTT broker, for the window and the headless
@@ -44,15 +43,21 @@ public:
 
     // $XDG_STATE_HOME/torvale/mqtt-<station> (~/.local/state without it;
     // under the service, its state folder).
+    // The station's name in the folder's name, percent-encoded beyond
+    // [A-Za-z0-9_.-], so that two stations never share a folder.
     static QString defaultOutboxFolder(const QString &station);
 
+    // Opens the outbox now (blocking; for the headless logger): empty text,
+    // else why publishing cannot start, e.g. another logger of the station.
+    QString open();
+    // Without open(), a failure to open the outbox comes as failed().
     void start();
-    // Sends "offline" when connected and ends the link's thread (at most
-    // about a second once the broker answers).
+    // Drains what was handed over (see MqttLink) until the process's stop
+    // deadline, sends "offline" and ends the link's thread; blocks.
     void stop();
+    // The destructor stops the link on its own thread without waiting
+    // (MqttLink::retire); main() waits for it before the process ends.
 
-    // Publishes the session's tallies and its port's loss and return.
-    void attach(MeasurementSession *session);
     // The clock of the port events' times (the system's by default).
     void setClock(const Clock *clock);
     void setFactor(std::optional<double> factor);
@@ -64,6 +69,9 @@ public:
     bool brokerConnected() const;
 
     void publishMinute(const MinuteCount &minute);
+    // The port's loss and return: the counter's state and an event.
+    void portLost(const QString &port);
+    void portReturned(const QString &port);
     // An event of the measurement, e.g. an alarm: {"time": t, "event": name}
     // plus `details`' members.
     void publishEvent(const QDateTime &t, const QString &name, const QJsonObject &details = {});
@@ -77,6 +85,10 @@ signals:
     // One line for the pane or stderr: connected, a failure (once per kind),
     // the outbox dropping or failing.  Never holds the password.
     void message(const QString &line);
+    // Connected to the broker, or not (with the reason, told once).
+    void linkChanged(bool connected, const QString &text);
+    // The outbox cannot be opened: nothing is published.
+    void failed(const QString &text);
 
 private:
     static const Clock &systemClock();

@@ -10,6 +10,19 @@ bool validTopicPart(const QString &text)
            !text.startsWith(u'/') && !text.endsWith(u'/') && !text.contains(QStringLiteral("//"));
 }
 
+// The URL as it may be shown: a password in it becomes "****".
+QString withoutPassword(const QString &url)
+{
+    const qsizetype scheme = url.indexOf(QStringLiteral("://"));
+    const qsizetype start = scheme < 0 ? 0 : scheme + 3;
+    const qsizetype slash = url.indexOf(u'/', start);
+    const qsizetype at = url.lastIndexOf(u'@', slash < 0 ? -1 : slash);
+    const qsizetype colon = url.indexOf(u':', start);
+    if (at < start || colon < 0 || colon > at)
+        return url;
+    return url.left(colon + 1) + QStringLiteral("****") + url.mid(at);
+}
+
 } // namespace
 
 MqttUrl::Parsed MqttUrl::parse(const QString &url)
@@ -17,7 +30,8 @@ MqttUrl::Parsed MqttUrl::parse(const QString &url)
     Parsed out;
     MqttConfig &c = out.config;
     const auto fail = [&](const QString &why) {
-        out.error = QStringLiteral("bad broker URL \"") + url + QStringLiteral("\": ") + why;
+        out.error = QStringLiteral("bad broker URL \"") + withoutPassword(url) +
+                    QStringLiteral("\": ") + why;
         return out;
     };
     QString rest;

@@ -10,7 +10,7 @@ TORVALE_BUILD=${TORVALE_BUILD:-$TORVALE_ROOT/build}
 # What the program needs to build and run.
 torvale_program_packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-l10n-tools qt6-tools-dev libgl-dev libmosquitto-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-l10n-tools qt6-tools-dev libgl-dev libmosquitto-dev libssl-dev
   fonts-ipafont qt6-translations-l10n
   qt6-httpserver-dev qt6-websockets-dev libjs-dygraphs
 )

@@ -62,6 +62,11 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     auto *note = new QLabel(tr("The password is kept in a file only you can read."), this);
     note->setWordWrap(true);
     form->addRow(note);
+    problem = new QLabel(this);
+    problem->setWordWrap(true);
+    problem->setStyleSheet(QStringLiteral("color: #c00000"));
+    problem->hide();
+    form->addRow(problem);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -71,6 +76,16 @@ MqttDialog::MqttDialog(const MqttSettings &s, bool hasPassword, QWidget *parent)
     // Japanese line gets too little height from the form.
     setMinimumWidth(400);
     updatePlaceholders();
+}
+
+void MqttDialog::accept()
+{
+    const MqttSettings s = settings();
+    const QString why = s.enabled ? s.config.problem() : QString();
+    problem->setText(why);
+    problem->setVisible(!why.isEmpty());
+    if (why.isEmpty())
+        QDialog::accept();
 }
 
 void MqttDialog::updatePlaceholders()

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -37,6 +38,11 @@ public:
     QLineEdit *station = nullptr;
     QLineEdit *prefix = nullptr;
     QCheckBox *discovery = nullptr;
+    QLabel *problem = nullptr; // why OK was refused; hidden until then
+
+    // Refuses a station name or prefix that cannot name topics, with the
+    // reason in the dialog.
+    void accept() override;
 
 private:
     void chooseCaFile();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "logfile/SettingsSection.h"
+#include "publish/MqttConfig.h"
 #include "publish/MqttSettings.h"
 
 #include <QObject>
@@ -12,13 +13,16 @@
 class Clock;
 class MeasurementSession;
 class MqttPublisher;
+class QAbstractButton;
 class QWidget;
 
 // The window's broker: the [MQTT] section, the password file beside the
 // settings file, the publisher on the window's session, and the dialog.
 // Reading the section (at start) and OK in the dialog (re)start the
-// publisher.  The password is read from its owner-only file; a file others
-// may read is refused with a line in the pane, never shown.
+// publisher; the old one winds down on its own thread (the window never
+// waits for it).  The password is read from its owner-only file; a file
+// others may read is refused with a line in the pane, never shown.  The
+// publishing state shows on the MQTT button: a coloured mark and a tooltip.
 //
 // GUI thread.
 class MqttWindowSection : public QObject, public SettingsSection
@@ -44,14 +48,22 @@ public:
     void setFactor(std::optional<double> factor);
     // The alarm's crossing, as an event.
     void publishAlarm(double meanCpm, double thresholdCpm, int minutes, bool above);
+    // The button whose mark and tooltip show the publishing state.
+    void showStateOn(QAbstractButton *button);
     // Start and stop of the measurement.
     void setCounterConnected(bool connected);
 
 signals:
     void message(const QString &line);
+    // Publishing cannot start (e.g. another logger of the station): for a
+    // message box.
+    void refused(const QString &text);
 
 private:
+    enum class State { Off, Connecting, Connected, Problem };
     void restart();
+    bool readPassword(MqttConfig &config);
+    void setState(State state, const QString &text);
 
     MeasurementSession *m_session;
     const Clock *m_clock;
@@ -62,4 +74,5 @@ private:
     bool m_written = false;
     std::optional<double> m_factor;
     MqttPublisher *m_publisher = nullptr;
+    QAbstractButton *m_button = nullptr;
 };

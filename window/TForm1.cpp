@@ -11,6 +11,7 @@
 #include "window/ProgressPane.h"
 #include "window/QtPrompts.h"
 #include "window/UploadWindowSection.h"
+#include "core/StopDeadline.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
 #include "core/TimeText.h"
@@ -133,6 +134,9 @@ void TForm1::createMqtt()
 {
     m_mqtt = new MqttWindowSection(m_session, m_settingsPath, m_clock, this);
     connect(m_mqtt, &MqttWindowSection::message, this, &TForm1::progress);
+    connect(m_mqtt, &MqttWindowSection::refused, this,
+            [this](const QString &text) { m_prompts->reportError(text); });
+    m_mqtt->showStateOn(Button_mqtt);
     addSettingsSection(m_mqtt);
 }
 
@@ -544,10 +548,14 @@ void TForm1::applyAnchors(const QSize &newSize)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    if (FormClose())
+    // The writes here and the MQTT drain after the window share one budget.
+    StopDeadline::start();
+    if (FormClose()) {
         event->accept();
-    else
+    } else {
+        StopDeadline::cancel();
         event->ignore();
+    }
 }
 
 void TForm1::Button3Click()

@@ -16,6 +16,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -120,6 +121,8 @@ public:
         m_process.terminate();
         m_process.waitForFinished(5000);
     }
+    // SIGSTOP / SIGCONT: a broker that holds its connections and answers nothing.
+    void pause(bool paused) { ::kill(pid_t(m_process.processId()), paused ? SIGSTOP : SIGCONT); }
     QString log() const
     {
         QFile f(m_folder + QStringLiteral("/broker.log"));

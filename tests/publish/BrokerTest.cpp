@@ -10,20 +10,29 @@
 #include "window/FakeClock.h"
 #include "cli/HeadlessLogger.h"
 #include "core/DayTable.h"
+#include "core/StopDeadline.h"
 #include "core/TimeText.h"
 #include "logfile/AutoSave.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
+#include "publish/MqttLink.h"
 #include "publish/MqttPublisher.h"
+#include "publish/Outbox.h"
 #include "tools/GmSimulator.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace publishtest;
 
@@ -38,6 +47,8 @@ QJsonObject json(const QString &text)
 class BrokerTest : public ::testing::Test
 {
 protected:
+    // A stopped headless logger started the process's stop budget.
+    void TearDown() override { StopDeadline::cancel(); }
     QString path(const QString &name) const { return dir.filePath(name); }
 
     MqttConfig config(int port) const
@@ -126,7 +137,13 @@ TEST_F(BrokerTest, PublishesMinutesEventsStatusAndDiscovery)
         EXPECT_FALSE(device.value(QStringLiteral("identifiers")).toArray().isEmpty());
         EXPECT_TRUE(device.contains(QStringLiteral("sw_version")));
         ids.append(c.value(QStringLiteral("unique_id")).toString());
+        // What the current discovery asks for instead of the deprecated object_id.
+        EXPECT_FALSE(c.contains(QStringLiteral("object_id")));
+        EXPECT_TRUE(c.value(QStringLiteral("default_entity_id")).toString().endsWith(u'.' + ids.last()));
+        if (c.contains(QStringLiteral("unit_of_measurement")))
+            EXPECT_NE(c.value(QStringLiteral("unit_of_measurement")).toString(), QStringLiteral("\u00b5Sv/h"));
     }
+    EXPECT_TRUE(sub.lines().join(u'\n').contains(QStringLiteral("\u03bcSv/h")));
     ids.sort();
     EXPECT_EQ(ids, (QStringList{QStringLiteral("torvale_st1_counter"), QStringLiteral("torvale_st1_cpm"),
                                 QStringLiteral("torvale_st1_mean10"), QStringLiteral("torvale_st1_usv_h")}));
@@ -216,11 +233,17 @@ TEST_F(BrokerTest, LogsInWithPasswordsAndTlsAndReportsRefusalsOnce)
     MqttConfig otherCa = good;
     otherCa.caFile = path(QStringLiteral("other.crt"));
     otherCa.station = QStringLiteral("otherca");
+    MqttConfig plain = good;
+    plain.tls = false;
+    plain.station = QStringLiteral("plain");
+    MqttConfig otherName = good;
+    otherName.host = QStringLiteral("localhost");
+    otherName.station = QStringLiteral("othername");
     MqttConfig unknown = good;
     unknown.host = QStringLiteral("no-such-host.invalid");
     unknown.station = QStringLiteral("unknown");
     std::vector<std::unique_ptr<MqttPublisher>> bad;
-    for (const MqttConfig &c : {wrong, otherCa, unknown}) {
+    for (const MqttConfig &c : {wrong, otherCa, unknown, plain, otherName}) {
         bad.push_back(publisher(c));
         bad.back()->start();
         bad.back()->publishMinute(minute(10, 2, 5));
@@ -228,12 +251,18 @@ TEST_F(BrokerTest, LogsInWithPasswordsAndTlsAndReportsRefusalsOnce)
     settle(9000);
     EXPECT_EQ(count(QStringLiteral("refused the connection: Connection Refused: not authorised")), 1)
         << messages.join(u'\n').toStdString();
-    EXPECT_EQ(count(QStringLiteral("A TLS error")), 1)
+    // Which check refused the certificate: its CA, or its host name.
+    EXPECT_EQ(count(QStringLiteral("certificate was refused: self-signed certificate in certificate chain")), 1)
+        << messages.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("certificate was refused: hostname mismatch")), 1)
         << messages.join(u'\n').toStdString();
     EXPECT_EQ(count(QStringLiteral("no-such-host.invalid:%1: unknown host").arg(broker.port())), 1)
         << messages.join(u'\n').toStdString();
+    // Plain MQTT to a TLS port: never "lost" before a first connection, and a hint.
+    EXPECT_EQ(count(QStringLiteral("use mqtts://")), 1) << messages.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("lost")), 0) << messages.join(u'\n').toStdString();
     const int attempts = int(broker.log().count(QStringLiteral("New connection from")));
-    EXPECT_LE(attempts, 2 + 2 * 5) << broker.log().toStdString();
+    EXPECT_LE(attempts, 2 + 4 * 6) << broker.log().toStdString();
     for (const QString &m : messages)
         EXPECT_FALSE(m.contains(QStringLiteral("s3cret")) || m.contains(QStringLiteral("guess")));
     EXPECT_EQ(sub.payloads(QStringLiteral("torvale/wrong/minute")).size(), 0);
@@ -347,6 +376,172 @@ TEST_F(BrokerTest, HeadlessLoggerLosesNoMinuteWhileTheBrokerIsAway)
     logger.reset();
     std::fclose(out);
     std::fclose(err);
+}
+
+
+// Faults of delivery, each against the real broker.
+class DeliveryTest : public BrokerTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(broker.start());
+        ASSERT_TRUE(sub.start(broker));
+    }
+    std::unique_ptr<MqttPublisher> connected(const MqttConfig &c, const QString &outbox = {})
+    {
+        auto p = publisher(c, outbox);
+        p->start();
+        const int before = count(QStringLiteral("connected to"));
+        EXPECT_TRUE(waitUntil([&] { return count(QStringLiteral("connected to")) > before; }));
+        return p;
+    }
+    QList<qint64> cpms(const QString &station = QStringLiteral("st1"))
+    {
+        QList<qint64> out;
+        // A retained minute comes again as the subscriber returns: count each once.
+        for (const QString &p : sub.payloads(QStringLiteral("torvale/%1/minute").arg(station)))
+            if (const qint64 cpm = json(p).value(QStringLiteral("cpm")).toInteger(); !out.contains(cpm))
+                out.append(cpm);
+        return out;
+    }
+
+    Broker broker{path(QStringLiteral("broker"))};
+    Subscriber sub;
+};
+
+TEST_F(DeliveryTest, DamagedOutboxRecordsAreSkippedAndEveryGoodOneSent)
+{
+    const QString folder = path(QStringLiteral("box"));
+    {
+        QDir().mkpath(folder);
+        QFile legacy(folder + QStringLiteral("/000000000001.seg"));
+        ASSERT_TRUE(legacy.open(QIODevice::WriteOnly));
+        legacy.write("1\tminute\t{\"cpm\":1}\n"); // as older versions wrote it
+        legacy.close();
+        Outbox box(folder);
+        ASSERT_EQ(box.open(), QString());
+        for (int cpm = 2; cpm <= 4; ++cpm)
+            ASSERT_EQ(box.append("minute", "{\"cpm\":" + QByteArray::number(cpm) + '}'), QString());
+    }
+    QFile seg(folder + QStringLiteral("/000000000001.seg"));
+    ASSERT_TRUE(seg.open(QIODevice::ReadOnly));
+    QByteArray bytes = seg.readAll();
+    seg.close();
+    bytes.replace("{\"cpm\":3}", "{\"cpm\xff\xff}").replace("\n2\t", "\ngarbage!\n2\t");
+    ASSERT_TRUE(seg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    seg.write(bytes);
+    seg.close();
+
+    auto pub = connected(config(broker.port()), folder);
+    pub->publishMinute(minute(10, 5, 5));
+    ASSERT_TRUE(waitUntil([&] { return cpms().size() >= 4; })) << sub.lines().join(u'\n').toStdString();
+    settle(500);
+    EXPECT_EQ(cpms(), (QList<qint64>{1, 2, 4, 5}));
+    EXPECT_EQ(count(QStringLiteral("000000000001.seg (2)")), 1) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(DeliveryTest, AFullDiskKeepsMinutesInMemoryUntilTheOutboxTakesThem)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto diskFull = [&](bool full) {
+        rlimit l = saved;
+        l.rlim_cur = full ? 0 : saved.rlim_max;
+        ::setrlimit(RLIMIT_FSIZE, &l);
+    };
+    auto pub = connected(config(broker.port()));
+    diskFull(true);
+    pub->publishMinute(minute(16, 50, 50));
+    ASSERT_TRUE(waitUntil([&] { return cpms() == QList<qint64>{50}; }));
+    sub.stop();
+    broker.stop();
+    pub->publishMinute(minute(16, 51, 51));
+    settle(300);
+    diskFull(false);
+    pub->publishMinute(minute(16, 52, 52));
+    ASSERT_TRUE(broker.start());
+    sub.start(broker.port(), QStringLiteral("#"));
+    ASSERT_TRUE(waitUntil([&] { return cpms().size() >= 3; }, 20000)) << messages.join(u'\n').toStdString();
+    EXPECT_EQ(cpms(), (QList<qint64>{50, 51, 52}));
+    EXPECT_EQ(count(QStringLiteral("cannot keep messages")), 1);
+    EXPECT_EQ(count(QStringLiteral("keeps messages again")), 1);
+}
+
+TEST_F(DeliveryTest, StationsHaveTheirOwnIdentityAndOneLoggerEach)
+{
+    // Names of any script: their own folders, topics and devices.
+    std::vector<std::unique_ptr<MqttPublisher>> pubs;
+    for (const QString &name : {QStringLiteral("屋上"), QStringLiteral("山頂")}) {
+        MqttConfig c = config(broker.port());
+        c.station = name;
+        pubs.push_back(connected(c, path(QFileInfo(MqttPublisher::defaultOutboxFolder(name)).fileName())));
+        pubs.back()->publishMinute(minute(9, 0, 7));
+    }
+    ASSERT_TRUE(waitUntil([&] { return cpms(QStringLiteral("屋上")).size() == 1 && cpms(QStringLiteral("山頂")).size() == 1; }));
+    QSet<QString> ids;
+    for (const QString &line : sub.lines())
+        if (const QJsonObject o = json(line.section(u' ', 1)); o.contains(QStringLiteral("unique_id")))
+            ids.insert(o.value(QStringLiteral("unique_id")).toString());
+    EXPECT_EQ(ids.size(), 6); // three sensors each, without a factor
+    EXPECT_NE(MqttPublisher::defaultOutboxFolder(QStringLiteral("a/b")),
+              MqttPublisher::defaultOutboxFolder(QStringLiteral("a_b")));
+    for (const char *bad : {"a+b", "a#", "$SYS"}) {
+        MqttConfig c = config(broker.port());
+        c.station = QString::fromUtf8(bad);
+        EXPECT_FALSE(c.problem().isEmpty()) << bad;
+    }
+
+    // A second logger of a station is refused at start, naming the first.
+    const MqttConfig c = config(broker.port());
+    auto first = publisher(c, path(QStringLiteral("one")));
+    ASSERT_EQ(first->open(), QString());
+    first->start();
+    EXPECT_TRUE(publisher(c, path(QStringLiteral("one")))->open().contains(QStringLiteral("pid %1").arg(::getpid())));
+    auto window = publisher(c, path(QStringLiteral("one")));
+    QString failed;
+    QObject::connect(window.get(), &MqttPublisher::failed, [&](const QString &t) { failed = t; });
+    window->start();
+    EXPECT_TRUE(waitUntil([&] { return failed.contains(QStringLiteral("in use")); }));
+}
+
+TEST_F(DeliveryTest, BackOffHoldsUntilTheBrokerTakesAMessage)
+{
+    // A broker that drops the client at its first large message (the
+    // discovery configurations) after accepting the connection.
+    Broker small(path(QStringLiteral("small")), QStringLiteral("allow_anonymous true\nmax_packet_size 200\n"));
+    ASSERT_TRUE(small.start());
+    auto pub = publisher(config(small.port()));
+    pub->start();
+    settle(7500);
+    // 1 + 2 + 4 s of back-off: four connections (and start()'s probe), one report.
+    EXPECT_LE(small.log().count(QStringLiteral("New connection from")), 5) << small.log().toStdString();
+    EXPECT_EQ(count(QStringLiteral("lost")), 1) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(DeliveryTest, StopSendsWhatWasHandedOverAndNeverWaitsOnTheCallersThread)
+{
+    auto pub = connected(config(broker.port()));
+    pub->publishMinute(minute(11, 0, 8));
+    pub->setCounterConnected(false);
+    pub->stop();
+    const QString counter = QStringLiteral("torvale/st1/counter");
+    ASSERT_TRUE(waitUntil([&] { return cpms() == QList<qint64>{8} && sub.payloads(counter).value(1) == QStringLiteral("disconnected"); }))
+        << sub.lines().join(u'\n').toStdString();
+
+    // A broker that answers nothing: the publisher goes at once, its link
+    // drains on its own thread.
+    pub = connected(config(broker.port()));
+    broker.pause(true);
+    pub->publishMinute(minute(11, 1, 9));
+    QElapsedTimer timer;
+    timer.start();
+    pub.reset();
+    EXPECT_LT(timer.elapsed(), 200);
+    broker.pause(false);
+    EXPECT_TRUE(MqttLink::waitRetired(std::chrono::steady_clock::now() + std::chrono::seconds(10)));
+    EXPECT_TRUE(waitUntil([&] { return cpms().contains(9); }));
 }
 
 } // namespace

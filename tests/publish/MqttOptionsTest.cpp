@@ -27,11 +27,13 @@ TEST(MqttOptionsTest, ReadsTheBrokerAndThePasswordFileAndRefusesBadOnes)
                                             QStringLiteral("--mqtt"),
                                             QStringLiteral("mqtts://meter@broker:8884/site/roof"),
                                             QStringLiteral("--mqtt-password-file"), secret,
+                                            QStringLiteral("--mqtt-ca-file"), QStringLiteral("/etc/ca.pem"),
                                             QStringLiteral("--station"), QStringLiteral("roof")}),
               CommandLine::Outcome::Run)
         << good.text().toStdString();
     ASSERT_TRUE(good.mqtt());
     EXPECT_EQ(good.mqtt()->password, "top secret");
+    EXPECT_EQ(good.mqtt()->caFile, QStringLiteral("/etc/ca.pem"));
     EXPECT_EQ(good.mqtt()->port, 8884);
     EXPECT_EQ(good.mqtt()->station, QStringLiteral("roof"));
     EXPECT_EQ(good.mqtt()->topicPrefix(), QStringLiteral("site/roof"));
@@ -54,6 +56,10 @@ TEST(MqttOptionsTest, ReadsTheBrokerAndThePasswordFileAndRefusesBadOnes)
         {QStringLiteral("--mqtt"), QStringLiteral("mqtt://broker"),
          QStringLiteral("--mqtt-password-file"), secret},
         {QStringLiteral("--mqtt-password-file"), secret},
+        {QStringLiteral("--mqtt"), QStringLiteral("mqtt://broker"), QStringLiteral("--station"),
+         QStringLiteral("a+b")},
+        {QStringLiteral("--mqtt"), QStringLiteral("mqtt://broker"), QStringLiteral("--mqtt-ca-file"),
+         secret},
     };
     for (const QStringList &extra : bad) {
         CommandLine c;

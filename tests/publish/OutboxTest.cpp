@@ -101,6 +101,8 @@ TEST(MqttUrlTest, ReadsTheBrokerAndRefusesMalformedUrls)
                             "mqtt://h:12x", "mqtt://u:pw@h", "mqtt://@h", "mqtt://h/", "mqtt://h/a/#",
                             "mqtt://h/a//b", "mqtt://[::1", "mqtt://h h", "mqtt://h:+1"})
         EXPECT_FALSE(MqttUrl::parse(QString::fromLatin1(bad)).error.isEmpty()) << bad;
+    // A password in the URL is refused without being shown.
+    EXPECT_FALSE(MqttUrl::parse(QStringLiteral("mqtt://u:pw-9x@h")).error.contains(QStringLiteral("pw-9x")));
 }
 
 TEST(MqttSettingsTest, KeepsItsSectionWithoutThePassword)

@@ -7,11 +7,14 @@
 #include "window/MqttDialog.h"
 #include "window/MqttWindowSection.h"
 #include "window/WindowTestSupport.h"
+#include "logfile/SecretFile.h"
+#include "window/TForm1.h"
 
 #include <QCheckBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <sys/stat.h>
@@ -64,6 +67,14 @@ TEST_F(WindowMqttTest, TheDialogsBrokerGetsTheWindowsMinutesAndThePasswordStaysA
         QJsonDocument::fromJson(sub.payloads(QStringLiteral("torvale/window/minute")).first().toUtf8()).object();
     EXPECT_EQ(minute.value(QStringLiteral("cpm")).toInteger(), 9);
     EXPECT_TRUE(memoText().contains(QStringLiteral("MQTT: connected to mqtt://meter@127.0.0.1:")));
+    // The state shows on the button, not only in the pane.
+    EXPECT_TRUE(form->Button_mqtt->toolTip().startsWith(QStringLiteral("MQTT: publishing")));
+    EXPECT_FALSE(form->Button_mqtt->icon().isNull());
+    // A password file from an editor that ends its lines with CR LF.
+    ASSERT_EQ(SecretFile::write(secret, "pw-123\r\n"), QString());
+    ASSERT_TRUE(form->mqtt()->apply(form->mqtt()->settings(), std::nullopt));
+    EXPECT_TRUE(waitUntil([&] { return memoText().count(QStringLiteral("MQTT: connected to")) == 2; }))
+        << memoText().toStdString();
 
     form->Button_stopClick();
     ASSERT_TRUE(form->FormClose());

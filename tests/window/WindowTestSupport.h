@@ -16,6 +16,7 @@
 #include "window/ProgressPane.h"
 #include "window/TForm1.h"
 #include "core/DayTable.h"
+#include "core/StopDeadline.h"
 #include "core/TimeText.h"
 #include "measure/MeasurementSession.h"
 #include "serial/Trs232c.h"
@@ -144,6 +145,9 @@ protected:
         if (form && form->measuring())
             form->Button_stopClick();
         form.reset();
+        // A closed window started the process's stop budget; the next test's
+        // window is a new run.
+        StopDeadline::cancel();
     }
 
     QTemporaryDir dir;
