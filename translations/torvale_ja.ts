@@ -269,6 +269,10 @@
         <source>Export as CSV</source>
         <translation>CSV に書き出す</translation>
     </message>
+    <message>
+        <source>Count rate and dose rate</source>
+        <translation>計数率と線量率</translation>
+    </message>
 </context>
 <context>
     <name>FileError</name>
@@ -693,10 +697,6 @@ Quit without saving the settings?</source>
         <translation>地図へアップロード…</translation>
     </message>
     <message>
-        <source>Browse folders</source>
-        <translation>フォルダの参照</translation>
-    </message>
-    <message>
         <source>Graph today only</source>
         <translation>本日データだけグラフにする</translation>
     </message>
@@ -739,6 +739,26 @@ Quit without saving the settings?</source>
     <message>
         <source>Auto-save the counts while measuring</source>
         <translation>計測時に、カウント数を自動でファイルに保存する</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>フォルダの参照</translation>
+    </message>
+    <message>
+        <source>Counts per minute by day</source>
+        <translation>日ごとの１分毎のパルス数</translation>
+    </message>
+    <message>
+        <source>Graph of the counts</source>
+        <translation>パルス数のグラフ</translation>
+    </message>
+    <message>
+        <source>Widen the graph</source>
+        <translation>グラフを広げる</translation>
+    </message>
+    <message>
+        <source>Narrow the graph</source>
+        <translation>グラフを狭める</translation>
     </message>
 </context>
 <context>

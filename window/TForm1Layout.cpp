@@ -143,7 +143,7 @@ void TForm1::createControls()
         place(new QPushButton(tr("Upload to maps…"), this), "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
     Button_mqtt = place(new QPushButton(tr("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
-    Button3 = place(new QPushButton(tr("Browse folders"), this), "Button3", 832, 72, 113, 25);
+    Button3 = place(new QPushButton(tr("Browse…"), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
     CheckBox3 = place(new QCheckBox(tr("Graph today only"), this), "CheckBox3", 697, 128, 249, 17);
     CheckBox3->setFont(pixelFont(PMincho, 19));
@@ -166,6 +166,21 @@ void TForm1::createControls()
     }
     for (QLabel *l : {Label2, Label4, Label1, Label_clock, Label3, Label23})
         l->lower();
+    nameControls();
+}
+
+// Names for assistive tools where a control shows no text of its own, or
+// only a symbol; a control with a caption is named by it.
+void TForm1::nameControls()
+{
+    ComboBox1->setAccessibleName(Label2->text());
+    Edit1->setAccessibleName(Label4->text());
+    StringGrid1->setAccessibleName(tr("Counts per minute by day"));
+    Chart1->setAccessibleName(tr("Graph of the counts"));
+    Memo1->setAccessibleName(memo2->toPlainText());
+    memo2->setAccessibleName(memo2->toPlainText());
+    Button_MoveToLeft->setAccessibleName(tr("Widen the graph"));
+    Button_MoveToRight->setAccessibleName(tr("Narrow the graph"));
 }
 
 void TForm1::setTabOrderChain()

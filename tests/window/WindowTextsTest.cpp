@@ -301,7 +301,7 @@ const ShownText shownTexts[] = {
      u"グラフ表示"},
     {"TForm1", "Upload to maps…",
      u"地図へアップロード…"},
-    {"TForm1", "Browse folders",
+    {"TForm1", "Browse…",
      u"フォルダの参照"},
     {"TForm1", "Graph today only",
      u"本日データだけグラフにする"},
