@@ -174,6 +174,7 @@ void TForm1::createControls()
 void TForm1::nameControls()
 {
     ComboBox1->setAccessibleName(Label2->text());
+    ComboBox1->lineEdit()->setAccessibleName(Label2->text()); // read as the port's own field
     Edit1->setAccessibleName(Label4->text());
     StringGrid1->setAccessibleName(tr("Counts per minute by day"));
     Chart1->setAccessibleName(tr("Graph of the counts"));
