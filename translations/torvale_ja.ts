@@ -693,10 +693,6 @@ Quit without saving the settings?</source>
         <translation>グラフ表示</translation>
     </message>
     <message>
-        <source>Upload to maps…</source>
-        <translation>地図へアップロード…</translation>
-    </message>
-    <message>
         <source>Graph today only</source>
         <translation>本日データだけグラフにする</translation>
     </message>
@@ -725,10 +721,6 @@ Quit without saving the settings?</source>
         <translation>Open File (Ctrl+O)</translation>
     </message>
     <message>
-        <source>MQTT…</source>
-        <translation>MQTT…</translation>
-    </message>
-    <message>
         <source>upload credentials %1</source>
         <translation>upload credentials %1</translation>
     </message>
@@ -739,10 +731,6 @@ Quit without saving the settings?</source>
     <message>
         <source>Auto-save the counts while measuring</source>
         <translation>計測時に、カウント数を自動でファイルに保存する</translation>
-    </message>
-    <message>
-        <source>Browse…</source>
-        <translation>フォルダの参照</translation>
     </message>
     <message>
         <source>Counts per minute by day</source>
@@ -759,6 +747,18 @@ Quit without saving the settings?</source>
     <message>
         <source>Narrow the graph</source>
         <translation>グラフを狭める</translation>
+    </message>
+    <message>
+        <source>Upload to maps...</source>
+        <translation>地図へアップロード…</translation>
+    </message>
+    <message>
+        <source>MQTT...</source>
+        <translation>MQTT…</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>フォルダの参照</translation>
     </message>
 </context>
 <context>

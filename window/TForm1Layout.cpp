@@ -140,10 +140,10 @@ void TForm1::createControls()
     CheckBox1->setFont(pixelFont(PMincho, 19));
     Button1 = place(new QPushButton(tr("Show graph"), this), "Button1", 808, 8, 105, 25);
     Button_upload =
-        place(new QPushButton(tr("Upload to maps…"), this), "Button_upload", 540, 100, 150, 25);
+        place(new QPushButton(tr("Upload to maps..."), this), "Button_upload", 540, 100, 150, 25);
     setTextColor(Button1, Qt::black);
-    Button_mqtt = place(new QPushButton(tr("MQTT…"), this), "Button_mqtt", 470, 100, 66, 25);
-    Button3 = place(new QPushButton(tr("Browse…"), this), "Button3", 832, 72, 113, 25);
+    Button_mqtt = place(new QPushButton(tr("MQTT..."), this), "Button_mqtt", 470, 100, 66, 25);
+    Button3 = place(new QPushButton(tr("Browse..."), this), "Button3", 832, 72, 113, 25);
     setTextColor(Button3, Qt::black);
     CheckBox3 = place(new QCheckBox(tr("Graph today only"), this), "CheckBox3", 697, 128, 249, 17);
     CheckBox3->setFont(pixelFont(PMincho, 19));

@@ -26,7 +26,7 @@ names() { # names [--english] NAME... -- [ENV...] PROGRAM_ARGS...: one run, its 
 }
 
 english=("Start counting" "Stop" "Save File (Ctrl+S)" "Open File (Ctrl+O)" "EXIT (Alt+F4)"
-  "Show graph" "MQTT…" "Upload to maps…" "Browse…" "Auto-save the counts while measuring"
+  "Show graph" "MQTT..." "Upload to maps..." "Browse..." "Auto-save the counts while measuring"
   "Show progress" "Graph today only" "COM port" "Data folder" "Counts per minute by day"
   "Graph of the counts" "Widen the graph" "Narrow the graph" "Count rate and dose rate")
 names --english "${english[@]}" -- env LC_ALL= LANGUAGE= LANG=en_US.UTF-8 "$work/bin/torvale" ||
