@@ -113,7 +113,7 @@ int runLogCommand(int argc, char **argv)
     options.factor = commandLine.factor();
     options.span = {StoredMinutes::parseMinute(commandLine.from()),
                     StoredMinutes::parseMinute(commandLine.to())};
-    options.today = SystemClock().now().date();
+    options.year = commandLine.year();
     return commandLine.logCommand() == CommandLine::LogCommand::Export
                ? LogCommands::runExport(options)
                : LogCommands::runStats(options);

@@ -107,6 +107,10 @@ CommandLine::CommandLine()
     m_parser.addOption({QStringLiteral("to"),
                         tr("With --stats: the last minute, YYYY-MM-DDTHH:MM."),
                         QStringLiteral("time")});
+    m_parser.addOption({QStringLiteral("year"),
+                        tr("With --export or --stats: the year of the log's newest column, "
+                           "for a file whose name carries no date."),
+                        QStringLiteral("year")});
     m_parser.addOption({QStringLiteral("upload"),
                         tr("With --headless: upload the mean cpm to a map: radmon, "
                            "gmcmap or safecast; may be given more than once."),
@@ -146,8 +150,8 @@ bool CommandLine::wantsHeadless(int argc, char **argv)
 
 bool CommandLine::wantsLogCommand(int argc, char **argv)
 {
-    return givenBeforeDashes(argc, argv, {"--export", "--stats", "--output", "--from", "--to"},
-                             true);
+    return givenBeforeDashes(argc, argv,
+                             {"--export", "--stats", "--output", "--from", "--to", "--year"}, true);
 }
 
 CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
@@ -195,8 +199,10 @@ CommandLine::Outcome CommandLine::parse(const QStringList &arguments)
     if (wrong.isEmpty())
         wrong = checkDoseAndLogOptions();
     if (!wrong.isEmpty()) {
-        m_text = wrong + u'\n' + tryHelp(arguments.value(0));
-        return Outcome::Fail;
+        m_text = wrong + u'\n' +
+                 (m_misuse ? m_parser.helpText().section(u'\n', 0, 0) + u'\n' : QString()) +
+                 tryHelp(arguments.value(0));
+        return m_misuse ? Outcome::Usage : Outcome::Fail;
     }
     return Outcome::Run;
 }
@@ -274,6 +280,20 @@ QString CommandLine::checkDoseAndLogOptions()
         if (!text.isEmpty() && !StoredMinutes::parseMinute(text))
             return QStringLiteral("%1 %2: not a minute of the form YYYY-MM-DDTHH:MM.")
                 .arg(QLatin1String(name), text);
+    const auto from = StoredMinutes::parseMinute(m_from);
+    const auto to = StoredMinutes::parseMinute(m_to);
+    if (from && to && *to < *from) {
+        m_misuse = true;
+        return tr("--from %1 comes after --to %2.").arg(m_from, m_to);
+    }
+    if (isSet("year")) {
+        if (m_logCommand == LogCommand::None)
+            return tr("--year goes with --export or --stats.");
+        bool ok = false;
+        m_year = value("year").toInt(&ok);
+        if (!ok || *m_year < 1900 || *m_year > 9999)
+            return tr("--year %1: a year from 1900 to 9999.").arg(value("year"));
+    }
     if (isSet("factor")) {
         if (!m_headless && m_logCommand == LogCommand::None)
             return QStringLiteral("--factor goes with --headless, --export or --stats.");
@@ -353,8 +373,8 @@ QString CommandLine::parseUploads()
 
 int CommandLine::finish(Outcome outcome) const
 {
-    std::FILE *out = outcome == Outcome::Fail ? stderr : stdout;
+    std::FILE *out = outcome == Outcome::Print ? stdout : stderr;
     std::fputs(m_text.toLocal8Bit().constData(), out);
     std::fflush(out);
-    return outcome == Outcome::Fail ? 1 : 0;
+    return outcome == Outcome::Print ? 0 : outcome == Outcome::Usage ? 2 : 1;
 }

@@ -27,6 +27,7 @@ public:
         Run,   // start the program
         Print, // print text() to stdout and exit with 0 (help, version)
         Fail,  // print text() to stderr and exit with 1 (an unknown option, a missing value)
+        Usage, // print text() with the usage to stderr and exit with 2 (options at odds)
     };
 
     CommandLine();
@@ -91,6 +92,8 @@ public:
     QString outputFile() const { return m_outputFile; }
     QString from() const { return m_from; }
     QString to() const { return m_to; }
+    // --year Y with --export or --stats: the year of the newest column.
+    std::optional<int> year() const { return m_year; }
 
     // --lang ja|en: the window's language, when given.
     std::optional<UiTranslation::Language> language() const { return m_language; }
@@ -127,6 +130,8 @@ private:
     QString m_outputFile;
     QString m_from;
     QString m_to;
+    std::optional<int> m_year;
+    bool m_misuse = false; // the failure is options at odds: Usage
 
     // The checks of the dose, alarm and log-file options; empty when fine.
     QString checkDoseAndLogOptions();

@@ -3,6 +3,7 @@
 
 #include "core/Clock.h"
 #include "core/DayTable.h"
+#include "core/TimeText.h"
 #include "logfile/DataFolder.h"
 #include "logfile/LogFile.h"
 #include "measure/MeasurementSession.h"
@@ -12,23 +13,6 @@
 #include "serial/Trs232c.h"
 #include "stats/Alarm.h"
 #include "stats/ReadoutText.h"
-
-namespace
-{
-
-// The minute with its offset from UTC, so that the two passes of an hour
-// repeated when the clocks go back read differently: 2026-11-01T01:00-04:00.
-QString isoMinute(const QDateTime &t)
-{
-    const int offset = t.offsetFromUtc() / 60;
-    const int size = offset < 0 ? -offset : offset;
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2")
-               .arg(size / 60, 2, 10, QLatin1Char('0'))
-               .arg(size % 60, 2, 10, QLatin1Char('0'));
-}
-
-} // namespace
 
 HeadlessLogger::HeadlessLogger(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_table(new DayTable(this)),
@@ -154,8 +138,8 @@ void HeadlessLogger::writeTallyLine(const QString &file)
         return;
     const Tally tally = m_tallies.front();
     m_tallies.pop_front();
-    writeLine(m_options.out, isoMinute(tally.t) + u'\t' + QString::number(tally.count) + u'\t' +
-                                 file + tally.doseFields);
+    writeLine(m_options.out, TimeText::isoWithOffset(tally.t, false) + u'\t' +
+                                 QString::number(tally.count) + u'\t' + file + tally.doseFields);
 }
 
 QString HeadlessLogger::doseFields() const

@@ -3,9 +3,12 @@
 
 #include "core/DayTable.h"
 #include "logfile/AtomicFile.h"
+#include "logfile/ColumnDates.h"
 #include "logfile/LogFile.h"
 #include "stats/TidyExport.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cmath>
@@ -20,6 +23,66 @@ void writeText(std::FILE *to, const QString &text)
     std::fflush(to);
 }
 
+// Says on `err` how the year of the columns was chosen; an auto-save name
+// needs no word.
+void tellDating(const LogCommands::Options &o, const ColumnDates::Dating &d)
+{
+    const QString day = d.newest.toString(Qt::ISODate);
+    switch (d.basis) {
+    case ColumnDates::Basis::AutoSaveName:
+        return;
+    case ColumnDates::Basis::GivenYear:
+        writeText(o.err,
+                  QCoreApplication::translate(
+                      "LogCommands", "note: the columns of %1 are dated back from %2 (--year).\n")
+                      .arg(o.logPath, day));
+        return;
+    case ColumnDates::Basis::NameDate:
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "note: the columns of %1 are dated back from %2, the date in its "
+                             "name.\n")
+                             .arg(o.logPath, day));
+        return;
+    case ColumnDates::Basis::NameYear:
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "note: the columns of %1 are dated back from %2, the end of the year "
+                             "in its name.\n")
+                             .arg(o.logPath, day));
+        return;
+    case ColumnDates::Basis::FileTime:
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "note: the name of %1 carries no date; its columns are dated back "
+                             "from %2, the day it was last modified (--year YYYY sets the year of "
+                             "the newest column).\n")
+                             .arg(o.logPath, day));
+        return;
+    }
+}
+
+void warnUndated(const LogCommands::Options &o, int columns)
+{
+    if (columns > 0)
+        writeText(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
+                                        "valid MM/DD header; they were left out\n")
+                             .arg(columns)
+                             .arg(o.logPath));
+}
+
+void warnTooLarge(const LogCommands::Options &o, qint64 cells)
+{
+    if (cells > 0)
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "warning: %1 cell(s) of %2 hold counts above %3; they were left "
+                             "out\n")
+                             .arg(cells)
+                             .arg(o.logPath)
+                             .arg(StoredMinutes::MaxCount));
+}
+
 // Loads the log into `table`; false, with the reason on `err`, when it
 // cannot be read or is no log of this program.
 bool loadLog(const LogCommands::Options &o, DayTable &table)
@@ -31,9 +94,10 @@ bool loadLog(const LogCommands::Options &o, DayTable &table)
     }
     // The time column's heading, which every log's header row starts with.
     const QString timeHeader = QStringLiteral("計測時刻");
-    const LogFile::LoadResult loaded = LogFile::load(o.logPath, table, o.today);
+    const LogFile::LoadResult loaded = LogFile::load(o.logPath, table, {});
     if (!loaded.ok) {
-        writeText(o.err, QStringLiteral("error: cannot read %1: %2\n").arg(o.logPath, loaded.error));
+        writeText(o.err,
+                  QStringLiteral("error: cannot read %1: %2\n").arg(o.logPath, loaded.error));
         return false;
     }
     // Anything else is not a log, or one damaged beyond use.
@@ -43,15 +107,41 @@ bool loadLog(const LogCommands::Options &o, DayTable &table)
                              .arg(o.logPath));
         return false;
     }
+    if (loaded.cutLine > 0)
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "warning: %1 ends in the middle of line %2 (cut short?); that line "
+                             "may be incomplete\n")
+                             .arg(o.logPath)
+                             .arg(loaded.cutLine));
+    const ColumnDates::Dating dating = ColumnDates::datingOf(o.logPath, o.year);
+    tellDating(o, dating);
+    ColumnDates::dateFrom(table, dating.newest);
     return true;
 }
 
-void warnUndated(const LogCommands::Options &o, int columns)
+// The folder of --output must exist: AtomicFile would only say "error 2".
+bool outputFolderExists(const LogCommands::Options &o)
 {
-    if (columns > 0)
-        writeText(o.err, QStringLiteral("warning: %1 day column(s) of %2 have counts but no "
-                                        "valid MM/DD header; they were left out\n")
-                             .arg(columns)
+    const QDir folder = QFileInfo(o.outputPath).absoluteDir();
+    if (folder.exists())
+        return true;
+    writeText(o.err, QCoreApplication::translate("LogCommands",
+                                                 "error: cannot write %1: no such folder %2\n")
+                         .arg(o.outputPath, QDir::toNativeSeparators(folder.path())));
+    return false;
+}
+
+void warnExport(const LogCommands::Options &o, const TidyExport::Result &r)
+{
+    warnUndated(o, r.undatedColumns);
+    warnTooLarge(o, r.tooLarge);
+    if (r.skippedTimes > 0)
+        writeText(o.err, QCoreApplication::translate(
+                             "LogCommands",
+                             "warning: %1 row(s) of %2 fall in a time the clocks skipped; they are "
+                             "written with the offset that held before the change\n")
+                             .arg(r.skippedTimes)
                              .arg(o.logPath));
 }
 
@@ -67,11 +157,13 @@ int LogCommands::runExport(const Options &o)
     DayTable table;
     if (!loadLog(o, table))
         return 1;
+    if (!o.outputPath.isEmpty() && !outputFolderExists(o))
+        return 1;
     if (o.outputPath.isEmpty()) {
         const TidyExport::Result r = TidyExport::write(table, o.factor, [&](const QByteArray &b) {
             return std::fwrite(b.constData(), 1, size_t(b.size()), o.out) == size_t(b.size());
         });
-        warnUndated(o, r.undatedColumns);
+        warnExport(o, r);
         if (!r.ok || std::fflush(o.out) != 0) {
             writeText(o.err, QStringLiteral("error: cannot write the export to standard output\n"));
             return 1;
@@ -83,7 +175,7 @@ int LogCommands::runExport(const Options &o)
         all += b;
         return true;
     });
-    warnUndated(o, r.undatedColumns);
+    warnExport(o, r);
     const QString failure = AtomicFile::write(o.outputPath, all);
     if (!failure.isEmpty()) {
         writeText(o.err, QStringLiteral("error: cannot write %1: %2\n").arg(o.outputPath, failure));
@@ -99,9 +191,14 @@ int LogCommands::runStats(const Options &o)
         return 1;
     CountStats stats;
     StoredMinutes::Visit visit;
-    visit.count = [&stats](const StoredMinutes::Minute &, qint64 count) { stats.add(count); };
+    visit.count = [&stats](const StoredMinutes::Minute &m, qint64 count, const CellMinutes &day) {
+        stats.add(count, day.exposure(m.minuteOfDay));
+    };
     visit.skipped = [&stats](qint64 cells) { stats.skip(cells); };
-    warnUndated(o, StoredMinutes::visit(table, o.span, visit).undatedColumns);
+    const StoredMinutes::Summary summary = StoredMinutes::visit(table, o.span, visit);
+    warnUndated(o, summary.undatedColumns);
+    warnTooLarge(o, summary.tooLarge);
+    stats.tooLarge(summary.tooLarge);
     writeText(o.out, statsText(stats.result(), o.factor));
     return 0;
 }
@@ -118,8 +215,8 @@ QString LogCommands::statsText(const CountStats::Result &r, std::optional<double
     line("mean", number(r.mean));
     line("sd", number(r.sd));
     line("sem", number(r.sem));
-    line("min", any ? QString::number(r.min) : QStringLiteral("nan"));
-    line("max", any ? QString::number(r.max) : QStringLiteral("nan"));
+    line("min", any ? QString::number(r.min, 'g', 15) : QStringLiteral("nan"));
+    line("max", any ? QString::number(r.max, 'g', 15) : QStringLiteral("nan"));
     line("dispersion", number(r.dispersion));
     line("p_poisson", number(r.pPoisson));
     line("skipped", QString::number(r.skipped));

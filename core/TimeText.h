@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -18,4 +19,12 @@ public:
     static QString rowTime(int row);          // time text of minute row 1..1440
     // Minute row (1..1440) of the minute that ends at t (t's hour and minute).
     static int rowOf(const QTime &t) { return t.hour() * 60 + t.minute() + 1; }
+
+    // t's date and time as t's zone reads them, with the offset from UTC, in
+    // ISO 8601: "2026-10-25T02:30:00+01:00", or "2026-10-25T02:30+01:00"
+    // without seconds.  The offset tells apart the two passes of the hour
+    // that is repeated when the clocks go back.
+    static QString isoWithOffset(const QDateTime &t, bool seconds = true);
+    // An offset from UTC in seconds as ISO 8601 writes it: "+09:00", "-03:30".
+    static QString utcOffset(int offsetSeconds);
 };

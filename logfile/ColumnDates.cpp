@@ -3,6 +3,8 @@
 
 #include "core/DayTable.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 QDate ColumnDates::autoSaveDay(const QString &filePath)
@@ -39,7 +41,32 @@ QDate ColumnDates::latestWithHeader(const QString &header, const QDate &latest)
 void ColumnDates::resolve(DayTable &table, const QString &filePath, const QDate &today)
 {
     const QDate named = autoSaveDay(filePath);
-    QDate bound = named.isValid() ? named : today;
+    dateFrom(table, named.isValid() ? named : today);
+}
+
+ColumnDates::Dating ColumnDates::datingOf(const QString &filePath, std::optional<int> year)
+{
+    if (year)
+        return {Basis::GivenYear, QDate(*year, 12, 31)};
+    if (const QDate d = autoSaveDay(filePath); d.isValid())
+        return {Basis::AutoSaveName, d};
+    static const QRegularExpression date(
+        QStringLiteral("(?<!\\d)((?:19|20)\\d\\d)([-_]?)(\\d\\d)\\2(\\d\\d)(?!\\d)"));
+    static const QRegularExpression yearAlone(QStringLiteral("(?<!\\d)((?:19|20)\\d\\d)(?!\\d)"));
+    const QString name = QFileInfo(filePath).fileName();
+    if (const auto m = date.match(name); m.hasMatch()) {
+        const QDate d(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+        if (d.isValid())
+            return {Basis::NameDate, d};
+    }
+    if (const auto m = yearAlone.match(name); m.hasMatch())
+        return {Basis::NameYear, QDate(m.captured(1).toInt(), 12, 31)};
+    return {Basis::FileTime, QFileInfo(filePath).lastModified().date()};
+}
+
+void ColumnDates::dateFrom(DayTable &table, const QDate &newest)
+{
+    QDate bound = newest;
     for (int c = 1; c < table.colCount(); ++c) {
         const QDate d = latestWithHeader(table.cell(c, 0), bound);
         table.setColumnDate(c, d);

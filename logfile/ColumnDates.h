@@ -4,6 +4,8 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 class DayTable;
 
 // Gives each day column of a loaded table its full date, since a day header
@@ -22,6 +24,21 @@ class ColumnDates
 {
 public:
     static void resolve(DayTable &table, const QString &filePath, const QDate &today);
+    // Dates the columns back from `newest`, the newest possible date.
+    static void dateFrom(DayTable &table, const QDate &newest);
+
+    // How the newest possible date of a file read on its own (exported, not
+    // continued) is chosen, first that applies: `year` given (its last
+    // day); an auto-save name (its day); a date in the name, YYYY-MM-DD,
+    // YYYY_MM_DD or YYYYMMDD (that day); a year in the name, 19xx or 20xx
+    // standing alone (its last day); else the day the file was last
+    // modified, local time.  The file's title line carries no date.
+    enum class Basis { GivenYear, AutoSaveName, NameDate, NameYear, FileTime };
+    struct Dating {
+        Basis basis = Basis::FileTime;
+        QDate newest;
+    };
+    static Dating datingOf(const QString &filePath, std::optional<int> year);
 
     // The day of an auto-save file name (the name part of the path), or an
     // invalid date when the name is not one.

@@ -103,7 +103,10 @@ LogFile::LoadResult LogFile::load(const QString &path, DayTable &table, const QD
     }
     LogFormat::decodeInto(table, bytes);
     ColumnDates::resolve(table, path, today);
-    return {true, {}};
+    LoadResult result{true, {}};
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        result.cutLine = std::count(bytes.begin(), bytes.end(), '\n') + 1;
+    return result;
 }
 
 QString LogFile::forceCsvExtension(const QString &name)

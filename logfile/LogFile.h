@@ -18,6 +18,9 @@ public:
     struct LoadResult {
         bool ok = false;
         QString error; // FileError text when !ok
+        // The number of the last line when the file ends inside it (no line
+        // end after it: a copy or a save cut short), else 0.
+        qint64 cutLine = 0;
     };
 
     // Files bigger than this are refused: a century of daily columns is

@@ -2,6 +2,7 @@
 #include "publish/MqttPublisher.h"
 
 #include "core/Clock.h"
+#include "core/TimeText.h"
 #include "logfile/RecoveryCopy.h"
 #include "measure/MeasurementSession.h"
 #include "publish/MqttLink.h"
@@ -94,19 +95,10 @@ void MqttPublisher::setCounterConnected(bool connected)
     m_link->setCounterConnected(connected);
 }
 
-QString MqttPublisher::isoTime(const QDateTime &t)
-{
-    const int offset = t.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 void MqttPublisher::publishMinute(const MinuteCount &minute)
 {
     m_recent.add(minute);
-    QJsonObject o{{QStringLiteral("time"), isoTime(minute.end)},
+    QJsonObject o{{QStringLiteral("time"), TimeText::isoWithOffset(minute.end)},
                   {QStringLiteral("cpm"), minute.count}};
     if (minute.minutes != 1)
         o.insert(QStringLiteral("minutes"), minute.minutes);
@@ -125,7 +117,7 @@ void MqttPublisher::publishEvent(const QDateTime &t, const QString &name,
                                  const QJsonObject &details)
 {
     QJsonObject o = details;
-    o.insert(QStringLiteral("time"), isoTime(t));
+    o.insert(QStringLiteral("time"), TimeText::isoWithOffset(t));
     o.insert(QStringLiteral("event"), name);
     m_link->enqueue("event", QJsonDocument(o).toJson(QJsonDocument::Compact));
 }

@@ -68,9 +68,6 @@ public:
     void publishAlarm(const QDateTime &t, double meanCpm, double thresholdCpm, int minutes,
                       bool above);
 
-    // End of the minute with its UTC offset: 2026-12-08T09:15:00+09:00.
-    static QString isoTime(const QDateTime &t);
-
 signals:
     // One line for the pane or stderr: connected, a failure (once per kind),
     // the outbox dropping or failing.  Never holds the password.

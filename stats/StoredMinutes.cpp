@@ -9,13 +9,14 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
                                             const Visit &visit)
 {
     Summary summary;
+    const LocalZone zone = zoneOf(table);
     for (int col = table.colCount() - 1; col >= 1; --col) {
         const QDate date = table.columnDate(col);
         if (!date.isValid()) {
             qint64 counts = 0;
-            int v = 0;
+            qint64 v = 0;
             for (int row = 1; row <= DayTable::MinuteRows; ++row)
-                counts += table.cellCount(col, row, &v) ? 1 : 0;
+                counts += read(table, col, row, &v) == Cell::Count ? 1 : 0;
             if (counts > 0) {
                 ++summary.undatedColumns;
                 summary.undatedCounts += counts;
@@ -24,17 +25,22 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
         }
         // Most spans take whole days: test the day's ends only once.
         const bool whole = span.contains({date, 0}) && span.contains({date, 1439});
-        const bool none = (span.to && span.to->date < date) || (span.from && date < span.from->date);
+        const bool none =
+            (span.to && span.to->date < date) || (span.from && date < span.from->date);
         if (none)
             continue;
+        const CellMinutes day(date, zone);
         qint64 skipped = 0;
         for (int row = 1; row <= DayTable::MinuteRows; ++row) {
             const Minute m{date, row - 1};
             if (!whole && !span.contains(m))
                 continue;
-            int v = 0;
-            if (table.cellCount(col, row, &v))
-                visit.count(m, v);
+            qint64 v = 0;
+            const Cell cell = read(table, col, row, &v);
+            if (cell == Cell::Count)
+                visit.count(m, v, day);
+            else if (cell == Cell::TooLarge)
+                ++summary.tooLarge;
             else
                 ++skipped;
         }
@@ -42,6 +48,55 @@ StoredMinutes::Summary StoredMinutes::visit(const DayTable &table, const Span &s
             visit.skipped(skipped);
     }
     return summary;
+}
+
+StoredMinutes::Cell StoredMinutes::readText(const DayTable &table, int col, int row, qint64 *count)
+{
+    // The table keeps a plain number above 31 bits as its text.
+    const QString text = table.cell(col, row);
+    if (text.size() < 10 || text.at(0) == u'0')
+        return Cell::NoCount;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return Cell::NoCount;
+    if (text.size() > 12)
+        return Cell::TooLarge;
+    *count = text.toLongLong();
+    return Cell::Count;
+}
+
+LocalZone StoredMinutes::zoneOf(const DayTable &table)
+{
+    QDate first;
+    QDate last;
+    for (int col = 1; col < table.colCount(); ++col) {
+        const QDate date = table.columnDate(col);
+        if (!date.isValid())
+            continue;
+        if (!first.isValid() || date < first)
+            first = date;
+        if (!last.isValid() || date > last)
+            last = date;
+    }
+    return {first, last};
+}
+
+bool StoredMinutes::anyLongerCell(const DayTable &table)
+{
+    const LocalZone zone = zoneOf(table);
+    for (int col = 1; col < table.colCount(); ++col) {
+        const QDate date = table.columnDate(col);
+        if (!date.isValid())
+            continue;
+        const CellMinutes day(date, zone);
+        if (day.uniform())
+            continue;
+        qint64 v = 0;
+        for (int row = 1; row <= DayTable::MinuteRows; ++row)
+            if (day.minutes(row - 1) > 1 && read(table, col, row, &v) == Cell::Count)
+                return true;
+    }
+    return false;
 }
 
 std::optional<StoredMinutes::Minute> StoredMinutes::parseMinute(const QString &text)

@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "stats/TidyExport.h"
 
+#include "core/TimeText.h"
 #include "stats/StoredMinutes.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 
 namespace
 {
 
 constexpr qsizetype ChunkBytes = qsizetype(64) * 1024;
-
-QDateTime localMinute(const QDate &date, int minuteOfDay)
-{
-    return QDateTime(date, QTime(minuteOfDay / 60, minuteOfDay % 60), Qt::LocalTime);
-}
 
 void appendTwoDigits(QByteArray &out, int v)
 {
@@ -22,50 +17,48 @@ void appendTwoDigits(QByteArray &out, int v)
     out.append(char('0' + v % 10));
 }
 
-} // namespace
-
-QByteArray TidyExport::offsetText(int offsetSeconds)
+QByteArray timeOf(const QDate &date, int minuteOfDay, const CellMinutes &day)
 {
-    QByteArray out(1, offsetSeconds < 0 ? '-' : '+');
-    const int m = qAbs(offsetSeconds) / 60;
-    appendTwoDigits(out, m / 60);
-    out.append(':');
-    appendTwoDigits(out, m % 60);
-    return out;
+    const QTime time(minuteOfDay / 60, minuteOfDay % 60);
+    return TimeText::isoWithOffset(
+               QDateTime(date, time, Qt::OffsetFromUTC, day.offset(minuteOfDay)))
+        .toLatin1();
 }
+
+} // namespace
 
 QByteArray TidyExport::timeText(const QDate &date, int minuteOfDay)
 {
-    const QDateTime t = localMinute(date, minuteOfDay);
-    // A minute the clock skipped (the spring change) is written as the time
-    // it became, with that time's offset.
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() +
-           offsetText(t.offsetFromUtc());
+    return timeOf(date, minuteOfDay, CellMinutes(date));
 }
 
 TidyExport::Result TidyExport::write(const DayTable &table, std::optional<double> factor,
                                      const Sink &sink)
 {
     Result result;
-    QByteArray out = factor ? QByteArrayLiteral("time,cpm,usv_h\n") : QByteArrayLiteral("time,cpm\n");
+    const bool minutesColumn = StoredMinutes::anyLongerCell(table);
+    QByteArray out = factor ? QByteArrayLiteral("time,cpm,usv_h") : QByteArrayLiteral("time,cpm");
+    out += minutesColumn ? QByteArrayLiteral(",minutes\n") : QByteArrayLiteral("\n");
     // The offset is the same all day except on a day the clock changes;
     // formatting through QDateTime only then keeps the export fast.
     QDate day;
     QByteArray dayPrefix; // "yyyy-MM-ddT"
     QByteArray dayOffset; // empty on a day the offset changes
     StoredMinutes::Visit visit;
-    visit.count = [&](const StoredMinutes::Minute &m, qint64 count) {
+    visit.count = [&](const StoredMinutes::Minute &m, qint64 count, const CellMinutes &clock) {
         if (!result.ok)
             return;
         if (m.date != day) {
             day = m.date;
             dayPrefix = day.toString(Qt::ISODate).toLatin1() + 'T';
-            const int first = localMinute(day, 0).offsetFromUtc();
-            const int last = localMinute(day, 1439).offsetFromUtc();
-            dayOffset = first == last ? offsetText(first) : QByteArray();
+            dayOffset = clock.uniform() ? TimeText::utcOffset(clock.firstOffset()).toLatin1()
+                                        : QByteArray();
         }
+        int minutes = 1;
         if (dayOffset.isEmpty()) {
-            out += timeText(m.date, m.minuteOfDay);
+            out += timeOf(m.date, m.minuteOfDay, clock);
+            minutes = clock.exposure(m.minuteOfDay);
+            result.skippedTimes += clock.minutes(m.minuteOfDay) == 0 ? 1 : 0;
         } else {
             out += dayPrefix;
             appendTwoDigits(out, m.minuteOfDay / 60);
@@ -74,11 +67,16 @@ TidyExport::Result TidyExport::write(const DayTable &table, std::optional<double
             out += ":00";
             out += dayOffset;
         }
+        const double cpm = double(count) / minutes;
         out += ',';
-        out += QByteArray::number(count);
+        out += minutes == 1 ? QByteArray::number(count) : QByteArray::number(cpm, 'g', 15);
         if (factor) {
             out += ',';
-            out += QByteArray::number(double(count) / *factor, 'g', 6);
+            out += QByteArray::number(cpm / *factor, 'g', 6);
+        }
+        if (minutesColumn) {
+            out += ',';
+            out += QByteArray::number(minutes);
         }
         out += '\n';
         ++result.rows;
@@ -89,6 +87,7 @@ TidyExport::Result TidyExport::write(const DayTable &table, std::optional<double
     };
     const StoredMinutes::Summary summary = StoredMinutes::visit(table, {}, visit);
     result.undatedColumns = summary.undatedColumns;
+    result.tooLarge = summary.tooLarge;
     if (result.ok && !out.isEmpty())
         result.ok = sink(out);
     return result;

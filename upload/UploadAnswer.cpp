@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace
 {
@@ -34,13 +35,31 @@ QString shortened(const QString &text)
     return text.left(UploadAnswer::MaxTextLength - 1) + u'…';
 }
 
+// Bytes that are not UTF-8 (garbage, a binary answer) as printable ASCII,
+// every other byte as \xHH, instead of a row of replacement characters.
+QString decoded(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    for (const char c : bytes) {
+        if (c >= 0x20 && c < 0x7f)
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
 } // namespace
 
 QString UploadAnswer::readable(const QByteArray &body)
 {
     static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    QString text = QString::fromUtf8(body.left(qsizetype(16) * 1024));
+    QString text = decoded(body.left(qsizetype(16) * 1024));
     // GMCmap says OK or ERR inside an HTML comment: keep what it holds.
     text.replace(QStringLiteral("<!--"), QStringLiteral(" ")).replace(QStringLiteral("-->"), QStringLiteral(" "));
     text.replace(tags, QStringLiteral(" "));

@@ -44,8 +44,8 @@ QString StatsDialog::describe(const CountStats::Result &r, std::optional<double>
           << tr("Mean: %1 ± %2 cpm (standard error)").arg(num(r.mean, 2), num(r.sem, 2))
           << tr("Standard deviation: %1 cpm").arg(num(r.sd, 2))
           << tr("Min / max: %1 / %2")
-                 .arg(any ? QString::number(r.min) : QStringLiteral("—"),
-                      any ? QString::number(r.max) : QStringLiteral("—"))
+                 .arg(any ? QString::number(r.min, 'g', 15) : QStringLiteral("—"),
+                      any ? QString::number(r.max, 'g', 15) : QStringLiteral("—"))
           << tr("Dispersion s²/mean: %1 (1 if Poisson)").arg(num(r.dispersion, 3))
           << tr("Dispersion test p-value (two-sided): %1").arg(pValue(r.pPoisson));
     if (factor && any)
@@ -55,6 +55,10 @@ QString StatsDialog::describe(const CountStats::Result &r, std::optional<double>
                                             : ReadoutText::usvh(r.usvhSem(*factor)))
               << tr("Dose: %1 µSv (%2 min)").arg(ReadoutText::usvh(r.doseUsv(*factor))).arg(r.n);
     lines << tr("Cells left out (empty, text): %1").arg(r.skipped);
+    if (r.tooLarge > 0)
+        lines << tr("Cells left out, counts too large: %1").arg(r.tooLarge);
+    if (r.cells < r.n)
+        lines << tr("Cells of two minutes (clocks turned back): %1").arg(r.n - r.cells);
     return lines.join(u'\n');
 }
 

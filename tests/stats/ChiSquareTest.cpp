@@ -87,6 +87,43 @@ TEST(CountStats, FiguresOfASmallSelectionAndItsSkippedCells)
     EXPECT_TRUE(std::isnan(zeros.result().dispersion)); // 0/0
 }
 
+// Cells (3, 1 min), (5, 1 min), (12, 2 min), by hand: 20 pulses in 4
+// minutes, λ = 5; Σ (x − mλ)²/m = 4 + 0 + 2 = 6, s² = 6/2 = 3; D = 6/5 = 1.2
+// against χ²(2): P(X >= 1.2) = e^-0.6, P(X <= 1.2) = 1 − e^-0.6.
+TEST(CountStats, ACellOfTwoMinutesIsOneCellOfTwiceTheExposure)
+{
+    CountStats s;
+    s.add(3);
+    s.add(5);
+    s.add(12, 2);
+    const auto r = s.result();
+    EXPECT_EQ(r.n, 4);
+    EXPECT_EQ(r.cells, 3);
+    EXPECT_DOUBLE_EQ(r.mean, 5.0);
+    EXPECT_NEAR(r.sd, std::sqrt(3.0), 1e-14);
+    EXPECT_NEAR(r.sem, std::sqrt(3.0) / 2, 1e-14);
+    EXPECT_NEAR(r.dispersion, 0.6, 1e-14);
+    EXPECT_NEAR(r.pPoisson, 2 * (1 - std::exp(-0.6)), 1e-12);
+    EXPECT_DOUBLE_EQ(r.max, 6.0);
+
+    // A steady 15 cpm through the night the clocks go back in Berlin: the
+    // repeated hour's cells hold 30 over two minutes, no dispersion at all.
+    qputenv("TZ", "Europe/Berlin");
+    DayTable table;
+    table.fillTimeColumn();
+    table.setColumnDate(1, QDate(2026, 10, 25));
+    for (int row = 1; row <= DayTable::MinuteRows; ++row)
+        table.setCell(1, row,
+                      row > 120 && row <= 180 ? QStringLiteral("30") : QStringLiteral("15"));
+    QMap<qint64, qint64> freq;
+    const auto day = TableSelection::compute(table, {{1, 1, 1, 1440}}, &freq);
+    EXPECT_EQ(day.n, 1500);
+    EXPECT_DOUBLE_EQ(day.mean, 15.0);
+    EXPECT_DOUBLE_EQ(day.dispersion, 0.0);
+    EXPECT_EQ(freq, (QMap<qint64, qint64>{{15, 1380}}));
+    qputenv("TZ", "Asia/Tokyo");
+}
+
 TEST(CountStats, HugeCountsLoseNoPrecision)
 {
     // Two billion-sized counts a unit apart: variance 0.5 exactly, which a

@@ -5,6 +5,8 @@
 #include "stats/TidyExport.h"
 
 #include "core/DayTable.h"
+#include "core/TimeText.h"
+#include "stats/TableSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +54,7 @@ TEST(TidyExport, OldestFirstWithOffsetAndUsvh)
     EXPECT_EQ(r.undatedColumns, 1);
     EXPECT_EQ(exportOf(t, 120.0, &r), "time,cpm,usv_h\n2026-12-06T23:59:00+09:00,30,0.25\n"
                                       "2026-12-07T00:01:00+09:00,27,0.225\n");
-    EXPECT_EQ(TidyExport::offsetText(-12600), "-03:30");
+    EXPECT_EQ(TimeText::utcOffset(-12600), QStringLiteral("-03:30"));
 }
 
 TEST(TidyExport, DaysTheClockChangesKeepTheirOwnOffsets)
@@ -61,7 +63,45 @@ TEST(TidyExport, DaysTheClockChangesKeepTheirOwnOffsets)
     // 2026-03-29: 02:00 CET becomes 03:00 CEST.
     EXPECT_EQ(TidyExport::timeText(QDate(2026, 3, 29), 60), "2026-03-29T01:00:00+01:00");
     EXPECT_EQ(TidyExport::timeText(QDate(2026, 3, 29), 4 * 60), "2026-03-29T04:00:00+02:00");
+    // A skipped time keeps its wall time at the offset before the change;
+    // a repeated one is the end of its second pass.
+    EXPECT_EQ(TidyExport::timeText(QDate(2026, 3, 29), 150), "2026-03-29T02:30:00+01:00");
+    EXPECT_EQ(TidyExport::timeText(QDate(2026, 10, 25), 150), "2026-10-25T02:30:00+01:00");
+    const CellMinutes spring(QDate(2026, 3, 29));
+    const CellMinutes autumn(QDate(2026, 10, 25));
+    for (const auto &[minute, springMinutes, autumnMinutes] :
+         {std::tuple{119, 1, 1}, {120, 0, 2}, {179, 0, 2}, {180, 1, 1}})
+        EXPECT_EQ(std::pair(spring.minutes(minute), autumn.minutes(minute)),
+                  std::pair(springMinutes, autumnMinutes))
+            << minute;
+    EXPECT_TRUE(CellMinutes(QDate(2026, 10, 20)).uniform());
+    EXPECT_EQ(CellMinutes(QDate(2026, 10, 24)).minutes(1439), 1); // the change comes in reach
+    // New York: 02:00 EDT becomes 01:00 EST.
+    qputenv("TZ", "America/New_York");
+    const CellMinutes newYork(QDate(2026, 11, 1));
+    EXPECT_EQ(newYork.minutes(59), 1);
+    EXPECT_EQ(newYork.minutes(60), 2);
+    EXPECT_EQ(newYork.offset(60), -5 * 3600);
+    EXPECT_EQ(newYork.minutes(120), 1);
     qputenv("TZ", "Asia/Tokyo");
+}
+
+// Counts above 31 bits are counts; beyond MaxCount they are told, not lost.
+TEST(StoredMinutes, CountsAboveThirtyOneBitsAreTakenOrReported)
+{
+    qputenv("TZ", "Asia/Tokyo");
+    DayTable t;
+    fillTwoDays(t);
+    t.setCell(1, 10, QStringLiteral("3000000000"));
+    t.setCell(1, 11, QStringLiteral("12345678901234"));
+    TidyExport::Result r;
+    EXPECT_TRUE(exportOf(t, std::nullopt, &r).contains("T00:09:00+09:00,3000000000\n"));
+    EXPECT_EQ(r.rows, 3);
+    EXPECT_EQ(r.tooLarge, 1);
+    const auto s = TableSelection::compute(t, {{1, 1, 1, 1440}});
+    EXPECT_EQ(s.n, 2);
+    EXPECT_EQ(s.sum, 3000000027);
+    EXPECT_EQ(s.tooLarge, 1);
 }
 
 TEST(StoredMinutes, SpanIsInclusiveAndStatsTextHasEveryKey)
@@ -75,7 +115,9 @@ TEST(StoredMinutes, SpanIsInclusiveAndStatsTextHasEveryKey)
                              StoredMinutes::parseMinute(QStringLiteral("2026-12-07T00:01"))};
     CountStats stats;
     StoredMinutes::Visit visit;
-    visit.count = [&stats](const StoredMinutes::Minute &, qint64 c) { stats.add(c); };
+    visit.count = [&stats](const StoredMinutes::Minute &, qint64 c, const CellMinutes &) {
+        stats.add(c);
+    };
     visit.skipped = [&stats](qint64 n) { stats.skip(n); };
     StoredMinutes::visit(t, span, visit);
     const auto r = stats.result();

@@ -278,4 +278,7 @@ TEST(UploadAnswer, JudgesEachServicesAnswers)
         UploadAnswer::judge(UploadService::Radmon, 502, "Bad Gateway", QByteArray(1 << 20, 'x'));
     EXPECT_EQ(huge.kind, Kind::HttpError);
     EXPECT_LE(huge.text.size(), UploadAnswer::MaxTextLength);
+    // Bytes that are no UTF-8 are quoted, not shown as replacement marks.
+    EXPECT_EQ(UploadAnswer::readable(QByteArray("ERR\xff\x80 \x01z", 8)),
+              QStringLiteral("ERR\\xff\\x80 \\x01z"));
 }
