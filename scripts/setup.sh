@@ -18,6 +18,7 @@ torvale_program_packages=(
 torvale_test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool libfaketime clang-tidy
+  at-spi2-core python3-pyatspi dbus-daemon
   mosquitto mosquitto-clients openssl
   dpkg-dev file lintian desktop-file-utils appstream
   prometheus chromium

@@ -48,7 +48,7 @@ done
 # The end-to-end runs, with the program, the counter and the scripts in the same layout.
 mkdir -p "$work/tests/e2e" "$work/scripts"
 install -m 755 "$build/app/torvale" "$build/tests/e2e/e2e_pulse_sender" "$work/"
-install -m 644 "$root"/tests/e2e/*.sh "$work/tests/e2e/"
+install -m 644 "$root"/tests/e2e/*.sh "$root"/tests/e2e/*.py "$work/tests/e2e/"
 install -m 644 "$root/scripts/helpers.sh" "$work/scripts/"
 for script in "$work"/tests/e2e/*.sh; do
   [ "$(basename "$script")" = common.sh ] && continue

@@ -5,7 +5,9 @@
 #   window-measuring.png  measuring pulses from the simulated counter, progress pane shown
 #   window-week.png       a log file of seven days opened from the command line, graph shown
 #
-#   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]   (build/ and docs/images/ by default)
+#   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR] [ja|en]   (build/, docs/images/, ja by default)
+#
+# ja: the window as under C.UTF-8 (Japanese); en: under LANG=en_US.UTF-8, the names ending in -en.
 #
 # Needs Xvfb, xdotool and ImageMagick's import; the program and gmsim must be built.
 set -euo pipefail
@@ -14,6 +16,12 @@ export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
 out=$(realpath -m "${2:-$root/docs/images}")
+language=${3:-ja}
+case $language in
+  ja) suffix= language_env=() ;;
+  en) suffix=-en language_env=(LC_ALL= LANG=en_US.UTF-8) ;;
+  *) echo "language ja or en, not $language"; exit 2 ;;
+esac
 mkdir -p "$out"
 
 work=$(mktemp -d /tmp/torvale-shots.XXXXXX)
@@ -40,7 +48,7 @@ start_program() {
   cp "$build/app/torvale" "$work/bin/torvale"
   # The user's own recovery copy and settings stay out of the pictures.
   (cd "$work" && exec env QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/xdg" \
-    XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" "$work/bin/torvale" "$@") \
+    XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" "${language_env[@]}" "$work/bin/torvale" "$@") \
     >>"$work/program.log" 2>&1 &
   program_pid=$!
   pids+=("$program_pid")
@@ -53,7 +61,10 @@ start_program() {
   sleep 1.5
 }
 click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.5; }
-shoot() { xdotool mousemove 1270 1010; sleep 0.5; import -window "$wid" "$out/$1"; echo "$out/$1"; }
+shoot() {
+  xdotool mousemove 1270 1010
+  sleep 0.5
+  import -window "$wid" "$out/${1%.png}$suffix.png"; echo "$out/${1%.png}$suffix.png"; }
 end_program() {
   click 692 20 # EXIT
   wait_until 10 eval '! kill -0 "$program_pid" 2>/dev/null' || { echo "the program did not end"; exit 1; }

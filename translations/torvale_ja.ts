@@ -281,6 +281,10 @@
         <source>Export as CSV</source>
         <translation>CSV に書き出す</translation>
     </message>
+    <message>
+        <source>Count rate and dose rate</source>
+        <translation>計数率と線量率</translation>
+    </message>
 </context>
 <context>
     <name>FileError</name>
@@ -708,14 +712,6 @@ Quit without saving the settings?</source>
         <translation>グラフ表示</translation>
     </message>
     <message>
-        <source>Upload to maps…</source>
-        <translation>地図へアップロード…</translation>
-    </message>
-    <message>
-        <source>Browse folders</source>
-        <translation>フォルダの参照</translation>
-    </message>
-    <message>
         <source>Graph today only</source>
         <translation>本日データだけグラフにする</translation>
     </message>
@@ -744,10 +740,6 @@ Quit without saving the settings?</source>
         <translation>Open File (Ctrl+O)</translation>
     </message>
     <message>
-        <source>MQTT…</source>
-        <translation>MQTT…</translation>
-    </message>
-    <message>
         <source>upload credentials %1</source>
         <translation>upload credentials %1</translation>
     </message>
@@ -762,6 +754,34 @@ Quit without saving the settings?</source>
     <message>
         <source>Web…</source>
         <translation>Web…</translation>
+    </message>
+    <message>
+        <source>Counts per minute by day</source>
+        <translation>日ごとの１分毎のパルス数</translation>
+    </message>
+    <message>
+        <source>Graph of the counts</source>
+        <translation>パルス数のグラフ</translation>
+    </message>
+    <message>
+        <source>Widen the graph</source>
+        <translation>グラフを広げる</translation>
+    </message>
+    <message>
+        <source>Narrow the graph</source>
+        <translation>グラフを狭める</translation>
+    </message>
+    <message>
+        <source>Upload to maps...</source>
+        <translation>地図へアップロード…</translation>
+    </message>
+    <message>
+        <source>MQTT...</source>
+        <translation>MQTT…</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>フォルダの参照</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLocale>
 
 namespace
 {
@@ -22,10 +23,23 @@ void useProportionalFont()
     QApplication::setFont(font);
 }
 
+// The desktop's own locale when it speaks the chosen language, else that
+// language's home country.
+QLocale displayLocale(UiTranslation::Language language)
+{
+    const bool japanese = language == UiTranslation::Language::Japanese;
+    const QLocale::Language wanted = japanese ? QLocale::Japanese : QLocale::English;
+    const QLocale system = QLocale::system();
+    if (system.language() == wanted)
+        return system;
+    return {wanted, japanese ? QLocale::Japan : QLocale::UnitedStates};
+}
+
 } // namespace
 
 bool DesktopLocale::apply(UiTranslation::Language language)
 {
     useProportionalFont();
+    QLocale::setDefault(displayLocale(language));
     return UiTranslation::install(language);
 }

@@ -54,6 +54,7 @@ DoseFeatures::DoseFeatures(TForm1 *form)
     m_readout->setFont(readoutFont());
     m_readout->setContextMenuPolicy(Qt::CustomContextMenu);
     m_readout->setToolTip(tr("Right-click: conversion factor and alarm"));
+    m_readout->setAccessibleName(tr("Count rate and dose rate"));
     m_readout->lower(); // under every control, as the window's labels are
     connect(m_readout, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         auto *menu = new QMenu(m_readout);
@@ -127,6 +128,7 @@ void DoseFeatures::minuteCounted(const MinuteCount &m)
 void DoseFeatures::updateReadout()
 {
     m_readout->setText(ReadoutText::format(m_recent, m_dose.factor()));
+    m_readout->setAccessibleDescription(m_readout->text()); // the name says what it shows
     setReadoutColor(m_readout, m_alarm->above() ? QColor(Qt::red) : QColor(Qt::black));
 }
 

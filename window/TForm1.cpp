@@ -14,7 +14,6 @@
 #include "core/StopDeadline.h"
 #include "core/Clock.h"
 #include "core/DayTable.h"
-#include "core/TimeText.h"
 #include "graph/GmChartView.h"
 #include "logfile/DataFolder.h"
 #include "measure/MeasurementSession.h"
@@ -31,6 +30,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -350,7 +350,14 @@ void TForm1::Timer_INTERVALTimer()
 
 void TForm1::showClock(const QDateTime &t)
 {
-    Label_clock->setText(tr("Now %1 %2").arg(TimeText::date(t.date()), TimeText::time(t.time())));
+    // The chosen language's short date and time, with seconds; under
+    // Japanese the yyyy/MM/dd H:mm:ss of the log's own times.
+    const QLocale locale;
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (const qsizetype minutes = time.indexOf(QLatin1String("mm")); minutes >= 0)
+        time.insert(minutes + 2, QLatin1String(":ss"));
+    Label_clock->setText(tr("Now %1 %2").arg(locale.toString(t.date(), QLocale::ShortFormat),
+                                             locale.toString(t.time(), time)));
     Label_clock->adjustSize();
     focusGridWhenFree();
 }

@@ -187,6 +187,7 @@ private:
     // buildWindow's parts (TForm1Layout.cpp).
     void createControls();
     void setTabOrderChain();
+    void nameControls();
     // The clock label, and the grid's focus once a dialog has closed.
     void showClock(const QDateTime &t);
     // Asks before a missing data folder is made; false (told) when it cannot

@@ -156,15 +156,15 @@ void createOptions(TForm1 *f)
         place(new QCheckBox(TForm1::tr("Show progress"), f), "CheckBox1", 697, 48, 216, 17);
     f->CheckBox1->setFont(pixelFont(PMincho, 19));
     f->Button1 = place(new QPushButton(TForm1::tr("Show graph"), f), "Button1", 808, 8, 105, 25);
-    f->Button_upload = place(new QPushButton(TForm1::tr("Upload to maps…"), f), "Button_upload",
+    f->Button_upload = place(new QPushButton(TForm1::tr("Upload to maps..."), f), "Button_upload",
                              540, 100, 150, 25);
     setTextColor(f->Button1, Qt::black);
     f->Button_mqtt =
-        place(new QPushButton(TForm1::tr("MQTT…"), f), "Button_mqtt", 470, 100, 66, 25);
+        place(new QPushButton(TForm1::tr("MQTT..."), f), "Button_mqtt", 470, 100, 66, 25);
     // In the gap between EXIT and the graph button: no other control moves.
     f->Button_web = place(new QPushButton(TForm1::tr("Web…"), f), "Button_web", 763, 8, 43, 25);
     f->Button3 =
-        place(new QPushButton(TForm1::tr("Browse folders"), f), "Button3", 832, 72, 113, 25);
+        place(new QPushButton(TForm1::tr("Browse..."), f), "Button3", 832, 72, 113, 25);
     setTextColor(f->Button3, Qt::black);
     f->CheckBox3 =
         place(new QCheckBox(TForm1::tr("Graph today only"), f), "CheckBox3", 697, 128, 249, 17);
@@ -206,6 +206,22 @@ void TForm1::createControls()
     }
     for (QLabel *l : {Label2, Label4, Label1, Label_clock, Label3, Label23})
         l->lower();
+    nameControls();
+}
+
+// Names for assistive tools where a control shows no text of its own, or
+// only a symbol; a control with a caption is named by it.
+void TForm1::nameControls()
+{
+    ComboBox1->setAccessibleName(Label2->text());
+    ComboBox1->lineEdit()->setAccessibleName(Label2->text()); // read as the port's own field
+    Edit1->setAccessibleName(Label4->text());
+    StringGrid1->setAccessibleName(tr("Counts per minute by day"));
+    Chart1->setAccessibleName(tr("Graph of the counts"));
+    Memo1->setAccessibleName(memo2->toPlainText());
+    memo2->setAccessibleName(memo2->toPlainText());
+    Button_MoveToLeft->setAccessibleName(tr("Widen the graph"));
+    Button_MoveToRight->setAccessibleName(tr("Narrow the graph"));
 }
 
 void TForm1::setTabOrderChain()

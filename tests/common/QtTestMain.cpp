@@ -2,6 +2,7 @@
 #include "TestTranslation.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TORVALE"));
+    // Dates and numbers shown as the window shows them where no language is set.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     if (!TestTranslation::installJapanese()) {
         std::fputs("the program's Japanese translation is not compiled in\n", stderr);
         return 1;

@@ -3,6 +3,7 @@
 #include "window/DesktopLocale.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -46,4 +47,7 @@ TEST(DesktopLocale, EnglishInstallsNothing)
 {
     EXPECT_TRUE(DesktopLocale::apply(UiTranslation::Language::English));
     EXPECT_TRUE(qApp->findChildren<QTranslator *>().isEmpty());
+    // Dates shown in English, whatever the desktop's language (here none).
+    EXPECT_EQ(QLocale().language(), QLocale::English);
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); // as the tests after expect
 }
