@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace
@@ -100,9 +102,11 @@ void GmcCounter::beats(const char *data, qsizetype size, qint64 nowMs, Step &ste
         const qint64 missing = seconds - frames;
         if (missing > 0) {
             m_missing += missing;
+            // The plural's number is an int; qMin's template argument would stall lupdate.
+            const int told = int(std::min(missing, qint64(INT_MAX)));
             step.notes << QCoreApplication::translate(
                               "Counter", "GQ GMC counter: %n second(s) missing from the heartbeat",
-                              nullptr, int(qMin<qint64>(missing, INT_MAX)))
+                              nullptr, told)
                        + QCoreApplication::translate("Counter", " (%1 in all)").arg(m_missing);
         }
     }

@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QList>
 
+#include <algorithm>
+#include <climits>
+
 void LineCounter::begin(qint64 nowMs, Step &)
 {
     m_lines.clear();
@@ -69,7 +72,9 @@ void LineCounter::tick(qint64 nowMs, Step &step)
 
 void LineCounter::end(Step &step)
 {
+    // The plural's number is an int; qMin's template argument would stall lupdate.
+    const int unreadable = int(std::min(m_unreadable, qint64(INT_MAX)));
     if (m_unreadable > 0)
         step.notes << QCoreApplication::translate("Counter", "%n unreadable line(s) not counted",
-                                                  nullptr, int(qMin<qint64>(m_unreadable, INT_MAX)));
+                                                  nullptr, unreadable);
 }

@@ -60,6 +60,17 @@
     </message>
 </context>
 <context>
+    <name>ClockGate</name>
+    <message>
+        <source>The clock reads a day before this program was built (%1): no minute is filed until the clock is set; the pulses are counted meanwhile.</source>
+        <translation>時計がこのプログラムのビルド日（%1）より前の日付です。時計が合うまで分の記録はしません。パルスはその間も数えます。</translation>
+    </message>
+    <message>
+        <source>The kernel reports the clock not synchronised: no minute is filed until it is; the pulses are counted meanwhile.</source>
+        <translation>カーネルが時計を未同期と報告しています。同期するまで分の記録はしません。パルスはその間も数えます。</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Counts the pulses of a Geiger–Müller counter on a serial port and logs them minute by minute.</source>
@@ -92,10 +103,6 @@
     <message>
         <source>With --mqtt: a file readable by its owner alone holding the broker password.</source>
         <translation>With --mqtt: a file readable by its owner alone holding the broker password.</translation>
-    </message>
-    <message>
-        <source>With --mqtt: the station&apos;s name (default: the host name; the topics default to torvale/&lt;station&gt;).</source>
-        <translation>With --mqtt: the station&apos;s name (default: the host name; the topics default to torvale/&lt;station&gt;).</translation>
     </message>
     <message>
         <source>With --headless, --export or --stats: the conversion factor in counts per minute per µSv/h.</source>
@@ -165,12 +172,169 @@
         <source>--http wants PORT, ADDR:PORT or [IPv6]:PORT.</source>
         <translation>--http には PORT、ADDR:PORT、[IPv6]:PORT のいずれかを指定してください。</translation>
     </message>
+    <message>
+        <source>With --headless: file no minute until the kernel reports the clock synchronised (NTP).</source>
+        <translation>With --headless: file no minute until the kernel reports the clock synchronised (NTP).</translation>
+    </message>
+    <message>
+        <source>With --headless: the kind of counter, pulses (default), gmc, radpro or lines.</source>
+        <translation>With --headless: the kind of counter, pulses (default), gmc, radpro or lines.</translation>
+    </message>
+    <message>
+        <source>With --headless: the line speed (default: 9600 for pulses and lines, 115200 for gmc and radpro).</source>
+        <translation>With --headless: the line speed (default: 9600 for pulses and lines, 115200 for gmc and radpro).</translation>
+    </message>
+    <message>
+        <source>With an mqtts:// URL: the CA certificate (PEM) to trust instead of the system&apos;s CAs.</source>
+        <translation>With an mqtts:// URL: the CA certificate (PEM) to trust instead of the system&apos;s CAs.</translation>
+    </message>
+    <message>
+        <source>With --headless: the station&apos;s name for --mqtt (default: the host name; the topics default to torvale/&lt;station&gt;).</source>
+        <translation>With --headless: the station&apos;s name for --mqtt (default: the host name; the topics default to torvale/&lt;station&gt;).</translation>
+    </message>
+    <message>
+        <source>With --export or --stats: the year of the log&apos;s newest column, for a file whose name carries no date.</source>
+        <translation>With --export or --stats: the year of the log&apos;s newest column, for a file whose name carries no date.</translation>
+    </message>
+    <message>
+        <source>With --upload: a PEM file of CAs trusted besides the system&apos;s (a self-hosted map, a mirror).</source>
+        <translation>With --upload: a PEM file of CAs trusted besides the system&apos;s (a self-hosted map, a mirror).</translation>
+    </message>
+    <message>
+        <source>--wait-clock-sync goes with --headless.</source>
+        <translation>--wait-clock-sync goes with --headless.</translation>
+    </message>
+    <message>
+        <source>--mqtt-password-file and --mqtt-ca-file go with --mqtt.</source>
+        <translation>--mqtt-password-file and --mqtt-ca-file go with --mqtt.</translation>
+    </message>
+    <message>
+        <source>--counter and --baud go with --headless.</source>
+        <translation>--counter and --baud go with --headless.</translation>
+    </message>
+    <message>
+        <source>--counter %1: one of %2.</source>
+        <translation>--counter %1: one of %2.</translation>
+    </message>
+    <message>
+        <source>--baud: a line speed of 50 to 4000000 bits a second.</source>
+        <translation>--baud: a line speed of 50 to 4000000 bits a second.</translation>
+    </message>
+    <message>
+        <source>--mqtt-ca-file goes with an mqtts:// URL.</source>
+        <translation>--mqtt-ca-file goes with an mqtts:// URL.</translation>
+    </message>
+    <message>
+        <source>--from %1 comes after --to %2.</source>
+        <translation>--from %1 comes after --to %2.</translation>
+    </message>
+    <message>
+        <source>--year goes with --export or --stats.</source>
+        <translation>--year goes with --export or --stats.</translation>
+    </message>
+    <message>
+        <source>--year %1: a year from 1900 to 9999.</source>
+        <translation>--year %1: a year from 1900 to 9999.</translation>
+    </message>
 </context>
 <context>
     <name>CountHistogram</name>
     <message>
         <source>■ frequency (minutes)  — Poisson (same mean)</source>
         <translation>■ 度数（分）  — ポアソン分布（同じ平均）</translation>
+    </message>
+</context>
+<context>
+    <name>Counter</name>
+    <message>
+        <source>pulse counter</source>
+        <translation>パルス方式のカウンター</translation>
+    </message>
+    <message>
+        <source>GQ GMC counter</source>
+        <translation>GQ GMC カウンター</translation>
+    </message>
+    <message>
+        <source>Rad Pro counter</source>
+        <translation>Rad Pro カウンター</translation>
+    </message>
+    <message>
+        <source>text-line counter</source>
+        <translation>テキスト行のカウンター</translation>
+    </message>
+    <message>
+        <source>No answer as a %1 within %2 seconds: is the counter of another kind, or set to another line speed?</source>
+        <translation>%2 秒以内に %1 としての応答がありません。別の種類のカウンターか、通信速度が違っていませんか？</translation>
+    </message>
+    <message>
+        <source>The %1 sent data that cannot be read; it is not counted: &quot;%2&quot;</source>
+        <translation>%1 から読めないデータが届きました。数えません: 「%2」</translation>
+    </message>
+    <message>
+        <source>GQ GMC counter: %1</source>
+        <translation>GQ GMC カウンター: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>GQ GMC counter: %n second(s) missing from the heartbeat</source>
+        <translation>
+            <numerusform>GQ GMC カウンター: ハートビートが %n 秒欠けました</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> (%1 in all)</source>
+        <translation>（合計 %1）</translation>
+    </message>
+    <message>
+        <source>Text-line counter: %1</source>
+        <translation>テキスト行のカウンター: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n unreadable line(s) not counted</source>
+        <translation>
+            <numerusform>読めない行 %n 行は数えていません</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Rad Pro counter: another device or a long outage; the pulses while it was away are not counted</source>
+        <translation>Rad Pro カウンター: 別の機器か、長い中断です。離れていた間のパルスは数えていません</translation>
+    </message>
+    <message>
+        <source>Rad Pro counter: %1 (%2)</source>
+        <translation>Rad Pro カウンター: %1（%2）</translation>
+    </message>
+    <message>
+        <source>Rad Pro counter: its count went back from %1 to %2 (restarted); counting goes on from there</source>
+        <translation>Rad Pro カウンター: カウントが %1 から %2 に戻りました（再起動）。そこから数え続けます</translation>
+    </message>
+</context>
+<context>
+    <name>CounterDialog</name>
+    <message>
+        <source>Counter</source>
+        <translation>カウンター</translation>
+    </message>
+    <message>
+        <source> bps</source>
+        <translation> bps</translation>
+    </message>
+    <message>
+        <source>Kind of counter:</source>
+        <translation>カウンターの種類:</translation>
+    </message>
+    <message>
+        <source>Line speed:</source>
+        <translation>通信速度:</translation>
+    </message>
+</context>
+<context>
+    <name>CounterWindowSection</name>
+    <message>
+        <source>Counter: %1 at %2 bps</source>
+        <translation>カウンター: %1、%2 bps</translation>
+    </message>
+    <message>
+        <source>Counter...</source>
+        <translation>カウンター...</translation>
     </message>
 </context>
 <context>
@@ -352,6 +516,57 @@
     </message>
 </context>
 <context>
+    <name>LogCommands</name>
+    <message>
+        <source>note: the columns of %1 are dated back from %2 (--year).
+</source>
+        <translation>note: the columns of %1 are dated back from %2 (--year).
+</translation>
+    </message>
+    <message>
+        <source>note: the columns of %1 are dated back from %2, the date in its name.
+</source>
+        <translation>note: the columns of %1 are dated back from %2, the date in its name.
+</translation>
+    </message>
+    <message>
+        <source>note: the columns of %1 are dated back from %2, the end of the year in its name.
+</source>
+        <translation>note: the columns of %1 are dated back from %2, the end of the year in its name.
+</translation>
+    </message>
+    <message>
+        <source>note: the name of %1 carries no date; its columns are dated back from %2, the day it was last modified (--year YYYY sets the year of the newest column).
+</source>
+        <translation>note: the name of %1 carries no date; its columns are dated back from %2, the day it was last modified (--year YYYY sets the year of the newest column).
+</translation>
+    </message>
+    <message>
+        <source>warning: %1 cell(s) of %2 hold counts above %3; they were left out
+</source>
+        <translation>warning: %1 cell(s) of %2 hold counts above %3; they were left out
+</translation>
+    </message>
+    <message>
+        <source>warning: %1 ends in the middle of line %2 (cut short?); that line may be incomplete
+</source>
+        <translation>warning: %1 ends in the middle of line %2 (cut short?); that line may be incomplete
+</translation>
+    </message>
+    <message>
+        <source>error: cannot write %1: no such folder %2
+</source>
+        <translation>error: cannot write %1: no such folder %2
+</translation>
+    </message>
+    <message>
+        <source>warning: %1 row(s) of %2 fall in a time the clocks skipped; they are written with the offset that held before the change
+</source>
+        <translation>warning: %1 row(s) of %2 fall in a time the clocks skipped; they are written with the offset that held before the change
+</translation>
+    </message>
+</context>
+<context>
     <name>MeasurementSession</name>
     <message>
         <source>Com Port %1 Not Open</source>
@@ -364,6 +579,21 @@
     <message>
         <source>Com Port %1 Close</source>
         <translation>Com Port %1 Close</translation>
+    </message>
+    <message>
+        <source>Could not send a command to the counter on %1</source>
+        <translation>%1 のカウンターへコマンドを送れませんでした</translation>
+    </message>
+</context>
+<context>
+    <name>MqttConfig</name>
+    <message>
+        <source>The station name &quot;%1&quot; may not hold + # or NUL, nor begin with $.</source>
+        <translation>局名「%1」には + # NUL を含められず、$ で始めることもできません。</translation>
+    </message>
+    <message>
+        <source>The topic prefix &quot;%1&quot; may not hold + # or NUL, nor begin with $.</source>
+        <translation>トピック「%1」には + # NUL を含められず、$ で始めることもできません。</translation>
     </message>
 </context>
 <context>
@@ -434,6 +664,17 @@
     </message>
 </context>
 <context>
+    <name>MqttLink</name>
+    <message>
+        <source> (if that port speaks TLS, use mqtts:// or the TLS option)</source>
+        <translation> (if that port speaks TLS, use mqtts:// or the TLS option)</translation>
+    </message>
+    <message>
+        <source>the broker&apos;s certificate was refused: %1</source>
+        <translation>the broker&apos;s certificate was refused: %1</translation>
+    </message>
+</context>
+<context>
     <name>MqttWindowSection</name>
     <message>
         <source>cannot remove %1</source>
@@ -450,6 +691,22 @@
     <message>
         <source>MQTT: not started: the password file %1: %2</source>
         <translation>MQTT: not started: the password file %1: %2</translation>
+    </message>
+    <message>
+        <source>MQTT: not publishing</source>
+        <translation>MQTT: 送信していません</translation>
+    </message>
+    <message>
+        <source>MQTT: connecting to the broker</source>
+        <translation>MQTT: ブローカーに接続中</translation>
+    </message>
+    <message>
+        <source>MQTT: publishing</source>
+        <translation>MQTT: 送信中</translation>
+    </message>
+    <message>
+        <source>MQTT publishing of station &quot;%1&quot; did not start: %2</source>
+        <translation>局「%1」の MQTT 送信を始められません: %2</translation>
     </message>
 </context>
 <context>
@@ -548,6 +805,18 @@
         <source>the disk cannot keep up: %1 not written; counting goes on</source>
         <translation>ディスクへの書き込みが追いつきません。%1 を書き込みませんでした。計数は続いています</translation>
     </message>
+    <message>
+        <source>The clock is set (%1): the pulses counted while waiting go into the first minute.</source>
+        <translation>時計が合いました（%1）。待つ間に数えたパルスは最初の1分に入れます。</translation>
+    </message>
+    <message>
+        <source>The count of %1 is the largest a cell holds (2147483647); %2 pulses go on to the next minute.</source>
+        <translation>%1 は1つのセルに入る最大のカウントです（2147483647）。残りの %2 パルスは次の1分に回します。</translation>
+    </message>
+    <message>
+        <source>%1: cannot write %2: %3</source>
+        <translation>%1: %2 に書き込めません: %3</translation>
+    </message>
 </context>
 <context>
     <name>StatsDialog</name>
@@ -594,6 +863,14 @@
     <message>
         <source>Cells left out (empty, text): %1</source>
         <translation>除いたセル（空欄・文字）: %1</translation>
+    </message>
+    <message>
+        <source>Cells left out, counts too large: %1</source>
+        <translation>カウントが大きすぎて除いたセル: %1</translation>
+    </message>
+    <message>
+        <source>Cells of two minutes (clocks turned back): %1</source>
+        <translation>2分ぶんのセル（時計の戻し）: %1</translation>
     </message>
 </context>
 <context>
@@ -740,14 +1017,6 @@ Quit without saving the settings?</source>
         <translation>Open File (Ctrl+O)</translation>
     </message>
     <message>
-        <source>upload credentials %1</source>
-        <translation>upload credentials %1</translation>
-    </message>
-    <message>
-        <source>uploading every %1 min to %2</source>
-        <translation>uploading every %1 min to %2</translation>
-    </message>
-    <message>
         <source>Auto-save the counts while measuring</source>
         <translation>計測時に、カウント数を自動でファイルに保存する</translation>
     </message>
@@ -782,6 +1051,18 @@ Quit without saving the settings?</source>
     <message>
         <source>Browse...</source>
         <translation>フォルダの参照</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n restored minute(s) of the recovery copy added to %1</source>
+        <translation>
+            <numerusform>復元用コピーの %n 分を %1 に加えました</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n minute(s) held differently by both: the larger count kept</source>
+        <translation>
+            <numerusform>%n 分は両方で値が違うため、大きい方を残しました</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -916,6 +1197,36 @@ Start sending?</source>
         <source>%1: the URL must start with http:// or https://</source>
         <translation>%1: URLは http:// か https:// で</translation>
     </message>
+    <message>
+        <source>the system&apos;s CAs</source>
+        <translation>システムの CA</translation>
+    </message>
+    <message>
+        <source>CA file (PEM)</source>
+        <translation>CA ファイル（PEM）</translation>
+    </message>
+</context>
+<context>
+    <name>UploadServices</name>
+    <message>
+        <source>%1: %2 is plain http to another machine: the password or key travels in clear; use https.</source>
+        <translation>%1: %2 は別のマシンへの平文の http です。パスワードやキーが暗号化されずに送られます。https を使ってください。</translation>
+    </message>
+</context>
+<context>
+    <name>UploadWindowSection</name>
+    <message>
+        <source>upload credentials %1</source>
+        <translation>upload credentials %1</translation>
+    </message>
+    <message>
+        <source>warning: %1</source>
+        <translation>warning: %1</translation>
+    </message>
+    <message>
+        <source>uploading every %1 min to %2</source>
+        <translation>uploading every %1 min to %2</translation>
+    </message>
 </context>
 <context>
     <name>Uploader</name>
@@ -938,6 +1249,22 @@ Start sending?</source>
     <message>
         <source>%1: no answer: %2 (tried again every %3 min)</source>
         <translation>%1: no answer: %2 (tried again every %3 min)</translation>
+    </message>
+    <message>
+        <source>%1: no PEM certificate can be read from this file.</source>
+        <translation>%1: no PEM certificate can be read from this file.</translation>
+    </message>
+    <message>
+        <source>uploads: CA file %1</source>
+        <translation>uploads: CA file %1</translation>
+    </message>
+    <message>
+        <source>an answer longer than %1 KiB, cut off</source>
+        <translation>an answer longer than %1 KiB, cut off</translation>
+    </message>
+    <message>
+        <source>redirected to %1, another address: not followed</source>
+        <translation>redirected to %1, another address: not followed</translation>
     </message>
 </context>
 <context>
