@@ -62,7 +62,7 @@ void WebFeed::addMinute(const MinuteCount &minute)
     WebState &s = *m_state;
     ++s.generation;
     s.last = minute;
-    s.mean10 = m_recent.mean(ReadoutText::MeanMinutes);
+    s.mean10 = m_recent.shortMean();
     s.pulsesTotal += minute.count;
     s.table = m_table->snapshot();
     s.mqttEnabled = m_mqtt && m_mqtt(&s.mqttConnected, &s.mqttPending);

@@ -64,7 +64,7 @@ struct Intervals {
         if (n == 0)
             uploader.addMinute(MinuteCount{Start, 1, 1, false});
         uploader.addMinute(minute(++n, 12));
-        EXPECT_TRUE(waitFor([&] { return answers.size() == n; })) << "interval " << n;
+        EXPECT_TRUE(waitUntil([&] { return answers.size() == n; })) << "interval " << n;
         return answers.value(n - 1).value(1).value<UploadAnswer::Kind>();
     }
     QString told() const { return messages.value(messages.size() - 1).value(0).toString(); }
@@ -182,7 +182,7 @@ TEST(Uploader, SendsTheMeanOfEachIntervalAndNothingWhileOff)
     uploader.addMinute(MinuteCount{minute(34, 0).end, 9, 1, false});
     for (int i = 35; i <= 39; ++i)
         uploader.addMinute(minute(i, 40));
-    ASSERT_TRUE(waitFor([&] { return answers.size() == 4; }));
+    ASSERT_TRUE(waitUntil([&] { return answers.size() == 4; }));
     EXPECT_EQ(valueOf(3), QStringLiteral("40.00"));
 
     c.intervalMinutes = 0;
