@@ -248,63 +248,63 @@
     <name>Counter</name>
     <message>
         <source>pulse counter</source>
-        <translation>パルス方式のカウンター</translation>
+        <translation>pulse counter</translation>
     </message>
     <message>
         <source>GQ GMC counter</source>
-        <translation>GQ GMC カウンター</translation>
+        <translation>GQ GMC counter</translation>
     </message>
     <message>
         <source>Rad Pro counter</source>
-        <translation>Rad Pro カウンター</translation>
+        <translation>Rad Pro counter</translation>
     </message>
     <message>
         <source>text-line counter</source>
-        <translation>テキスト行のカウンター</translation>
+        <translation>text-line counter</translation>
     </message>
     <message>
         <source>No answer as a %1 within %2 seconds: is the counter of another kind, or set to another line speed?</source>
-        <translation>%2 秒以内に %1 としての応答がありません。別の種類のカウンターか、通信速度が違っていませんか？</translation>
+        <translation>No answer as a %1 within %2 seconds: is the counter of another kind, or set to another line speed?</translation>
     </message>
     <message>
         <source>The %1 sent data that cannot be read; it is not counted: &quot;%2&quot;</source>
-        <translation>%1 から読めないデータが届きました。数えません: 「%2」</translation>
+        <translation>The %1 sent data that cannot be read; it is not counted: &quot;%2&quot;</translation>
     </message>
     <message>
         <source>GQ GMC counter: %1</source>
-        <translation>GQ GMC カウンター: %1</translation>
+        <translation>GQ GMC counter: %1</translation>
     </message>
     <message numerus="yes">
         <source>GQ GMC counter: %n second(s) missing from the heartbeat</source>
         <translation>
-            <numerusform>GQ GMC カウンター: ハートビートが %n 秒欠けました</numerusform>
+            <numerusform>GQ GMC counter: %n second(s) missing from the heartbeat</numerusform>
         </translation>
     </message>
     <message>
         <source> (%1 in all)</source>
-        <translation>（合計 %1）</translation>
+        <translation> (%1 in all)</translation>
     </message>
     <message>
         <source>Text-line counter: %1</source>
-        <translation>テキスト行のカウンター: %1</translation>
+        <translation>Text-line counter: %1</translation>
     </message>
     <message numerus="yes">
         <source>%n unreadable line(s) not counted</source>
         <translation>
-            <numerusform>読めない行 %n 行は数えていません</numerusform>
+            <numerusform>%n unreadable line(s) not counted</numerusform>
         </translation>
     </message>
     <message>
         <source>Rad Pro counter: another device or a long outage; the pulses while it was away are not counted</source>
-        <translation>Rad Pro カウンター: 別の機器か、長い中断です。離れていた間のパルスは数えていません</translation>
+        <translation>Rad Pro counter: another device or a long outage; the pulses while it was away are not counted</translation>
     </message>
     <message>
         <source>Rad Pro counter: %1 (%2)</source>
-        <translation>Rad Pro カウンター: %1（%2）</translation>
+        <translation>Rad Pro counter: %1 (%2)</translation>
     </message>
     <message>
         <source>Rad Pro counter: its count went back from %1 to %2 (restarted); counting goes on from there</source>
-        <translation>Rad Pro カウンター: カウントが %1 から %2 に戻りました（再起動）。そこから数え続けます</translation>
+        <translation>Rad Pro counter: its count went back from %1 to %2 (restarted); counting goes on from there</translation>
     </message>
 </context>
 <context>
@@ -589,11 +589,11 @@
     <name>MqttConfig</name>
     <message>
         <source>The station name &quot;%1&quot; may not hold + # or NUL, nor begin with $.</source>
-        <translation>局名「%1」には + # NUL を含められず、$ で始めることもできません。</translation>
+        <translation>The station name &quot;%1&quot; may not hold + # or NUL, nor begin with $.</translation>
     </message>
     <message>
         <source>The topic prefix &quot;%1&quot; may not hold + # or NUL, nor begin with $.</source>
-        <translation>トピック「%1」には + # NUL を含められず、$ で始めることもできません。</translation>
+        <translation>The topic prefix &quot;%1&quot; may not hold + # or NUL, nor begin with $.</translation>
     </message>
 </context>
 <context>
@@ -694,19 +694,19 @@
     </message>
     <message>
         <source>MQTT: not publishing</source>
-        <translation>MQTT: 送信していません</translation>
+        <translation>MQTT: not publishing</translation>
     </message>
     <message>
         <source>MQTT: connecting to the broker</source>
-        <translation>MQTT: ブローカーに接続中</translation>
+        <translation>MQTT: connecting to the broker</translation>
     </message>
     <message>
         <source>MQTT: publishing</source>
-        <translation>MQTT: 送信中</translation>
+        <translation>MQTT: publishing</translation>
     </message>
     <message>
         <source>MQTT publishing of station &quot;%1&quot; did not start: %2</source>
-        <translation>局「%1」の MQTT 送信を始められません: %2</translation>
+        <translation>MQTT publishing of station &quot;%1&quot; did not start: %2</translation>
     </message>
 </context>
 <context>
@@ -1210,7 +1210,7 @@ Start sending?</source>
     <name>UploadServices</name>
     <message>
         <source>%1: %2 is plain http to another machine: the password or key travels in clear; use https.</source>
-        <translation>%1: %2 は別のマシンへの平文の http です。パスワードやキーが暗号化されずに送られます。https を使ってください。</translation>
+        <translation>%1: %2 is plain http to another machine: the password or key travels in clear; use https.</translation>
     </message>
 </context>
 <context>
