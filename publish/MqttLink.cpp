@@ -224,7 +224,8 @@ void MqttLink::work()
         if (rc != MOSQ_ERR_SUCCESS && m_failure.isEmpty())
             m_failure = lostText(rc);
         if (!m_session && m_failure.isEmpty() && Clock::now() - m_attempt > ConnackTimeout)
-            m_failure = QStringLiteral("%1 does not answer").arg(m_config.describe());
+            m_failure = QCoreApplication::translate("MqttLink", "%1 does not answer")
+                            .arg(m_config.describe());
         if (!m_failure.isEmpty()) {
             closeClient(std::exchange(m_failure, QString()));
             continue;
@@ -272,12 +273,14 @@ void MqttLink::flushHeld()
         m_held.pop_front();
     }
     if (!error.isEmpty() && !m_heldTold)
-        m_report(Event::Note, QStringLiteral("MQTT outbox cannot keep messages (%1); up to %2 "
-                                             "wait in memory and are sent live meanwhile")
+        m_report(Event::Note, QCoreApplication::translate(
+                                  "MqttLink", "MQTT outbox cannot keep messages (%1); up to %2 "
+                                              "wait in memory and are sent live meanwhile")
                                   .arg(error)
                                   .arg(HeldLimit));
     if (m_held.empty() && m_heldTold)
-        m_report(Event::Note, QStringLiteral("MQTT outbox keeps messages again"));
+        m_report(Event::Note,
+                 QCoreApplication::translate("MqttLink", "MQTT outbox keeps messages again"));
     m_heldTold = !m_held.empty();
     qint64 dropped = 0;
     for (auto it = m_held.begin(); qsizetype(m_held.size()) > HeldLimit && it != m_held.end();) {
@@ -289,19 +292,25 @@ void MqttLink::flushHeld()
         ++dropped;
     }
     if (dropped > 0)
-        m_report(Event::Note, QStringLiteral("MQTT: %1 messages dropped from memory").arg(dropped));
+        m_report(Event::Note,
+                 QCoreApplication::translate("MqttLink", "MQTT: %1 messages dropped from memory")
+                     .arg(dropped));
 }
 
 void MqttLink::reportOutbox()
 {
     if (const qint64 dropped = m_outbox.takeDropped(); dropped > 0) {
-        m_report(Event::Note, QStringLiteral("MQTT outbox full: the oldest %1 messages were dropped")
-                                  .arg(dropped));
+        m_report(Event::Note,
+                 QCoreApplication::translate(
+                     "MqttLink", "MQTT outbox full: the oldest %1 messages were dropped")
+                     .arg(dropped));
         m_nextToSend = qMax(m_nextToSend, m_outbox.acked() + 1);
     }
     for (const QString &file : m_outbox.takeDamaged())
         m_report(Event::Note,
-                 QStringLiteral("MQTT outbox: damaged records skipped, never sent: ") + file);
+                 QCoreApplication::translate("MqttLink",
+                                             "MQTT outbox: damaged records skipped, never sent: ") +
+                     file);
 }
 
 void MqttLink::connectClient()
@@ -309,7 +318,7 @@ void MqttLink::connectClient()
     const QByteArray clientId = (QStringLiteral("torvale-") + m_config.stationName()).toUtf8();
     m_mosq = mosquitto_new(clientId.constData(), true, this);
     if (!m_mosq) {
-        problem(QStringLiteral("MQTT client cannot be made"));
+        problem(QCoreApplication::translate("MqttLink", "MQTT client cannot be made"));
         m_nextAttempt = Clock::now() + std::chrono::milliseconds(LastBackoffMs);
         return;
     }
@@ -321,9 +330,9 @@ void MqttLink::connectClient()
     const QByteArray status = topic("status");
     int rc = mosquitto_will_set(m_mosq, status.constData(), 7, "offline", 1, true);
     if (rc == MOSQ_ERR_SUCCESS && !m_config.user.isEmpty())
-        rc = mosquitto_username_pw_set(
-            m_mosq, m_config.user.toUtf8().constData(),
-            m_config.password.isEmpty() ? nullptr : m_config.password.constData());
+        rc = mosquitto_username_pw_set(m_mosq, m_config.user.toUtf8().constData(),
+                                       m_config.password.isEmpty() ? nullptr
+                                                                   : m_config.password.constData());
     if (rc == MOSQ_ERR_SUCCESS && m_config.tls) {
         const QByteArray ca = QFile::encodeName(m_config.caFile);
         if (ca.isEmpty())
@@ -338,8 +347,11 @@ void MqttLink::connectClient()
                                      KeepAliveSeconds);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
-        const QString why = rc == MOSQ_ERR_EAI ? QStringLiteral("unknown host") : reason(rc);
-        closeClient(QStringLiteral("cannot connect to %1: %2").arg(m_config.describe(), why));
+        const QString why = rc == MOSQ_ERR_EAI
+                                ? QCoreApplication::translate("MqttLink", "unknown host")
+                                : reason(rc);
+        closeClient(QCoreApplication::translate("MqttLink", "cannot connect to %1: %2")
+                        .arg(m_config.describe(), why));
     }
 }
 
@@ -356,7 +368,9 @@ void MqttLink::closeClient(const QString &why)
         item.mid = -1;
     m_heldInflight = 0;
     m_nextToSend = m_outbox.acked() + 1;
-    problem(why + QStringLiteral("; trying again in %1 s").arg(m_backoffMs / 1000));
+    problem(
+        why,
+        QCoreApplication::translate("MqttLink", "; trying again in %1 s").arg(m_backoffMs / 1000));
     m_nextAttempt = Clock::now() + std::chrono::milliseconds(m_backoffMs);
     m_backoffMs = qMin(m_backoffMs * 2, LastBackoffMs);
 }
@@ -366,10 +380,14 @@ void MqttLink::closeClient(const QString &why)
 QString MqttLink::lostText(int rc)
 {
     if (m_session)
-        return QStringLiteral("connection to %1 lost: %2").arg(m_config.describe(), errorText(rc));
-    const QString why = rc == MOSQ_ERR_CONN_LOST ? QStringLiteral("the connection ended") : reason(rc);
-    QString text = QStringLiteral("%1 closed the connection before answering: %2")
-                       .arg(m_config.describe(), why);
+        return QCoreApplication::translate("MqttLink", "connection to %1 lost: %2")
+            .arg(m_config.describe(), errorText(rc));
+    const QString why = rc == MOSQ_ERR_CONN_LOST
+                            ? QCoreApplication::translate("MqttLink", "the connection ended")
+                            : reason(rc);
+    QString text =
+        QCoreApplication::translate("MqttLink", "%1 closed the connection before answering: %2")
+            .arg(m_config.describe(), why);
     if (!m_config.tls && rc != MOSQ_ERR_TLS)
         text += QCoreApplication::translate(
             "MqttLink", " (if that port speaks TLS, use mqtts:// or the TLS option)");
@@ -390,15 +408,15 @@ QString MqttLink::reason(int rc)
         .arg(*m_tlsRefusal);
 }
 
-void MqttLink::problem(const QString &text)
+void MqttLink::problem(const QString &why, const QString &retry)
 {
     // The cause is reported once, whether it struck while connecting or in
     // the handshake after it.
-    const QString kind = text.section(QStringLiteral("; trying again"), 0, 0).section(QStringLiteral(": "), -1);
+    const QString kind = why.section(QStringLiteral(": "), -1);
     if (kind == m_reported)
         return;
     m_reported = kind;
-    m_report(Event::Problem, text);
+    m_report(Event::Problem, why + retry);
 }
 
 bool MqttLink::publish(const QByteArray &topic, const QByteArray &payload, bool retain, int *mid)
@@ -406,7 +424,8 @@ bool MqttLink::publish(const QByteArray &topic, const QByteArray &payload, bool 
     const int rc = mosquitto_publish(m_mosq, mid, topic.constData(), int(payload.size()),
                                      payload.constData(), 1, retain);
     if (rc != MOSQ_ERR_SUCCESS && m_failure.isEmpty())
-        m_failure = QStringLiteral("publishing to %1 failed: %2").arg(m_config.describe(), errorText(rc));
+        m_failure = QCoreApplication::translate("MqttLink", "publishing to %1 failed: %2")
+                        .arg(m_config.describe(), errorText(rc));
     return rc == MOSQ_ERR_SUCCESS;
 }
 
@@ -479,7 +498,9 @@ void MqttLink::saveAck(bool now)
         return;
     m_ackSaved = Clock::now();
     if (const QString error = m_outbox.acknowledge(target); !error.isEmpty())
-        m_report(Event::Note, QStringLiteral("MQTT outbox cannot note what was sent: ") + error);
+        m_report(Event::Note, QCoreApplication::translate(
+                                  "MqttLink", "MQTT outbox cannot note what was sent: ") +
+                                  error);
 }
 
 // What was handed over before stop() is in the outbox now; while the
@@ -520,14 +541,15 @@ void MqttLink::onConnect(mosquitto *mosq, void *self, int rc)
 {
     auto *link = static_cast<MqttLink *>(self);
     if (rc != 0) {
-        link->m_failure = QStringLiteral("%1 refused the connection: %2")
-                              .arg(link->m_config.describe(),
-                                   QString::fromUtf8(mosquitto_connack_string(rc)));
+        link->m_failure =
+            QCoreApplication::translate("MqttLink", "%1 refused the connection: %2")
+                .arg(link->m_config.describe(), QString::fromUtf8(mosquitto_connack_string(rc)));
         return;
     }
     link->m_session = true;
     link->m_stateDirty = true;
-    link->m_report(Event::Connected, QStringLiteral("connected to ") + link->m_config.describe());
+    link->m_report(Event::Connected, QCoreApplication::translate("MqttLink", "connected to ") +
+                                         link->m_config.describe());
     link->publish(link->topic("status"), "online", true, nullptr);
     if (link->m_config.discovery)
         mosquitto_subscribe(mosq, nullptr, Discovery::StatusTopic, 1);
@@ -565,6 +587,7 @@ void MqttLink::onMessage(mosquitto *, void *self, const mosquitto_message *messa
     auto *link = static_cast<MqttLink *>(self);
     if (!message || !message->topic || std::strcmp(message->topic, Discovery::StatusTopic) != 0)
         return;
-    if (QByteArrayView(static_cast<const char *>(message->payload), message->payloadlen) == "online")
+    if (QByteArrayView(static_cast<const char *>(message->payload), message->payloadlen) ==
+        "online")
         link->m_stateDirty = true;
 }

@@ -121,7 +121,8 @@ private:
     void finish();
     QByteArray topic(const QByteArray &relative) const;
     bool publish(const QByteArray &topic, const QByteArray &payload, bool retain, int *mid);
-    void problem(const QString &text);
+    // Tells why, with what follows (the retry), once per kind of cause.
+    void problem(const QString &why, const QString &retry = {});
     QString lostText(int rc);
     QString reason(int rc);
 

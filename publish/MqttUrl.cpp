@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/MqttUrl.h"
 
+#include <QCoreApplication>
+
 namespace
 {
 
@@ -30,8 +32,8 @@ MqttUrl::Parsed MqttUrl::parse(const QString &url)
     Parsed out;
     MqttConfig &c = out.config;
     const auto fail = [&](const QString &why) {
-        out.error = QStringLiteral("bad broker URL \"") + withoutPassword(url) +
-                    QStringLiteral("\": ") + why;
+        out.error = QCoreApplication::translate("MqttUrl", "bad broker URL \"%1\": %2")
+                        .arg(withoutPassword(url), why);
         return out;
     };
     QString rest;
@@ -41,7 +43,8 @@ MqttUrl::Parsed MqttUrl::parse(const QString &url)
         rest = url.mid(8);
         c.tls = true;
     } else {
-        return fail(QStringLiteral("it must begin with mqtt:// or mqtts://"));
+        return fail(
+            QCoreApplication::translate("MqttUrl", "it must begin with mqtt:// or mqtts://"));
     }
     c.port = c.tls ? MqttConfig::DefaultTlsPort : MqttConfig::DefaultPort;
 
@@ -50,48 +53,52 @@ MqttUrl::Parsed MqttUrl::parse(const QString &url)
     if (slash >= 0) {
         c.prefix = rest.mid(slash + 1);
         if (c.prefix.isEmpty() || !validTopicPart(c.prefix))
-            return fail(QStringLiteral("the topic prefix after the host is empty or holds # + or //"));
+            return fail(QCoreApplication::translate(
+                "MqttUrl", "the topic prefix after the host is empty or holds # + or //"));
     }
     const qsizetype at = authority.lastIndexOf(u'@');
     if (at >= 0) {
         c.user = authority.left(at);
         authority = authority.mid(at + 1);
         if (c.user.isEmpty())
-            return fail(QStringLiteral("empty user name before @"));
+            return fail(QCoreApplication::translate("MqttUrl", "empty user name before @"));
         if (c.user.contains(u':'))
-            return fail(QStringLiteral("no password in the URL; use --mqtt-password-file"));
+            return fail(QCoreApplication::translate(
+                "MqttUrl", "no password in the URL; use --mqtt-password-file"));
     }
     QString portText;
     if (authority.startsWith(u'[')) {
         const qsizetype close = authority.indexOf(u']');
         if (close < 0)
-            return fail(QStringLiteral("no ] after the IPv6 address"));
+            return fail(QCoreApplication::translate("MqttUrl", "no ] after the IPv6 address"));
         c.host = authority.mid(1, close - 1);
         const QString after = authority.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(u':'))
-            return fail(QStringLiteral("text after the IPv6 address"));
+            return fail(QCoreApplication::translate("MqttUrl", "text after the IPv6 address"));
         portText = after.mid(1);
         if (after.startsWith(u':') && portText.isEmpty())
-            return fail(QStringLiteral("empty port"));
+            return fail(QCoreApplication::translate("MqttUrl", "empty port"));
     } else {
         const qsizetype colon = authority.indexOf(u':');
         c.host = colon < 0 ? authority : authority.left(colon);
         if (colon >= 0) {
             portText = authority.mid(colon + 1);
             if (portText.isEmpty())
-                return fail(QStringLiteral("empty port"));
+                return fail(QCoreApplication::translate("MqttUrl", "empty port"));
         }
     }
     if (c.host.isEmpty())
-        return fail(QStringLiteral("no host"));
+        return fail(QCoreApplication::translate("MqttUrl", "no host"));
     for (const QChar ch : std::as_const(c.host))
         if (ch.isSpace() || ch == u'/' || ch == u'@' || (ch == u':' && !authority.startsWith(u'[')))
-            return fail(QStringLiteral("the host name holds a character no host name has"));
+            return fail(QCoreApplication::translate(
+                "MqttUrl", "the host name holds a character no host name has"));
     if (!portText.isEmpty()) {
         bool ok = false;
         const int port = portText.toInt(&ok);
         if (!ok || port < 1 || port > 65535 || !portText.front().isDigit())
-            return fail(QStringLiteral("the port must be a number from 1 to 65535"));
+            return fail(QCoreApplication::translate("MqttUrl",
+                                                    "the port must be a number from 1 to 65535"));
         c.port = port;
     }
     return out;

@@ -3,6 +3,7 @@
 
 #include "core/UniqueFd.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <arpa/inet.h>
@@ -47,7 +48,7 @@ QString TlsProbe::refusal(const QString &host, int port, const QString &caFile, 
     if (!fd.isValid())
         return {};
     const std::unique_ptr<SSL_CTX, decltype(&::SSL_CTX_free)> ctx(SSL_CTX_new(TLS_client_method()),
-                                                                 &::SSL_CTX_free);
+                                                                  &::SSL_CTX_free);
     if (!ctx)
         return {};
     const bool loaded = caFile.isEmpty()
@@ -55,7 +56,7 @@ QString TlsProbe::refusal(const QString &host, int port, const QString &caFile, 
                             : SSL_CTX_load_verify_locations(
                                   ctx.get(), QFile::encodeName(caFile).constData(), nullptr) == 1;
     if (!loaded)
-        return QStringLiteral("the CA file cannot be read");
+        return QCoreApplication::translate("TlsProbe", "the CA file cannot be read");
     const std::unique_ptr<SSL, decltype(&::SSL_free)> ssl(SSL_new(ctx.get()), &::SSL_free);
     if (!ssl)
         return {};

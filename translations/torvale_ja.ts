@@ -673,6 +673,121 @@
         <source>the broker&apos;s certificate was refused: %1</source>
         <translation>the broker&apos;s certificate was refused: %1</translation>
     </message>
+    <message>
+        <source>%1 does not answer</source>
+        <translation>%1 does not answer</translation>
+    </message>
+    <message>
+        <source>MQTT outbox cannot keep messages (%1); up to %2 wait in memory and are sent live meanwhile</source>
+        <translation>MQTT outbox cannot keep messages (%1); up to %2 wait in memory and are sent live meanwhile</translation>
+    </message>
+    <message>
+        <source>MQTT outbox keeps messages again</source>
+        <translation>MQTT outbox keeps messages again</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 messages dropped from memory</source>
+        <translation>MQTT: %1 messages dropped from memory</translation>
+    </message>
+    <message>
+        <source>MQTT outbox full: the oldest %1 messages were dropped</source>
+        <translation>MQTT outbox full: the oldest %1 messages were dropped</translation>
+    </message>
+    <message>
+        <source>MQTT outbox: damaged records skipped, never sent: </source>
+        <translation>MQTT outbox: damaged records skipped, never sent: </translation>
+    </message>
+    <message>
+        <source>MQTT client cannot be made</source>
+        <translation>MQTT client cannot be made</translation>
+    </message>
+    <message>
+        <source>unknown host</source>
+        <translation>unknown host</translation>
+    </message>
+    <message>
+        <source>cannot connect to %1: %2</source>
+        <translation>cannot connect to %1: %2</translation>
+    </message>
+    <message>
+        <source>; trying again in %1 s</source>
+        <translation>; trying again in %1 s</translation>
+    </message>
+    <message>
+        <source>connection to %1 lost: %2</source>
+        <translation>connection to %1 lost: %2</translation>
+    </message>
+    <message>
+        <source>the connection ended</source>
+        <translation>the connection ended</translation>
+    </message>
+    <message>
+        <source>%1 closed the connection before answering: %2</source>
+        <translation>%1 closed the connection before answering: %2</translation>
+    </message>
+    <message>
+        <source>publishing to %1 failed: %2</source>
+        <translation>publishing to %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>MQTT outbox cannot note what was sent: </source>
+        <translation>MQTT outbox cannot note what was sent: </translation>
+    </message>
+    <message>
+        <source>%1 refused the connection: %2</source>
+        <translation>%1 refused the connection: %2</translation>
+    </message>
+    <message>
+        <source>connected to </source>
+        <translation>connected to </translation>
+    </message>
+</context>
+<context>
+    <name>MqttUrl</name>
+    <message>
+        <source>bad broker URL &quot;%1&quot;: %2</source>
+        <translation>bad broker URL &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>it must begin with mqtt:// or mqtts://</source>
+        <translation>it must begin with mqtt:// or mqtts://</translation>
+    </message>
+    <message>
+        <source>the topic prefix after the host is empty or holds # + or //</source>
+        <translation>the topic prefix after the host is empty or holds # + or //</translation>
+    </message>
+    <message>
+        <source>empty user name before @</source>
+        <translation>empty user name before @</translation>
+    </message>
+    <message>
+        <source>no password in the URL; use --mqtt-password-file</source>
+        <translation>no password in the URL; use --mqtt-password-file</translation>
+    </message>
+    <message>
+        <source>no ] after the IPv6 address</source>
+        <translation>no ] after the IPv6 address</translation>
+    </message>
+    <message>
+        <source>text after the IPv6 address</source>
+        <translation>text after the IPv6 address</translation>
+    </message>
+    <message>
+        <source>empty port</source>
+        <translation>empty port</translation>
+    </message>
+    <message>
+        <source>no host</source>
+        <translation>no host</translation>
+    </message>
+    <message>
+        <source>the host name holds a character no host name has</source>
+        <translation>the host name holds a character no host name has</translation>
+    </message>
+    <message>
+        <source>the port must be a number from 1 to 65535</source>
+        <translation>the port must be a number from 1 to 65535</translation>
+    </message>
 </context>
 <context>
     <name>MqttWindowSection</name>
@@ -1063,6 +1178,13 @@ Quit without saving the settings?</source>
         <translation>
             <numerusform>%n 分は両方で値が違うため、大きい方を残しました</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>TlsProbe</name>
+    <message>
+        <source>the CA file cannot be read</source>
+        <translation>the CA file cannot be read</translation>
     </message>
 </context>
 <context>
