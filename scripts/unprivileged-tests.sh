@@ -47,7 +47,8 @@ done
 
 # The end-to-end runs, with the program, the counter and the scripts in the same layout.
 mkdir -p "$work/tests/e2e" "$work/scripts"
-install -m 755 "$build/app/torvale" "$build/tests/e2e/e2e_pulse_sender" "$work/"
+install -m 755 "$build/app/torvale" "$build/tests/e2e/e2e_pulse_sender" \
+  "$build/tests/e2e/e2e_week_log" "$work/"
 install -m 644 "$root"/tests/e2e/*.sh "$root"/tests/e2e/*.py "$work/tests/e2e/"
 install -m 644 "$root/scripts/helpers.sh" "$work/scripts/"
 for script in "$work"/tests/e2e/*.sh; do
@@ -55,6 +56,7 @@ for script in "$work"/tests/e2e/*.sh; do
   echo "== $(basename "$script") as $user"
   (cd "$work" && timeout 300 runuser -u "$user" -- env -i PATH="$user_path" \
     HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" TMPDIR=/tmp CI="${CI:-}" \
-    bash "$script" "$work/torvale" "$work/e2e_pulse_sender") || status=1
+    bash "$script" "$work/torvale" "$work/e2e_pulse_sender" "$work/e2e_week_log" \
+    "$work/home/web-page.png") || status=1
 done
 exit $status
