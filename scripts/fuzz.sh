@@ -1,32 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets of tests/fuzz with AddressSanitizer and
-# UndefinedBehaviorSanitizer (clang, in build-fuzz/, the libraries they call
-# instrumented too) and runs each for TORVALE_FUZZ_SECONDS seconds (60), two
-# at a time, starting from its seed corpus in tests/fuzz/corpus/.  A crash, a
-# leak, a time-out or a failed property fails the script; its reproducer is
-# left in build-fuzz/findings/.  Prints the executions of every target.
+# UndefinedBehaviorSanitizer (clang, in the sanitizer build that
+# scripts/sanitize.sh uses, build-asan/, the libraries they call instrumented
+# too) and runs each for TORVALE_FUZZ_SECONDS seconds (60), two at a time,
+# starting from its seed corpus in tests/fuzz/corpus/.  A crash, a leak, a
+# time-out or a failed property fails the script; its reproducer is left in
+# build-asan/findings/.  Prints the executions of every target.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 torvale_packages+=(clang libclang-rt-14-dev)
 torvale_install_packages
 
-build=${TORVALE_FUZZ_BUILD:-$TORVALE_ROOT/build-fuzz}
+build=$TORVALE_ASAN_BUILD
 seconds=${TORVALE_FUZZ_SECONDS:-60}
 targets=(fuzz_logformat fuzz_settings fuzz_strtoint fuzz_cp932)
 
-flags="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
-cmake -S "$TORVALE_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE_TESTS=ON -DTORVALE_FUZZ=ON \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+torvale_configure_asan
 cmake --build "$build" --target "${targets[@]}"
 echo "== fuzz targets built: ${SECONDS}s"
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
 
-# fuzz <target>: its log goes to build-fuzz/<target>.log.
+# fuzz <target>: its log goes to build-asan/<target>.log.
 fuzz() {
   local name=${1#fuzz_}
   mkdir -p "$build/corpus/$name"

@@ -5,7 +5,7 @@
 #   build-asan  everything with AddressSanitizer (leaks included) and
 #               UndefinedBehaviorSanitizer; the whole ctest suite but the
 #               end-to-end run (label e2e), which needs the real program for
-#               minutes;
+#               minutes.  scripts/fuzz.sh builds its targets here too;
 #   build-tsan  the serial component's tests and the window's measurement
 #               tests with ThreadSanitizer: the comm thread's hand-over, close
 #               during a dispatch, the lost device, and every other test those
@@ -20,17 +20,8 @@ torvale_packages+=(clang libclang-rt-14-dev)
 torvale_install_packages
 
 supp=$TORVALE_ROOT/tests/sanitize
-asan_build=${TORVALE_ASAN_BUILD:-$TORVALE_ROOT/build-asan}
+asan_build=$TORVALE_ASAN_BUILD
 tsan_build=${TORVALE_TSAN_BUILD:-$TORVALE_ROOT/build-tsan}
-
-# configure <folder> <sanitizers>
-configure() {
-  local flags="-fsanitize=$2 -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
-  cmake -S "$TORVALE_ROOT" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE_TESTS=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=$2" >/dev/null
-}
 
 # build_tests <folder> <ctest selection...>: builds only the programs the
 # selected tests run: a test named after its program, and every program of
@@ -51,7 +42,7 @@ build_tests() {
 }
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer ($asan_build)"
-configure "$asan_build" address,undefined
+torvale_configure_asan
 build_tests "$asan_build" -LE e2e
 ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -61,7 +52,7 @@ asan_seconds=$SECONDS
 
 echo "== ThreadSanitizer ($tsan_build)"
 tsan_tests='^(test_serial|test_window_measurement)$'
-configure "$tsan_build" thread
+torvale_configure_sanitized "$tsan_build" thread
 build_tests "$tsan_build" -R "$tsan_tests"
 # On one CPU: QtGui's conversion pool then has one thread, whose unsymbolised
 # bookkeeping cannot race with a second.  The sanitizer orders accesses by

@@ -64,3 +64,28 @@ torvale_build() {
   cmake -S "$TORVALE_ROOT" -B "$TORVALE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
   cmake --build "$TORVALE_BUILD" ${TORVALE_TARGETS:+--target $TORVALE_TARGETS}
 }
+
+# The sanitizer builds: clang, Debug at -O1 so that assertions stay on.
+TORVALE_ASAN_BUILD=${TORVALE_ASAN_BUILD:-$TORVALE_ROOT/build-asan}
+
+# torvale_configure_sanitized FOLDER SANITIZERS [cmake arguments...]: a build
+# under -fsanitize=SANITIZERS, linked with them (libFuzzer's instrumentation,
+# fuzzer-no-link, is for compiling only: each fuzz target adds its own main).
+torvale_configure_sanitized() {
+  local dir=$1 sanitizers=$2
+  shift 2
+  local flags="-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer -O1"
+  cmake -S "$TORVALE_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTORVALE_TESTS=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=${sanitizers/,fuzzer-no-link/}" "$@" >/dev/null
+}
+
+# torvale_configure_asan: the one build under AddressSanitizer and
+# UndefinedBehaviorSanitizer, in $TORVALE_ASAN_BUILD.  The tests under the
+# sanitizers and the fuzz targets share it, so every source also carries
+# libFuzzer's coverage instrumentation: one build of the program's sources
+# instead of two.
+torvale_configure_asan() {
+  torvale_configure_sanitized "$TORVALE_ASAN_BUILD" address,undefined,fuzzer-no-link -DTORVALE_FUZZ=ON
+}
