@@ -14,7 +14,7 @@ torvale_install_packages
 
 build=$TORVALE_ASAN_BUILD
 seconds=${TORVALE_FUZZ_SECONDS:-60}
-targets=(fuzz_logformat fuzz_settings fuzz_strtoint fuzz_cp932)
+targets=("${torvale_fuzz_targets[@]}")
 
 torvale_configure_asan
 cmake --build "$build" --target "${targets[@]}"

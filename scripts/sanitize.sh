@@ -13,7 +13,14 @@
 # Every report fails the run: nothing recovers.  The only suppressions are
 # in tests/sanitize/tsan.supp, for Qt's own threads (see there); where our
 # threads post into Qt's event queues, core/QtPostUnseen.h covers the post.
-# Extra arguments go to both ctest runs.
+# The two runs go side by side (ThreadSanitizer's on one processor, see
+# below), each one's output shown whole when both have ended.
+#
+#   sanitize.sh [ctest arguments...]   builds what is missing, runs both;
+#                                      the arguments go to both ctest runs
+#   sanitize.sh --build                only builds both, and the fuzz targets
+#                                      (scripts/test.sh does so early, beside
+#                                      the other tests)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 torvale_packages+=(clang libclang-rt-14-dev)
@@ -41,23 +48,49 @@ build_tests() {
   cmake --build "$dir" --target "${targets[@]}"
 }
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer ($asan_build)"
-torvale_configure_asan
-build_tests "$asan_build" -LE e2e
-ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$asan_build" --output-on-failure -LE e2e "$@"
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer: ${SECONDS}s"
-asan_seconds=$SECONDS
-
-echo "== ThreadSanitizer ($tsan_build)"
 tsan_tests='^(test_serial|test_window_measurement)$'
-torvale_configure_sanitized "$tsan_build" thread
-build_tests "$tsan_build" -R "$tsan_tests"
+build_all() {
+  torvale_configure_asan
+  build_tests "$asan_build" -LE e2e
+  cmake --build "$asan_build" --target "${torvale_fuzz_targets[@]}"
+  torvale_configure_sanitized "$tsan_build" thread
+  build_tests "$tsan_build" -R "$tsan_tests"
+}
+
+asan_run() {
+  echo "== AddressSanitizer + UndefinedBehaviorSanitizer ($asan_build)"
+  ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$asan_build" --output-on-failure -LE e2e "$@"
+}
+
 # On one CPU: QtGui's conversion pool then has one thread, whose unsymbolised
 # bookkeeping cannot race with a second.  The sanitizer orders accesses by
 # happens-before, not by timing, so the comm thread's races are found as well.
-first_cpu=$(taskset -pc $$ | sed 's/.*: *//; s/[-,].*//')
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp \
-  taskset -c "$first_cpu" ctest --test-dir "$tsan_build" --output-on-failure -R "$tsan_tests" "$@"
-echo "== ThreadSanitizer: $((SECONDS - asan_seconds))s"
+tsan_run() {
+  echo "== ThreadSanitizer ($tsan_build)"
+  local first_cpu
+  first_cpu=$(taskset -pc $$ | sed 's/.*: *//; s/[-,].*//')
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$supp/tsan.supp \
+    taskset -c "$first_cpu" ctest --test-dir "$tsan_build" --output-on-failure -R "$tsan_tests" "$@"
+}
+
+if [ "${1:-}" = --build ]; then
+  build_all
+  echo "== sanitizer builds: ${SECONDS}s"
+  exit 0
+fi
+build_all
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+asan_run "$@" >"$logs/asan.log" 2>&1 &
+asan_pid=$!
+tsan_run "$@" >"$logs/tsan.log" 2>&1 &
+tsan_pid=$!
+status=0
+wait "$asan_pid" || status=1
+cat "$logs/asan.log"
+wait "$tsan_pid" || status=1
+cat "$logs/tsan.log"
+echo "== sanitizer runs: ${SECONDS}s"
+exit $status

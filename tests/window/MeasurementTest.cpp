@@ -41,27 +41,18 @@ int rowOf(int h, int m)
 class MeasurementTest : public WindowTest
 {
 protected:
-    void expectIdle()
+    // A measurement locks the controls that would change its port, folder or
+    // table, and holds the port open.
+    void expectMeasuring(bool on)
     {
-        EXPECT_TRUE(form->Button_start->isEnabled());
-        EXPECT_FALSE(form->Button_stop->isEnabled());
-        EXPECT_TRUE(form->button_SAVE->isEnabled());
-        EXPECT_TRUE(form->Button_OPEN->isEnabled());
-        EXPECT_TRUE(form->CheckBox2->isEnabled());
-        EXPECT_TRUE(form->ComboBox1->isEnabled());
-        EXPECT_FALSE(form->measuring());
-        EXPECT_FALSE(form->rs232c1->isOpen());
-    }
-    void expectMeasuring()
-    {
-        EXPECT_FALSE(form->Button_start->isEnabled());
-        EXPECT_TRUE(form->Button_stop->isEnabled());
-        EXPECT_FALSE(form->button_SAVE->isEnabled());
-        EXPECT_FALSE(form->Button_OPEN->isEnabled());
-        EXPECT_FALSE(form->CheckBox2->isEnabled());
-        EXPECT_FALSE(form->ComboBox1->isEnabled());
-        EXPECT_TRUE(form->measuring());
-        EXPECT_TRUE(form->rs232c1->isOpen());
+        EXPECT_EQ(form->Button_start->isEnabled(), !on);
+        EXPECT_EQ(form->Button_stop->isEnabled(), on);
+        EXPECT_EQ(form->button_SAVE->isEnabled(), !on);
+        EXPECT_EQ(form->Button_OPEN->isEnabled(), !on);
+        EXPECT_EQ(form->CheckBox2->isEnabled(), !on);
+        EXPECT_EQ(form->ComboBox1->isEnabled(), !on);
+        EXPECT_EQ(form->measuring(), on);
+        EXPECT_EQ(form->rs232c1->isOpen(), on);
     }
     QString port() const { return QString::fromStdString(sim.slavePath()); }
 
@@ -92,23 +83,23 @@ protected:
 TEST_F(MeasurementTest, StartAndStopSwitchTheControlsAndReportThePort)
 {
     build();
-    expectIdle();
+    expectMeasuring(false);
     ASSERT_EQ(form->ComboBox1->selectedEntry(), port());
 
     startMeasuring(at(10, 20, 30));
-    expectMeasuring();
+    expectMeasuring(true);
     EXPECT_TRUE(
         memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Open")));
 
     form->Button_stopClick();
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_TRUE(
         memoText().endsWith(QStringLiteral("Com Port ") + port() + QStringLiteral(" Close")));
     EXPECT_TRUE(prompts.shown.empty());
 
     // The stopped window can measure again.
     form->Button_startClick();
-    expectMeasuring();
+    expectMeasuring(true);
 }
 
 TEST_F(MeasurementTest, EscDuringAMeasurementStops)
@@ -121,7 +112,7 @@ TEST_F(MeasurementTest, EscDuringAMeasurementStops)
     ASSERT_TRUE(waitUntil([&] { return form->Edit1->hasFocus(); }));
 
     QTest::keyClick(form->Edit1, Qt::Key_Escape);
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_TRUE(memoText().endsWith(QStringLiteral(" Close")));
 }
 
@@ -133,7 +124,7 @@ TEST_F(MeasurementTest, AFailedStartStaysIdleAndSaysWhichPort)
     form->ComboBox1->setCurrentIndex(0);
     form->Button_startClick();
 
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_TRUE(
         memoText().endsWith(QStringLiteral("Com Port ") + missing + QStringLiteral(" Not Open")));
     ASSERT_EQ(prompts.shown.size(), 2u);
@@ -155,7 +146,7 @@ TEST_F(MeasurementTest, APortRefusedForLackOfPermissionSaysHowToGetIt)
     form->ComboBox1->setCurrentIndex(0);
     form->Button_startClick();
 
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_TRUE(memoText().contains(QStringLiteral(" Not Open\n")));
     EXPECT_TRUE(memoText().endsWith(QStringLiteral("「chmod u+rw ") + locked +
                                     QStringLiteral("」で所有者に読み書きを許してください")))
@@ -171,7 +162,7 @@ TEST_F(MeasurementTest, NoSelectedPortTriesAnEmptyName)
     form->ComboBox1->setEditText(port()); // typed text is not an entry
     form->Button_startClick();
 
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_TRUE(memoText().endsWith(QStringLiteral("Com Port  Not Open")));
 }
 
@@ -193,20 +184,20 @@ TEST_F(MeasurementTest, TheFolderQuestionGuardsTheStart)
     EXPECT_TRUE(q.cancelIsDefault);
     EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_TRUE(memoText().isEmpty());
-    expectIdle();
+    expectMeasuring(false);
 
     // OK: the folder is made with its parents and the measurement starts.
     prompts.confirmAnswers = {true};
     form->Button_startClick();
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    expectMeasuring();
+    expectMeasuring(true);
     form->Button_stopClick();
 
     // Present now: no question.
     prompts.shown.clear();
     form->Button_startClick();
     EXPECT_TRUE(prompts.shown.empty());
-    expectMeasuring();
+    expectMeasuring(true);
 }
 
 TEST_F(MeasurementTest, ADataFolderThatCannotTakeFilesRefusesTheStart)
@@ -218,7 +209,7 @@ TEST_F(MeasurementTest, ADataFolderThatCannotTakeFilesRefusesTheStart)
     form->Button_startClick();
 
     EXPECT_EQ(prompts.errors(), QStringList{QStringLiteral("ディレクトリを作成できません")});
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_FALSE(memoText().contains(QStringLiteral("Com Port")));
 
     // A folder below a file, or one that takes no files: refused as the
@@ -229,7 +220,7 @@ TEST_F(MeasurementTest, ADataFolderThatCannotTakeFilesRefusesTheStart)
     form->Button_startClick();
     EXPECT_EQ(prompts.errors().size(), 2);
     EXPECT_EQ(prompts.errors().last(), QStringLiteral("ディレクトリを作成できません"));
-    expectIdle();
+    expectMeasuring(false);
     if (geteuid() != 0) {
         const QString readOnly = tempPath(QStringLiteral("readonly"));
         ASSERT_TRUE(QDir().mkpath(readOnly));
@@ -237,7 +228,7 @@ TEST_F(MeasurementTest, ADataFolderThatCannotTakeFilesRefusesTheStart)
         form->Edit1->setText(readOnly);
         form->Button_startClick();
         EXPECT_EQ(prompts.errors().last(), readOnly + QStringLiteral(" に書き込めません"));
-        expectIdle();
+        expectMeasuring(false);
     }
     EXPECT_FALSE(memoText().contains(QStringLiteral("Com Port")));
 }
@@ -461,7 +452,7 @@ TEST_F(MeasurementTest, ALostDeviceIsToldOnceAndStopStillWorks)
     EXPECT_EQ(cell(1, rowOf(10, 23)), QString());
 
     form->Button_stopClick();
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_EQ(prompts.errors().size(), 1);
 }
 
@@ -544,7 +535,7 @@ TEST_F(MeasurementTest, ALostDeviceIsOpenedAgainByItsNameAndNoPulseIsLost)
 
     goesAway(third, 2);
     form->Button_stopClick();
-    expectIdle();
+    expectMeasuring(false);
     EXPECT_FALSE(reconnect->isActive());
 }
 
