@@ -60,18 +60,23 @@ def units(build, pattern, out, wanted):
     wanted = {os.path.realpath(w) for w in wanted}
     os.makedirs(out, exist_ok=True)
     entries, lines, sizes = [], {}, {}
+    batches = {}
     for entry in database:
         path = entry["file"]
-        sources = batch_sources(path) if "/Unity/unity_" in path else [path]
-        sources = [s for s in sources if own.match(s)]
+        unity = "/Unity/unity_" in path
+        sources = [s for s in (batch_sources(path) if unity else [path]) if own.match(s)]
         if wanted:
-            groups = [[s] for s in sources if s in wanted]
-        else:
-            groups = [sources] if sources else []
-        for group in groups:
-            name = "unit%03d.cpp" % len(entries)
-            entries.append(write_unit(out, name, group, entry, lines))
-            sizes[entries[-1]["file"]] = sum(os.path.getsize(s) for s in group)
+            for s in sources:
+                if s in wanted:
+                    batches[s] = ([s], entry)
+        elif sources:
+            # A target's batches make one unit: its folder keeps local names apart anyway.
+            key = os.path.dirname(path) if unity else path
+            batches.setdefault(key, ([], entry))[0].extend(sources)
+    for group, entry in batches.values():
+        name = "unit%03d.cpp" % len(entries)
+        entries.append(write_unit(out, name, group, entry, lines))
+        sizes[entries[-1]["file"]] = sum(os.path.getsize(s) for s in group)
     with open(os.path.join(out, "compile_commands.json"), "w", encoding="utf-8") as f:
         json.dump(entries, f, indent=1)
     with open(os.path.join(out, "lines.json"), "w", encoding="utf-8") as f:
