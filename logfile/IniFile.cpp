@@ -230,7 +230,10 @@ int IniFile::readInteger(const QString &section, const QString &key, int fallbac
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     QByteArray bytes = Cp932::encode(value);
-    if (Cp932::decode(bytes) != value) {
+    // A character the code page lacks would come back as "?", and a blank at
+    // the start would be read as the space around "=": both keep the value
+    // as UTF-8 after the mark, which the reader takes as it stands.
+    if (Cp932::decode(bytes) != value || (!bytes.isEmpty() && isBlank(bytes[0]))) {
         const QByteArray utf8 = value.toUtf8();
         if (QString::fromUtf8(utf8) == value)
             bytes = Utf8Mark.toByteArray() + utf8;

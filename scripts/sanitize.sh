@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the tests under the sanitizers, each configuration in a build folder of
-# its own (clang, Debug at -O1 so that assertions stay on):
+# its own (clang, Debug at -O1 so that assertions stay on, the tests' own code
+# unoptimised: see tests/CMakeLists.txt):
 #   build-asan  everything with AddressSanitizer (leaks included) and
 #               UndefinedBehaviorSanitizer; the whole ctest suite but the
 #               end-to-end run (label e2e), which needs the real program for

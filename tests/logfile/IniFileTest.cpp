@@ -177,13 +177,15 @@ TEST(IniFile, LongValuesAreCutAndJunkIsHarmless)
 
 TEST(IniFile, EveryFolderPathComesBackExactly)
 {
-    // Paths the code page holds keep their CP932 bytes; others are kept as
-    // UTF-8 after the mark, never with "?" for a character.
+    // Paths the code page holds keep their CP932 bytes; others, and those
+    // with a leading blank, are kept as UTF-8 after the mark, never with "?"
+    // for a character or without the blank.
     const QList<std::pair<QString, QByteArray>> cases = {
         {QStringLiteral("C:\\データ\\what?"), "C:\\\x83\x66\x81\x5B\x83\x5E\\what?"},
         {QStringLiteral("/home/x/Gerät"), "\xEF\xBB\xBF/home/x/Ger\xC3\xA4t"},
         {QStringLiteral("/srv/日志/😀"),
          "\xEF\xBB\xBF/srv/\xE6\x97\xA5\xE5\xBF\x97/\xF0\x9F\x98\x80"},
+        {QStringLiteral(" data"), "\xEF\xBB\xBF data"},
     };
     for (const auto &[path, bytes] : cases) {
         Settings s = sample();
