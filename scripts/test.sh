@@ -38,15 +38,13 @@ background() {
 # sanitizer builds first, and clang-tidy (any warning in the program's sources
 # fails the run) with whatever is left.  The sanitizer builds are waited for
 # before their tests, clang-tidy last.
-background_pids=()
 tidy_pid= sanitizer_build_pid=
 if [ "${CI:-}" = true ]; then
-  trap 'for pid in "${background_pids[@]}"; do kill -- "-$pid" 2>/dev/null || true; done' EXIT
+  trap 'kill -- ${sanitizer_build_pid:+"-$sanitizer_build_pid"} ${tidy_pid:+"-$tidy_pid"} 2>/dev/null || true' EXIT
   background 10 "$TORVALE_BUILD/sanitizer-build.log" "$TORVALE_ROOT/scripts/sanitize.sh" --build
   sanitizer_build_pid=$!
   background 19 "$TORVALE_BUILD/tidy.log" "$TORVALE_ROOT/scripts/tidy.sh"
   tidy_pid=$!
-  background_pids=("$sanitizer_build_pid" "$tidy_pid")
 fi
 
 # wait_background PID LOG TITLE: waits for a background stage, shows its output, fails as it failed.

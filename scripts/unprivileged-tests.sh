@@ -79,24 +79,18 @@ for script in "$work"/tests/e2e/*.sh; do
 done
 declare -A log_of=()
 status=0
-show() { # show PID STATUS: an ended run's output
-  cat "${log_of[$1]}"
-  [ "$2" -eq 0 ] || { echo "== FAILED: $(basename "${log_of[$1]}" .log) (status $2)"; status=1; }
-  unset "log_of[$1]"
+show_next() { # waits for the next run to end and shows its output
+  local ended rc=0
+  wait -n -p ended "${!log_of[@]}" || rc=$?
+  cat "${log_of[$ended]}"
+  [ "$rc" -eq 0 ] || { echo "== FAILED: $(basename "${log_of[$ended]}" .log) (status $rc)"; status=1; }
+  unset "log_of[$ended]"
 }
 for run in "${runs[@]}"; do
-  while [ "${#log_of[@]}" -ge "$jobs_max" ]; do
-    rc=0
-    wait -n -p ended "${!log_of[@]}" || rc=$?
-    show "$ended" "$rc"
-  done
+  while [ "${#log_of[@]}" -ge "$jobs_max" ]; do show_next; done
   log=$work/logs/$(basename "$run" .sh).log
   if [ "$run" = test_programs ]; then test_programs >"$log" 2>&1 & else e2e_run "$run" >"$log" 2>&1 & fi
   log_of[$!]=$log
 done
-while [ "${#log_of[@]}" -gt 0 ]; do
-  rc=0
-  wait -n -p ended "${!log_of[@]}" || rc=$?
-  show "$ended" "$rc"
-done
+while [ "${#log_of[@]}" -gt 0 ]; do show_next; done
 exit $status
